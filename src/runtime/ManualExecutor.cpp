@@ -1,0 +1,226 @@
+#include "runtime/ManualExecutor.hpp"
+
+#include <cstdio>
+#include <cstdlib>
+#include <utility>
+
+#include "runtime/MainThread.hpp"
+
+namespace stowbar {
+
+namespace {
+
+// Clears the running flag however the run ends.
+class RunScope {
+  public:
+    explicit RunScope(bool& running) : running_(running) { running_ = true; }
+    RunScope(const RunScope&) = delete;
+    RunScope& operator=(const RunScope&) = delete;
+    ~RunScope() { running_ = false; }
+
+  private:
+    bool& running_;
+};
+
+}  // namespace
+
+ManualExecutor::ManualExecutor(TimePoint start)
+    : owner_(std::this_thread::get_id()), clock_(start) {}
+
+ManualExecutor::~ManualExecutor() {
+    // Workers post into the queue, so they finish before the queue goes.
+    workers_.joinAll();
+    {
+        std::lock_guard lock(mutex_);
+        closing_ = true;
+    }
+    // Destroying a job can destroy a coroutine frame whose locals queue more work; those posts
+    // are dropped, but keep going until nothing is left just in case.
+    for (;;) {
+        std::map<Key, Job> doomed;
+        {
+            std::lock_guard lock(mutex_);
+            doomed.swap(queue_);
+            timers_.clear();
+        }
+        if (doomed.empty()) {
+            break;
+        }
+        doomed.clear();
+    }
+}
+
+void ManualExecutor::post(Job job) {
+    Job dropped;
+    {
+        std::lock_guard lock(mutex_);
+        if (closing_) {
+            dropped = std::move(job);
+        } else {
+            queue_.emplace(Key{clock_.now(), ++lastSequence_}, std::move(job));
+        }
+    }
+    changed_.notify_all();
+}
+
+TimerId ManualExecutor::postAt(TimePoint deadline, Job job) {
+    assertOnMainThread(*this);
+    Job dropped;
+    std::lock_guard lock(mutex_);
+    if (closing_) {
+        dropped = std::move(job);
+        return TimerId{};
+    }
+    const std::uint64_t sequence = ++lastSequence_;
+    queue_.emplace(Key{deadline, sequence}, std::move(job));
+    timers_.emplace(sequence, deadline);
+    return TimerId{sequence};
+}
+
+void ManualExecutor::cancel(TimerId id) {
+    assertOnMainThread(*this);
+    Job doomed;  // destroyed after the lock is released: its destructor may post
+    std::lock_guard lock(mutex_);
+    const auto timer = timers_.find(id.value);
+    if (timer == timers_.end()) {
+        return;
+    }
+    auto node = queue_.extract(Key{timer->second, id.value});
+    timers_.erase(timer);
+    if (!node.empty()) {
+        doomed = std::move(node.mapped());
+    }
+}
+
+bool ManualExecutor::isCurrent() const {
+    return std::this_thread::get_id() == owner_;
+}
+
+void ManualExecutor::startBackgroundJob(Job work, Job done) {
+    assertOnMainThread(*this);
+    {
+        std::lock_guard lock(mutex_);
+        if (closing_) {
+            return;
+        }
+        ++backgroundJobs_;
+    }
+    workers_.start([this, work = std::move(work), done = std::move(done)]() mutable {
+        work();
+        // The work's captures go on the worker, before the main thread can see the result.
+        work = nullptr;
+        finishBackgroundJob(std::move(done));
+    });
+}
+
+void ManualExecutor::finishBackgroundJob(Job done) {
+    {
+        // Queueing the result and ending the job happen together, so a waiter never sees "no
+        // job outstanding and nothing queued" in between.
+        std::lock_guard lock(mutex_);
+        queue_.emplace(Key{clock_.now(), ++lastSequence_}, std::move(done));
+        --backgroundJobs_;
+    }
+    changed_.notify_all();
+}
+
+std::size_t ManualExecutor::runDue() {
+    enterRun("runDue");
+    RunScope scope(running_);
+    std::size_t count = 0;
+    while (runOne()) {
+        ++count;
+    }
+    return count;
+}
+
+void ManualExecutor::runUntilIdle() {
+    runUntil(nullptr, clock_.now());
+}
+
+void ManualExecutor::advanceBy(Duration delta) {
+    advanceTo(deadlineAfter(clock_.now(), delta > Duration::zero() ? delta : Duration::zero()));
+}
+
+void ManualExecutor::advanceTo(TimePoint target) {
+    runUntil(nullptr, target);
+}
+
+bool ManualExecutor::runUntil(const std::function<bool()>& done, TimePoint limit) {
+    enterRun("runUntil");
+    RunScope scope(running_);
+    for (;;) {
+        if (done && done()) {
+            return true;
+        }
+        if (runOne() || waitForBackgroundJobs()) {
+            continue;
+        }
+        const std::optional<TimePoint> next = nextDeadline();
+        if (!next || *next > limit) {
+            clock_.advanceTo(limit);
+            return done && done();
+        }
+        clock_.advanceTo(*next);
+    }
+}
+
+std::size_t ManualExecutor::pendingCount() const {
+    std::lock_guard lock(mutex_);
+    return queue_.size();
+}
+
+std::size_t ManualExecutor::backgroundJobCount() const {
+    std::lock_guard lock(mutex_);
+    return backgroundJobs_;
+}
+
+std::optional<TimePoint> ManualExecutor::nextDeadline() const {
+    std::lock_guard lock(mutex_);
+    if (queue_.empty()) {
+        return std::nullopt;
+    }
+    return queue_.begin()->first.deadline;
+}
+
+bool ManualExecutor::runOne() {
+    Job job;
+    {
+        std::lock_guard lock(mutex_);
+        if (!dueLocked()) {
+            return false;
+        }
+        auto node = queue_.extract(queue_.begin());
+        timers_.erase(node.key().sequence);
+        job = std::move(node.mapped());
+    }
+    job();
+    return true;
+}
+
+bool ManualExecutor::waitForBackgroundJobs() {
+    std::unique_lock lock(mutex_);
+    if (backgroundJobs_ == 0) {
+        return false;
+    }
+    changed_.wait(lock, [this] { return backgroundJobs_ == 0 || dueLocked(); });
+    return true;
+}
+
+bool ManualExecutor::dueLocked() const {
+    return !queue_.empty() && queue_.begin()->first.deadline <= clock_.now();
+}
+
+void ManualExecutor::enterRun(const char* what) {
+    assertOnMainThread(*this);
+    if (running_) {
+        // Running the loop from inside one of its own jobs would run later jobs before the
+        // current one has finished, which no real run loop does.
+        std::fprintf(stderr, "Stowbar: ManualExecutor::%s called from inside one of its jobs\n",
+                     what);
+        std::fflush(stderr);
+        std::abort();
+    }
+}
+
+}  // namespace stowbar

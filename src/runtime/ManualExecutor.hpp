@@ -1,0 +1,106 @@
+#pragma once
+
+#include <condition_variable>
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <mutex>
+#include <optional>
+#include <thread>
+#include <tuple>
+#include <unordered_map>
+
+#include "runtime/BackgroundThreads.hpp"
+#include "runtime/Clock.hpp"
+#include "runtime/MainExecutor.hpp"
+
+namespace stowbar {
+
+// A MainExecutor over a VirtualClock that runs only when told to: the executor of the tests and
+// of the simulator. Time stands still until advanceBy/advanceTo moves it, so a test of a
+// twelve-second retry finishes in microseconds and always in the same order.
+//
+// Threading: the thread that constructs it is its main thread. post() may be called from any
+// thread; every other call must be made on the main thread (checked; a violation aborts).
+// Ordering: jobs run in order of deadline, and in the order they were queued among equal
+// deadlines. Background jobs take no virtual time: before the clock moves, and before
+// runUntilIdle returns, the executor waits for every outstanding background job to post its
+// result, so a run is deterministic however the worker threads are scheduled.
+// Lifetime: the destructor first waits for running background jobs to finish, then destroys
+// every queued job and timer without running it. Coroutine frames that were suspended waiting
+// for one of those jobs are destroyed with it (their locals' destructors run); nothing leaks.
+// Posts made while the destructor runs are dropped.
+class ManualExecutor final : public MainExecutor {
+  public:
+    explicit ManualExecutor(TimePoint start = TimePoint{});
+    ManualExecutor(const ManualExecutor&) = delete;
+    ManualExecutor& operator=(const ManualExecutor&) = delete;
+    ~ManualExecutor() override;
+
+    void post(Job job) override;
+    TimerId postAt(TimePoint deadline, Job job) override;
+    void cancel(TimerId id) override;
+    bool isCurrent() const override;
+    const VirtualClock& clock() const override { return clock_; }
+    void startBackgroundJob(Job work, Job done) override;
+
+    TimePoint now() const { return clock_.now(); }
+
+    // Runs every job due now, including jobs those jobs queue for now, without waiting for
+    // background jobs. Returns how many jobs ran. For tests that look at the state while a
+    // background job is still out.
+    std::size_t runDue();
+
+    // Runs every job due now, waiting for outstanding background jobs and running what they
+    // post, until nothing is due and nothing is outstanding. The clock does not move.
+    void runUntilIdle();
+
+    // Moves the clock forward, stopping at each deadline on the way to run its jobs (and then
+    // everything they cause, as runUntilIdle does). Ends with the clock at the target. A target
+    // in the past only runs what is due.
+    void advanceBy(Duration delta);
+    void advanceTo(TimePoint target);
+
+    // Like advanceTo(limit), but checks `done` before and after every job and stops as soon as
+    // it holds, leaving the clock at the time of that job. Returns whether `done` held.
+    bool runUntil(const std::function<bool()>& done, TimePoint limit);
+
+    // Jobs and timers queued and not yet run, whether due or not.
+    std::size_t pendingCount() const;
+    // Background jobs started whose result has not been posted yet.
+    std::size_t backgroundJobCount() const;
+    // The earliest deadline queued, if any.
+    std::optional<TimePoint> nextDeadline() const;
+
+  private:
+    struct Key {
+        TimePoint deadline;
+        std::uint64_t sequence = 0;
+        friend bool operator<(const Key& a, const Key& b) {
+            return std::tie(a.deadline, a.sequence) < std::tie(b.deadline, b.sequence);
+        }
+    };
+
+    bool runOne();
+    bool waitForBackgroundJobs();
+    bool dueLocked() const;
+    void finishBackgroundJob(Job done);
+    void enterRun(const char* what);
+
+    const std::thread::id owner_;
+    VirtualClock clock_;
+
+    mutable std::mutex mutex_;
+    std::condition_variable changed_;
+    std::map<Key, Job> queue_;
+    std::unordered_map<std::uint64_t, TimePoint> timers_;
+    std::uint64_t lastSequence_ = 0;
+    std::size_t backgroundJobs_ = 0;
+    bool closing_ = false;
+
+    bool running_ = false;  // main thread only
+    BackgroundThreads workers_;
+};
+
+}  // namespace stowbar

@@ -1,0 +1,51 @@
+#include "runtime/MainThread.hpp"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <thread>
+
+#include "runtime/ManualExecutor.hpp"
+
+namespace stowbar {
+namespace {
+
+TEST(AssertOnMainThread, PassesOnTheExecutorsThread) {
+    ManualExecutor executor;
+    assertOnMainThread(executor);
+    SUCCEED();
+}
+
+TEST(AssertOnMainThreadDeathTest, AbortsWithAClearMessageOnAnotherThread) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_DEATH(
+        {
+            ManualExecutor executor;
+            std::thread([&executor] { assertOnMainThread(executor); }).join();
+        },
+        "MainThreadTest.cpp:[0-9]+ must run on the main thread");
+}
+
+TEST(ManualExecutorDeathTest, RefusesTimersFromAnotherThread) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_DEATH(
+        {
+            ManualExecutor executor;
+            std::thread([&executor] { executor.postAt(TimePoint{}, [] {}); }).join();
+        },
+        "must run on the main thread");
+}
+
+TEST(ManualExecutorDeathTest, RefusesToRunFromInsideOneOfItsJobs) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_DEATH(
+        {
+            ManualExecutor executor;
+            executor.post([&executor] { executor.runUntilIdle(); });
+            executor.runUntilIdle();
+        },
+        "called from inside one of its jobs");
+}
+
+}  // namespace
+}  // namespace stowbar

@@ -1,0 +1,142 @@
+#include "runtime/RunInBackground.hpp"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <future>
+#include <memory>
+#include <optional>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "runtime/ManualExecutor.hpp"
+#include "runtime/SleepFor.hpp"
+#include "runtime/Spawn.hpp"
+
+namespace stowbar {
+namespace {
+
+using namespace std::chrono_literals;
+
+struct ScanLog {
+    std::optional<std::vector<int>> result;
+    std::thread::id workerThread;
+    bool resumedOnMain = false;
+    bool cancelledWhenResumed = false;
+};
+
+std::vector<int> countUpTo(int limit, std::thread::id* ranOn) {
+    *ranOn = std::this_thread::get_id();
+    std::vector<int> numbers;
+    for (int i = 1; i <= limit; ++i) {
+        numbers.push_back(i);
+    }
+    return numbers;
+}
+
+Task<void> scan(ScanLog* log, int limit) {
+    std::vector<int> numbers = co_await runInBackground(countUpTo, limit, &log->workerThread);
+    log->resumedOnMain = (co_await currentExecutor()).isCurrent();
+    log->cancelledWhenResumed = (co_await currentStopToken()).stop_requested();
+    log->result = std::move(numbers);
+}
+
+TEST(RunInBackground, RunsOnAWorkerAndDeliversTheResultOnTheMainExecutor) {
+    ManualExecutor executor;
+    ScanLog log;
+    const TaskHandle handle = spawn(executor, scan(&log, 3));
+    executor.runUntilIdle();
+    EXPECT_EQ(log.result, (std::vector{1, 2, 3}));
+    EXPECT_NE(log.workerThread, std::this_thread::get_id());
+    EXPECT_NE(log.workerThread, std::thread::id{});
+    EXPECT_TRUE(log.resumedOnMain);
+    EXPECT_TRUE(handle.isFinished());
+}
+
+std::string waitFor(const std::shared_future<void>& gate, std::string text) {
+    gate.wait();
+    return text;
+}
+
+Task<void> fetch(std::optional<std::string>* out, std::shared_future<void> gate) {
+    *out = co_await runInBackground(waitFor, std::move(gate), std::string("done"));
+}
+
+Task<void> fetchAndCheckStop(std::optional<std::string>* out, bool* cancelledWhenResumed,
+                             std::shared_future<void> gate) {
+    *out = co_await runInBackground(waitFor, std::move(gate), std::string("found"));
+    *cancelledWhenResumed = (co_await currentStopToken()).stop_requested();
+}
+
+TEST(RunInBackground, IsNotCancelledWithTheAwaitingTask) {
+    ManualExecutor executor;
+    std::promise<void> gate;
+    std::optional<std::string> out;
+    bool cancelledWhenResumed = false;
+    TaskHandle handle =
+        spawn(executor, fetchAndCheckStop(&out, &cancelledWhenResumed, gate.get_future().share()));
+    executor.runDue();
+    handle.cancel();
+    gate.set_value();
+    executor.runUntilIdle();
+    EXPECT_EQ(out, "found");
+    EXPECT_TRUE(cancelledWhenResumed);
+    EXPECT_TRUE(handle.isFinished());
+}
+
+TEST(RunInBackground, ShowsTheJobOutstandingUntilItsResultIsPosted) {
+    ManualExecutor executor;
+    std::promise<void> gate;
+    std::optional<std::string> out;
+    spawn(executor, fetch(&out, gate.get_future().share()));
+    executor.runDue();
+    EXPECT_EQ(executor.backgroundJobCount(), 1u);
+    EXPECT_FALSE(out.has_value());
+    gate.set_value();
+    executor.runUntilIdle();
+    EXPECT_EQ(out, "done");
+    EXPECT_EQ(executor.backgroundJobCount(), 0u);
+}
+
+Task<void> fetchForever(std::optional<std::string>* out, std::shared_future<void> gate,
+                        std::shared_ptr<int> frameLocal) {
+    *out = co_await runInBackground(waitFor, std::move(gate), std::string("late"));
+    ++*frameLocal;
+}
+
+TEST(RunInBackground, ExecutorDestructionWaitsForTheWorkerAndDropsTheResult) {
+    std::optional<std::string> out;
+    auto frameLocal = std::make_shared<int>(0);
+    std::promise<void> gate;
+    std::thread opener;
+    {
+        ManualExecutor executor;
+        spawn(executor, fetchForever(&out, gate.get_future().share(), frameLocal));
+        executor.runDue();
+        EXPECT_EQ(frameLocal.use_count(), 2);
+        // Let the worker go only while the executor is being destroyed.
+        opener = std::thread([&gate] { gate.set_value(); });
+    }
+    opener.join();
+    EXPECT_FALSE(out.has_value());
+    EXPECT_EQ(*frameLocal, 0);
+    EXPECT_EQ(frameLocal.use_count(), 1);
+}
+
+Task<void> noResult(std::atomic<int>* calls) {
+    co_await runInBackground([calls] { calls->fetch_add(1); });
+    co_await sleepFor(1s);
+    calls->fetch_add(10);
+}
+
+TEST(RunInBackground, AcceptsJobsThatReturnNothing) {
+    ManualExecutor executor;
+    std::atomic<int> calls = 0;
+    spawn(executor, noResult(&calls));
+    executor.advanceBy(1s);
+    EXPECT_EQ(calls.load(), 11);
+}
+
+}  // namespace
+}  // namespace stowbar

@@ -1,0 +1,118 @@
+#include "runtime/SleepFor.hpp"
+
+#include <gtest/gtest.h>
+
+#include <optional>
+#include <vector>
+
+#include "runtime/ManualExecutor.hpp"
+#include "runtime/Spawn.hpp"
+
+namespace stowbar {
+namespace {
+
+using namespace std::chrono_literals;
+
+struct SleepLog {
+    std::optional<bool> slept;
+    TimePoint wokeAt{};
+    bool cancelledAfter = false;
+};
+
+Task<void> sleepAndLog(SleepLog* log, Duration duration) {
+    log->slept = co_await sleepFor(duration);
+    log->wokeAt = (co_await currentExecutor()).clock().now();
+    log->cancelledAfter = (co_await currentStopToken()).stop_requested();
+}
+
+TEST(SleepFor, WakesExactlyAtTheDeadlineAndReportsAFullSleep) {
+    ManualExecutor executor(TimePoint{100s});
+    SleepLog log;
+    spawn(executor, sleepAndLog(&log, 300ms));
+    executor.runUntilIdle();
+    executor.advanceTo(TimePoint{100s + 300ms - 1ns});
+    EXPECT_FALSE(log.slept.has_value());
+    executor.advanceBy(1ns);
+    EXPECT_EQ(log.slept, true);
+    EXPECT_EQ(log.wokeAt, TimePoint{100s + 300ms});
+}
+
+TEST(SleepFor, CancelledWhileSleepingEndsEarlyOnALaterTurnAndReportsFalse) {
+    ManualExecutor executor;
+    SleepLog log;
+    TaskHandle handle = spawn(executor, sleepAndLog(&log, 12s));
+    executor.advanceBy(5s);
+    handle.cancel();
+    // The early resume is posted, not run inside cancel().
+    EXPECT_FALSE(log.slept.has_value());
+    EXPECT_EQ(executor.pendingCount(), 1u);
+    executor.runUntilIdle();
+    EXPECT_EQ(log.slept, false);
+    EXPECT_EQ(log.wokeAt, TimePoint{5s});
+    EXPECT_TRUE(handle.isFinished());
+    // The timer went with the cancellation.
+    EXPECT_EQ(executor.pendingCount(), 0u);
+    executor.advanceBy(1h);
+    EXPECT_EQ(log.wokeAt, TimePoint{5s});
+}
+
+TEST(SleepFor, CancelledBeforeTheSleepBeginsReturnsFalseWithoutWaiting) {
+    ManualExecutor executor;
+    SleepLog log;
+    TaskHandle handle = spawn(executor, sleepAndLog(&log, 12s));
+    handle.cancel();
+    executor.runUntilIdle();
+    EXPECT_EQ(log.slept, false);
+    EXPECT_EQ(log.wokeAt, TimePoint{});
+    EXPECT_TRUE(handle.isFinished());
+}
+
+Task<void> sleepThenWait(SleepLog* log, TaskHandle* self) {
+    log->slept = co_await sleepFor(1s);
+    // Another job cancels this task before it reaches its next sleep.
+    co_await sleepFor(1s);
+    log->cancelledAfter = self->isCancelled();
+}
+
+TEST(SleepFor, CancelledAfterTheSleepFiredStillReportsAFullSleep) {
+    ManualExecutor executor;
+    SleepLog log;
+    TaskHandle handle;
+    handle = spawn(executor, sleepThenWait(&log, &handle));
+    executor.advanceBy(1s);
+    handle.cancel();
+    executor.runUntilIdle();
+    EXPECT_EQ(log.slept, true);
+    EXPECT_TRUE(log.cancelledAfter);
+    EXPECT_EQ(executor.now(), TimePoint{1s});
+}
+
+Task<void> sleepInto(std::vector<int>* order, int tag, Duration duration) {
+    co_await sleepFor(duration);
+    order->push_back(tag);
+}
+
+TEST(SleepFor, TasksWithEqualDeadlinesWakeInTheOrderTheySleptAndInterleaveOnlyThere) {
+    ManualExecutor executor;
+    std::vector<int> order;
+    spawn(executor, sleepInto(&order, 1, 2s));
+    spawn(executor, sleepInto(&order, 2, 1s));
+    spawn(executor, sleepInto(&order, 3, 2s));
+    spawn(executor, sleepInto(&order, 4, 0s));
+    executor.advanceBy(2s);
+    EXPECT_EQ(order, (std::vector{4, 2, 1, 3}));
+}
+
+TEST(SleepFor, AnEnormousDurationNeverFiresButCanStillBeCancelled) {
+    ManualExecutor executor(TimePoint{1s});
+    SleepLog log;
+    TaskHandle handle = spawn(executor, sleepAndLog(&log, Duration::max()));
+    executor.advanceBy(24h * 365);
+    EXPECT_FALSE(log.slept.has_value());
+    handle.cancel();
+    executor.runUntilIdle();
+    EXPECT_EQ(log.slept, false);
+}
+
+}  // namespace
+}  // namespace stowbar

@@ -1,0 +1,8 @@
+#!/usr/bin/env bash
+# Sets up, builds (release) and runs `stowbar --diagnose`. Extra arguments go to the program.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+scripts/setup.sh
+cmake --preset release >/dev/null
+cmake --build --preset release --target stowbar
+exec build/release/src/main/stowbar --diagnose "$@"

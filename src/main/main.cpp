@@ -1,0 +1,30 @@
+// The real program: builds the platform of this machine and hands it to StowbarApp.
+
+#include <iostream>
+#include <string>
+#include <vector>
+
+#include "adapters/linux/LinuxAccessibility.hpp"
+#include "adapters/linux/LinuxWorkspace.hpp"
+#include "adapters/plist/LibplistReader.hpp"
+#include "adapters/posix/PosixApplication.hpp"
+#include "adapters/posix/PosixFileSystem.hpp"
+#include "adapters/posix/PosixSystemInfo.hpp"
+#include "core/Stowbar.hpp"
+
+int main(int argc, char** argv) {
+    // First, before any thread exists, so that termination signals reach the event loop.
+    stowbar::PosixApplication application;
+
+    stowbar::PosixSystemInfo system;
+    stowbar::PosixFileSystem files;
+    stowbar::LibplistReader propertyLists;
+    stowbar::LinuxAccessibility accessibility;
+    stowbar::LinuxWorkspace workspace;
+    const stowbar::Platform platform{system,    files,       propertyLists, accessibility,
+                                     workspace, application, std::cout};
+
+    const std::vector<std::string> arguments(argv, argv + argc);
+    stowbar::StowbarApp::main(arguments, platform);
+    return 0;
+}

@@ -1,0 +1,30 @@
+#pragma once
+
+namespace stowbar {
+
+// What the event loop tells the application object, on the main thread.
+class ApplicationDelegate {
+  public:
+    virtual ~ApplicationDelegate() = default;
+    virtual void applicationDidFinishLaunching() = 0;
+    virtual void applicationWillTerminate() = 0;
+};
+
+// The application's event loop.
+//
+// Threading: run() and terminate() are called on the main thread only. run() delivers
+// applicationDidFinishLaunching() once, on a turn of the loop after it started, then events,
+// until termination is requested by terminate() or by the system (on POSIX, SIGINT and
+// SIGTERM); it then delivers applicationWillTerminate() once and returns.
+class Application {
+  public:
+    virtual ~Application() = default;
+
+    virtual void run(ApplicationDelegate& delegate) = 0;
+
+    // Asks the loop to end through the normal termination path. Calling it again, or before
+    // run(), has no further effect than the first request.
+    virtual void terminate() = 0;
+};
+
+}  // namespace stowbar

@@ -1,0 +1,28 @@
+#pragma once
+
+#include <ostream>
+
+#include "platform/Accessibility.hpp"
+#include "platform/Application.hpp"
+#include "platform/FileSystem.hpp"
+#include "platform/PropertyList.hpp"
+#include "platform/SystemInfo.hpp"
+#include "platform/Workspace.hpp"
+
+namespace stowbar {
+
+// Everything the core reaches of the outside world, built once by a composition root
+// (the real program's main, or the simulator) and handed to StowbarApp::main. The platform
+// outlives everything the core builds from it.
+struct Platform {
+    const SystemInfo& system;
+    const FileSystem& files;
+    const PropertyListReader& propertyLists;
+    Accessibility& accessibility;
+    Workspace& workspace;
+    Application& application;
+    // Where the diagnostics report goes: standard output in a real run.
+    std::ostream& standardOutput;
+};
+
+}  // namespace stowbar

@@ -1,0 +1,53 @@
+#include "core/Stowbar.hpp"
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+#include "adapters/linux/LinuxAccessibility.hpp"
+#include "adapters/linux/LinuxWorkspace.hpp"
+#include "adapters/plist/LibplistReader.hpp"
+#include "adapters/posix/PosixFileSystem.hpp"
+#include "support/FakeApplication.hpp"
+#include "support/FakeSystemInfo.hpp"
+#include "support/TemporaryDirectory.hpp"
+
+namespace stowbar {
+namespace {
+
+TEST(StowbarApp, OnlyAnExactDiagnoseArgumentPrintsTheReportInsteadOfStartingTheApplication) {
+    struct Case {
+        std::vector<std::string> arguments;
+        bool report;
+    };
+    const Case cases[] = {
+        {{"stowbar", "--diagnose"}, true},
+        {{"stowbar", "-v", "--diagnose", "extra"}, true},
+        {{"--diagnose"}, true},
+        {{"stowbar"}, false},
+        {{"stowbar", "--Diagnose"}, false},
+        {{"stowbar", "-diagnose"}, false},
+        {{"stowbar", "--diagnose=yes"}, false},
+        {{"stowbar", " --diagnose"}, false},
+    };
+    test::TemporaryDirectory home;
+    test::FakeSystemInfo system;
+    system.home = home.path().string();
+    PosixFileSystem files;
+    LibplistReader propertyLists;
+    LinuxAccessibility accessibility;
+    LinuxWorkspace workspace;
+    for (const auto& c : cases) {
+        test::FakeApplication application;
+        std::ostringstream out;
+        const Platform platform{system,      files, propertyLists, accessibility, workspace,
+                                application, out};
+        EXPECT_EQ(StowbarApp::main(c.arguments, platform), 0);
+        EXPECT_EQ(out.str().rfind("=== Stowbar diagnostics ===\n", 0) == 0, c.report)
+            << c.arguments.back();
+        EXPECT_EQ(application.runs, c.report ? 0 : 1) << c.arguments.back();
+    }
+}
+
+}  // namespace
+}  // namespace stowbar

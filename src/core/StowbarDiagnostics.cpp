@@ -1,10 +1,14 @@
 #include "core/StowbarDiagnostics.hpp"
 
 #include <algorithm>
+#include <cstdint>
+#include <cstdio>
+#include <set>
 #include <string_view>
 #include <tuple>
 #include <vector>
 
+#include "core/AccessibilityBridge.hpp"
 #include "core/ControlCenterTrackedApps.hpp"
 #include "core/DateFormat.hpp"
 #include "core/UnicodeOrdering.hpp"
@@ -30,6 +34,39 @@ constexpr std::string_view kNotTrustedAdvice1 =
     ">>> Not trusted. Grant this binary Accessibility in System Settings > Privacy & Security,";
 constexpr std::string_view kNotTrustedAdvice2 =
     ">>> then re-run. The file/parse diagnostics above do not need this.";
+// Control Center draws the menu bar's own controls; its extras are never another
+// application's hidden ones.
+constexpr std::string_view kControlCenterBundleIdentifier = "com.apple.controlcenter";
+
+// A frame coordinate as the report prints it: to the nearest whole number, by the C library's
+// own rounding, so that the output matches printf's "%.0f" exactly.
+std::string wholeNumber(double value) {
+    const int length = std::snprintf(nullptr, 0, "%.0f", value);
+    if (length <= 0) {
+        return "?";
+    }
+    std::string text(static_cast<std::size_t>(length), '\0');
+    std::snprintf(text.data(), text.size() + 1, "%.0f", value);
+    return text;
+}
+
+// Every running application that could own extras, in the workspace's order, whether Control
+// Center hides it or not: the report shows what there is, not what the panel would pick.
+std::vector<AppScanTarget> accessibilityTargets(const std::vector<RunningApplication>& running,
+                                                std::int32_t ownPid) {
+    std::vector<AppScanTarget> targets;
+    for (const auto& application : running) {
+        if (application.pid == ownPid ||
+            application.activationPolicy == ActivationPolicy::prohibited ||
+            !application.localizedName || application.localizedName->empty() ||
+            application.bundleIdentifier == kControlCenterBundleIdentifier) {
+            continue;
+        }
+        targets.push_back(AppScanTarget{application.pid, application.bundleIdentifier,
+                                        *application.localizedName});
+    }
+    return targets;
+}
 
 }  // namespace
 
@@ -121,6 +158,38 @@ void StowbarDiagnostics::diagnoseAccessibility(const Platform& platform) {
         return;
     }
 
+    const std::int32_t ownPid = platform.system.processIdentifier();
+    // Only to mark items; the section before this one already said whether loading worked.
+    const auto snapshot =
+        ControlCenterTrackedApps(platform.system, platform.files, platform.propertyLists)
+            .loadSnapshot();
+    const std::set<std::string> hidden =
+        snapshot ? snapshot->hiddenBundleIdentifiers : std::set<std::string>{};
+
+    const auto targets = accessibilityTargets(platform.workspace.runningApplications(), ownPid);
+    const auto items = AccessibilityBridge(platform.accessibility).findMenuBarItems(targets);
+    out << "apps scanned: " << targets.size() << "   menu bar items found: " << items.size()
+        << '\n';
+
+    std::vector<std::pair<std::string, const AppMenuBarItem*>> ordered;
+    ordered.reserve(items.size());
+    for (const auto& item : items) {
+        ordered.emplace_back(canonicalSortKey(item.appName), &item);
+    }
+    // Stable, so that the extras of one application stay in the order the bridge found them.
+    std::stable_sort(ordered.begin(), ordered.end(),
+                     [](const auto& left, const auto& right) { return left.first < right.first; });
+
+    for (const auto& entry : ordered) {
+        const AppMenuBarItem& item = *entry.second;
+        const Rect frame = item.axFrame.standardized();
+        const bool hiddenInPlist =
+            item.bundleIdentifier && hidden.count(*item.bundleIdentifier) != 0;
+        out << "  " << item.appName << " [" << item.bundleIdentifier.value_or("-") << "]  ax=("
+            << wholeNumber(frame.origin.x) << ',' << wholeNumber(frame.origin.y) << ' '
+            << wholeNumber(frame.size.width) << 'x' << wholeNumber(frame.size.height)
+            << ")  hiddenInPlist=" << (hiddenInPlist ? "YES" : "no") << '\n';
+    }
     out << '\n';
 }
 

@@ -1,0 +1,119 @@
+#include "adapters/sim/DesktopSimulation.hpp"
+
+#include <utility>
+
+namespace stowbar {
+
+namespace {
+
+// Two descriptions of one running application that would hand out the same elements.
+bool sameTree(const SimulatedApplication& left, const SimulatedApplication& right) {
+    return left.extrasMenuBar == right.extrasMenuBar && left.extras == right.extras &&
+           left.answers == right.answers;
+}
+
+}  // namespace
+
+int AccessibilityRecord::attributeRequests() const {
+    int total = 0;
+    for (const auto& entry : applications) {
+        total += entry.second.attributeRequests;
+    }
+    return total;
+}
+
+int AccessibilityRecord::windowNumberAttempts() const {
+    int total = 0;
+    for (const auto& entry : applications) {
+        total += entry.second.windowNumberAttempts;
+    }
+    return total;
+}
+
+const SimulatedApplication* DesktopSimulation::State::application(std::int32_t pid) const {
+    const auto found = positions.find(pid);
+    return found == positions.end() ? nullptr : &desktop.applications[found->second];
+}
+
+float DesktopSimulation::State::messagingTimeout(std::int32_t pid) const {
+    const auto found = record.applications.find(pid);
+    if (found != record.applications.end() && found->second.messagingTimeout) {
+        return *found->second.messagingTimeout;
+    }
+    return kDefaultMessagingTimeout;
+}
+
+DesktopSimulation::DesktopSimulation(SimulatedDesktop desktop) {
+    state_.desktop = std::move(desktop);
+    renumber(SimulatedDesktop{});
+}
+
+SimulatedDesktop DesktopSimulation::desktop() const {
+    const std::lock_guard lock(mutex_);
+    return state_.desktop;
+}
+
+void DesktopSimulation::update(const std::function<void(SimulatedDesktop&)>& change) {
+    const std::lock_guard lock(mutex_);
+    const SimulatedDesktop before = state_.desktop;
+    change(state_.desktop);
+    renumber(before);
+}
+
+AccessibilityRecord DesktopSimulation::record() const {
+    const std::lock_guard lock(mutex_);
+    return state_.record;
+}
+
+void DesktopSimulation::clearRecord() {
+    const std::lock_guard lock(mutex_);
+    // Messaging timeouts are part of the applications' state, not of the record of requests.
+    std::map<std::int32_t, float> timeouts;
+    for (const auto& [pid, requests] : state_.record.applications) {
+        if (requests.messagingTimeout) {
+            timeouts[pid] = *requests.messagingTimeout;
+        }
+    }
+    state_.record = AccessibilityRecord{};
+    for (const auto& [pid, seconds] : timeouts) {
+        state_.record.applications[pid].messagingTimeout = seconds;
+    }
+}
+
+// Keeps the generation numbers of the applications that run on unchanged and gives new ones
+// to the rest, so that stale elements can be told apart from current ones.
+void DesktopSimulation::renumber(const SimulatedDesktop& before) {
+    std::map<std::int32_t, std::uint64_t> processes;
+    std::map<std::int32_t, std::uint64_t> trees;
+    // `positions` still describes `before` here.
+    const auto previousPositions = std::move(state_.positions);
+    for (const auto& application : state_.desktop.applications) {
+        const auto process = state_.processGenerations.find(application.pid);
+        const auto previousAt = previousPositions.find(application.pid);
+        const SimulatedApplication* previous = previousAt == previousPositions.end()
+                                                   ? nullptr
+                                                   : &before.applications[previousAt->second];
+        if (process == state_.processGenerations.end() || previous == nullptr) {
+            processes[application.pid] = state_.nextGeneration++;
+            trees[application.pid] = state_.nextGeneration++;
+            // A new process starts with the system's default timeout.
+            if (const auto old = state_.record.applications.find(application.pid);
+                old != state_.record.applications.end()) {
+                old->second.messagingTimeout.reset();
+            }
+            continue;
+        }
+        processes[application.pid] = process->second;
+        trees[application.pid] = sameTree(*previous, application)
+                                     ? state_.treeGenerations[application.pid]
+                                     : state_.nextGeneration++;
+    }
+    state_.processGenerations = std::move(processes);
+    state_.treeGenerations = std::move(trees);
+    state_.positions.clear();
+    for (std::size_t index = 0; index < state_.desktop.applications.size(); ++index) {
+        state_.positions.emplace(state_.desktop.applications[index].pid, index);
+    }
+}
+
+}  // namespace stowbar

@@ -1,0 +1,23 @@
+#include "adapters/sim/SimulatedFileSystem.hpp"
+
+#include <cerrno>
+#include <system_error>
+
+namespace stowbar {
+
+std::optional<FileAttributes> SimulatedFileSystem::attributes(const std::string& path) const {
+    return files_.attributes(path);
+}
+
+FileReadResult SimulatedFileSystem::readFile(const std::string& path) const {
+    if (!simulation_.lock()->desktop.fullDiskAccessGranted) {
+        return {std::nullopt, std::generic_category().message(EACCES)};
+    }
+    return files_.readFile(path);
+}
+
+std::int32_t SimulatedSystemInfo::processIdentifier() const {
+    return simulation_.lock()->desktop.ownPid;
+}
+
+}  // namespace stowbar

@@ -1,0 +1,46 @@
+#pragma once
+
+#include "adapters/sim/DesktopSimulation.hpp"
+#include "platform/FileSystem.hpp"
+#include "platform/SystemInfo.hpp"
+
+namespace stowbar {
+
+// The real files of this machine, behind the simulated Full Disk Access permission: while it
+// is not granted every read fails as a permission error would, while attributes stay
+// readable, which is how the protected Control Center file behaves on a real system.
+//
+// Threading: as the wrapped file system. Both it and the simulation must outlive this object.
+class SimulatedFileSystem final : public FileSystem {
+  public:
+    SimulatedFileSystem(const FileSystem& files, const DesktopSimulation& simulation)
+        : files_(files), simulation_(simulation) {}
+
+    std::optional<FileAttributes> attributes(const std::string& path) const override;
+    FileReadResult readFile(const std::string& path) const override;
+
+  private:
+    const FileSystem& files_;
+    const DesktopSimulation& simulation_;
+};
+
+// The real system's facts, except that this process runs under the simulated desktop's own
+// process id, so that the program can recognise itself among the running applications.
+class SimulatedSystemInfo final : public SystemInfo {
+  public:
+    SimulatedSystemInfo(const SystemInfo& system, const DesktopSimulation& simulation)
+        : system_(system), simulation_(simulation) {}
+
+    std::optional<std::string> homeDirectory() const override { return system_.homeDirectory(); }
+    std::int32_t processIdentifier() const override;
+    OperatingSystemVersion operatingSystemVersion() const override {
+        return system_.operatingSystemVersion();
+    }
+    double systemUptime() const override { return system_.systemUptime(); }
+
+  private:
+    const SystemInfo& system_;
+    const DesktopSimulation& simulation_;
+};
+
+}  // namespace stowbar

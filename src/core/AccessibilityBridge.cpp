@@ -1,0 +1,180 @@
+#include "core/AccessibilityBridge.hpp"
+
+#include <algorithm>
+#include <string_view>
+#include <utility>
+
+namespace stowbar {
+
+namespace {
+
+constexpr std::string_view kExtrasMenuBar = "AXExtrasMenuBar";
+constexpr std::string_view kChildren = "AXChildren";
+constexpr std::string_view kPosition = "AXPosition";
+constexpr std::string_view kSize = "AXSize";
+constexpr std::string_view kWindow = "AXWindow";
+constexpr std::string_view kTopLevelUIElement = "AXTopLevelUIElement";
+constexpr std::string_view kParent = "AXParent";
+
+// Short enough that one application that does not answer cannot stall a refresh: it costs at
+// most this much per request, and only two requests stand between it and its extras.
+constexpr float kMessagingTimeoutSeconds = 0.1f;
+
+// How far up the tree the window-number search goes before giving up.
+constexpr int kMaximumAncestors = 8;
+
+// The value of a successful request, or nothing when the request failed or succeeded
+// without a value.
+std::optional<AXAttributeValue> copyValue(Accessibility& accessibility, const AXElement& element,
+                                          std::string_view attribute) {
+    AXAttributeResult result = accessibility.copyAttributeValue(element, attribute);
+    if (result.error != kAXErrorSuccess) {
+        return std::nullopt;
+    }
+    return std::move(result.value);
+}
+
+// An attribute that should hold one element. A value of another kind, or an empty handle, is
+// as good as a failed request.
+AXElement copyElement(Accessibility& accessibility, const AXElement& element,
+                      std::string_view attribute) {
+    auto value = copyValue(accessibility, element, attribute);
+    if (!value) {
+        return nullptr;
+    }
+    if (auto* found = std::get_if<AXElement>(&*value)) {
+        return std::move(*found);
+    }
+    return nullptr;
+}
+
+// An attribute that should hold an array of elements. An array with an empty handle in it is
+// not an array of elements either.
+std::optional<std::vector<AXElement>> copyElements(Accessibility& accessibility,
+                                                   const AXElement& element,
+                                                   std::string_view attribute) {
+    auto value = copyValue(accessibility, element, attribute);
+    if (!value) {
+        return std::nullopt;
+    }
+    auto* found = std::get_if<std::vector<AXElement>>(&*value);
+    if (found == nullptr ||
+        std::any_of(found->begin(), found->end(), [](const AXElement& e) { return !e; })) {
+        return std::nullopt;
+    }
+    return std::move(*found);
+}
+
+// An attribute that should hold a packed geometric value. Which geometry it packs is left to
+// the caller's unpacking, which yields zeros for the wrong one.
+std::optional<AXValue> copyGeometry(Accessibility& accessibility, const AXElement& element,
+                                    std::string_view attribute) {
+    const auto value = copyValue(accessibility, element, attribute);
+    if (!value) {
+        return std::nullopt;
+    }
+    if (const auto* found = std::get_if<AXValue>(&*value)) {
+        return *found;
+    }
+    return std::nullopt;
+}
+
+}  // namespace
+
+std::vector<AppMenuBarItem> AccessibilityBridge::findMenuBarItems(
+    const std::vector<AppScanTarget>& targets) const {
+    std::vector<AppMenuBarItem> items;
+    for (const auto& target : targets) {
+        const AXElement application = accessibility_.applicationElement(target.pid);
+        if (!application) {
+            continue;
+        }
+        // Whether the timeout could be set changes nothing about what is asked next.
+        static_cast<void>(
+            accessibility_.setMessagingTimeout(application, kMessagingTimeoutSeconds));
+
+        const AXElement bar = copyElement(accessibility_, application, kExtrasMenuBar);
+        if (!bar) {
+            continue;
+        }
+        const auto children = copyElements(accessibility_, bar, kChildren);
+        if (!children) {
+            continue;
+        }
+        for (const auto& child : *children) {
+            const auto position = copyGeometry(accessibility_, child, kPosition);
+            if (!position) {
+                continue;
+            }
+            const auto size = copyGeometry(accessibility_, child, kSize);
+            if (!size) {
+                continue;
+            }
+            const Rect frame{position->point(), size->size()};
+            // Written so that a width that is not a number fails too.
+            if (!(frame.size.width > 0)) {
+                continue;
+            }
+            items.push_back(
+                AppMenuBarItem{child, target.appName, target.bundleIdentifier, frame, target.pid});
+        }
+    }
+    return items;
+}
+
+std::optional<std::uint32_t> AccessibilityBridge::windowID(const AXElement& element) const {
+    if (!element) {
+        return std::nullopt;
+    }
+    if (const auto number = directWindowID(element)) {
+        return number;
+    }
+    if (const auto number = windowIDOfRelatedWindows(element)) {
+        return number;
+    }
+    AXElement current = element;
+    for (int depth = 0; depth < kMaximumAncestors; ++depth) {
+        AXElement parent = copyElement(accessibility_, current, kParent);
+        if (!parent) {
+            return std::nullopt;
+        }
+        if (const auto number = directWindowID(parent)) {
+            return number;
+        }
+        if (const auto number = windowIDOfRelatedWindows(parent)) {
+            return number;
+        }
+        current = std::move(parent);
+    }
+    return std::nullopt;
+}
+
+std::optional<std::uint32_t> AccessibilityBridge::directWindowID(const AXElement& element) const {
+    // Looked up for every attempt: the function is not part of the documented interface, and
+    // its absence is a normal state of the system rather than an error.
+    const auto function = accessibility_.windowNumberFunction();
+    if (!function || !*function) {
+        return std::nullopt;
+    }
+    std::uint32_t number = 0;
+    if ((*function)(element, number) != kAXErrorSuccess || number == 0) {
+        return std::nullopt;
+    }
+    return number;
+}
+
+std::optional<std::uint32_t> AccessibilityBridge::windowIDOfRelatedWindows(
+    const AXElement& element) const {
+    for (const auto attribute : {kWindow, kTopLevelUIElement}) {
+        const AXElement window = copyElement(accessibility_, element, attribute);
+        if (!window) {
+            continue;
+        }
+        if (const auto number = directWindowID(window)) {
+            return number;
+        }
+    }
+    return std::nullopt;
+}
+
+}  // namespace stowbar

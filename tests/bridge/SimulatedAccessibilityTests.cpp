@@ -1,0 +1,230 @@
+// The simulated desktop's own promises: what tests and stowbar-sim rely on when they use it
+// to stand in for a real system.
+
+#include "adapters/sim/SimulatedAccessibility.hpp"
+
+#include <gtest/gtest.h>
+
+#include <thread>
+
+#include "adapters/posix/PosixFileSystem.hpp"
+#include "adapters/sim/SimulatedFileSystem.hpp"
+#include "adapters/sim/SimulatedWorkspace.hpp"
+#include "bridge/SimulatedDesktopBuilders.hpp"
+#include "core/AccessibilityBridge.hpp"
+#include "support/FakeSystemInfo.hpp"
+#include "support/TemporaryDirectory.hpp"
+
+namespace stowbar {
+namespace {
+
+using test::application;
+using test::desktopWith;
+using test::extraAt;
+
+AXElement firstExtra(Accessibility& accessibility, std::int32_t pid) {
+    const auto bar =
+        accessibility.copyAttributeValue(accessibility.applicationElement(pid), "AXExtrasMenuBar");
+    if (!bar.value) {
+        return nullptr;
+    }
+    const auto children =
+        accessibility.copyAttributeValue(std::get<AXElement>(*bar.value), "AXChildren");
+    if (!children.value) {
+        return nullptr;
+    }
+    const auto& list = std::get<std::vector<AXElement>>(*children.value);
+    return list.empty() ? nullptr : list.front();
+}
+
+TEST(SimulatedAccessibility,
+     AnApplicationThatDoesNotAnswerCostsTheSystemDefaultUntilATimeoutIsSet) {
+    auto sleepy = application(403, "sleepy", {extraAt(0, 0, 20, 24)});
+    sleepy.responds = false;
+    DesktopSimulation simulation(desktopWith({sleepy}));
+    SimulatedAccessibility accessibility(simulation);
+    const auto element = accessibility.applicationElement(403);
+
+    EXPECT_EQ(accessibility.copyAttributeValue(element, "AXExtrasMenuBar").error,
+              kAXErrorCannotComplete);
+    EXPECT_DOUBLE_EQ(simulation.record().of(403).secondsWaited, 6.0);
+
+    EXPECT_EQ(accessibility.setMessagingTimeout(element, 0.25f), kAXErrorSuccess);
+    EXPECT_EQ(accessibility.copyAttributeValue(element, "AXExtrasMenuBar").error,
+              kAXErrorCannotComplete);
+    EXPECT_DOUBLE_EQ(simulation.record().of(403).secondsWaited, 6.25);
+    EXPECT_EQ(simulation.record().of(403).timeouts, 2);
+
+    // Zero restores the default; a negative timeout is refused and changes nothing.
+    EXPECT_EQ(accessibility.setMessagingTimeout(element, -1.0f), kAXErrorIllegalArgument);
+    EXPECT_EQ(simulation.record().of(403).messagingTimeout, 0.25f);
+    EXPECT_EQ(accessibility.setMessagingTimeout(element, 0.0f), kAXErrorSuccess);
+    EXPECT_EQ(simulation.record().of(403).messagingTimeout, std::nullopt);
+}
+
+TEST(SimulatedAccessibility, WithoutTrustEveryRequestFailsAtOnce) {
+    auto desktop = desktopWith({application(401, "alpha", {extraAt(0, 0, 20, 24)})});
+    desktop.accessibilityTrusted = false;
+    desktop.applications[0].responds = false;
+    DesktopSimulation simulation(desktop);
+    SimulatedAccessibility accessibility(simulation);
+    EXPECT_FALSE(accessibility.isProcessTrusted());
+    const auto element = accessibility.applicationElement(401);
+    EXPECT_EQ(accessibility.copyAttributeValue(element, "AXExtrasMenuBar").error,
+              kAXErrorAPIDisabled);
+    EXPECT_DOUBLE_EQ(simulation.record().secondsWaited, 0);
+}
+
+TEST(SimulatedAccessibility, ElementsStayValidUntilTheirApplicationEndsOrItsExtrasChange) {
+    using Step = std::function<void(SimulatedDesktop&)>;
+    struct Row {
+        const char* change;
+        std::vector<Step> steps;  // each one update of the desktop
+        bool extraValid;
+        bool applicationValid;
+    };
+    const Step terminate = [](auto& d) {
+        d.applications.clear();
+    };
+    const Step relaunch = [](auto& d) {
+        d.applications.push_back(application(401, "alpha", {extraAt(0, 0, 20, 24)}));
+    };
+    const std::vector<Row> rows = {
+        {"trust withdrawn and granted again",
+         {[](auto& d) { d.accessibilityTrusted = false; },
+          [](auto& d) {
+              d.accessibilityTrusted = true;
+          }},
+         true,
+         true},
+        {"stopped and started answering",
+         {[](auto& d) { d.applications[0].responds = false; },
+          [](auto& d) {
+              d.applications[0].responds = true;
+          }},
+         true,
+         true},
+        {"renamed",
+         {[](auto& d) {
+             d.applications[0].name = "renamed";
+         }},
+         true,
+         true},
+        {"another application launched",
+         {[](auto& d) {
+             d.applications.push_back(application(402, "beta"));
+         }},
+         true,
+         true},
+        {"extras replaced",
+         {[](auto& d) {
+             d.applications[0].extras[0].position = Point{5, 5};
+         }},
+         false,
+         true},
+        {"terminated", {terminate}, false, false},
+        {"terminated and relaunched under the same pid", {terminate, relaunch}, false, false},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.change);
+        DesktopSimulation simulation(
+            desktopWith({application(401, "alpha", {extraAt(0, 0, 20, 24)})}));
+        SimulatedAccessibility accessibility(simulation);
+        const auto app = accessibility.applicationElement(401);
+        const auto extra = firstExtra(accessibility, 401);
+        ASSERT_NE(extra, nullptr);
+
+        for (const auto& step : row.steps) {
+            simulation.update(step);
+        }
+        EXPECT_EQ(accessibility.copyAttributeValue(extra, "AXPosition").error == kAXErrorSuccess,
+                  row.extraValid);
+        EXPECT_EQ(accessibility.copyAttributeValue(app, "AXExtrasMenuBar").error == kAXErrorSuccess,
+                  row.applicationValid);
+        EXPECT_EQ(accessibility.performAction(extra, "AXPress") == kAXErrorSuccess, row.extraValid);
+    }
+}
+
+TEST(SimulatedAccessibility, WorkspaceListsTheApplicationsInOrderWithTheirFacts) {
+    auto alpha = application(401, "alpha");
+    alpha.activationPolicy = ActivationPolicy::regular;
+    auto nameless = application(402, "x");
+    nameless.name.reset();
+    nameless.bundleIdentifier.reset();
+    DesktopSimulation simulation(desktopWith({alpha, nameless}));
+    const SimulatedWorkspace workspace(simulation);
+    const auto running = workspace.runningApplications();
+    ASSERT_EQ(running.size(), 2u);
+    EXPECT_EQ(running[0].pid, 401);
+    EXPECT_EQ(running[0].activationPolicy, ActivationPolicy::regular);
+    EXPECT_EQ(running[0].localizedName, "alpha");
+    EXPECT_EQ(running[0].bundleIdentifier, "com.example.alpha");
+    EXPECT_EQ(running[1].pid, 402);
+    EXPECT_EQ(running[1].activationPolicy, ActivationPolicy::accessory);
+    EXPECT_EQ(running[1].localizedName, std::nullopt);
+    EXPECT_EQ(running[1].bundleIdentifier, std::nullopt);
+}
+
+TEST(SimulatedAccessibility, WithoutFullDiskAccessReadsFailLikeAPermissionErrorButAttributesStay) {
+    test::TemporaryDirectory directory;
+    const auto path = directory.write("file", {1, 2, 3}).string();
+    DesktopSimulation simulation;
+    const PosixFileSystem real;
+    const SimulatedFileSystem files(real, simulation);
+    EXPECT_TRUE(files.readFile(path).succeeded());
+
+    simulation.update([](auto& d) { d.fullDiskAccessGranted = false; });
+    const auto read = files.readFile(path);
+    EXPECT_FALSE(read.succeeded());
+    EXPECT_EQ(read.errorDescription, "Permission denied");
+    ASSERT_TRUE(files.attributes(path).has_value());
+    EXPECT_EQ(files.attributes(path)->size, 3u);
+}
+
+TEST(SimulatedAccessibility, SystemInfoIsRealExceptForTheSimulatedOwnPid) {
+    test::FakeSystemInfo real;
+    real.home = "/home/someone";
+    DesktopSimulation simulation;
+    simulation.update([](auto& d) { d.ownPid = 4242; });
+    const SimulatedSystemInfo system(real, simulation);
+    EXPECT_EQ(system.processIdentifier(), 4242);
+    EXPECT_EQ(system.homeDirectory(), "/home/someone");
+    EXPECT_EQ(system.operatingSystemVersion().major, 26);
+}
+
+// Run under ThreadSanitizer this shows the simulation safe for the program's one worker
+// thread: a scan in the background while the main thread resolves windows and the desktop
+// changes.
+TEST(SimulatedAccessibility, AScanOnAWorkerThreadMayOverlapMainThreadRequestsAndChanges) {
+    std::vector<SimulatedApplication> applications;
+    for (std::int32_t pid = 401; pid < 441; ++pid) {
+        auto subject = application(pid, "app" + std::to_string(pid),
+                                   {extraAt(0, 0, 20, 24), extraAt(30, 0, 20, 24)});
+        subject.extras[1].window = static_cast<std::uint32_t>(pid);
+        applications.push_back(subject);
+    }
+    DesktopSimulation simulation(desktopWith(applications));
+    SimulatedAccessibility accessibility(simulation);
+    const AccessibilityBridge bridge(accessibility);
+    const auto targets = test::targetsOf(applications);
+    const auto first = bridge.findMenuBarItems(targets);
+    ASSERT_EQ(first.size(), 80u);
+
+    std::vector<AppMenuBarItem> scanned;
+    std::thread worker([&] {
+        for (int round = 0; round < 20; ++round) {
+            scanned = bridge.findMenuBarItems(targets);
+        }
+    });
+    for (int round = 0; round < 20; ++round) {
+        for (const auto& item : first) {
+            static_cast<void>(bridge.windowID(item.element));
+        }
+        simulation.update([round](auto& d) { d.applications[0].responds = round % 2 == 0; });
+    }
+    worker.join();
+    EXPECT_GE(scanned.size(), 78u);
+}
+
+}  // namespace
+}  // namespace stowbar

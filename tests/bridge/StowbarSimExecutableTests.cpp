@@ -1,0 +1,230 @@
+// End-to-end checks of the built stowbar-sim: the report over the example scenarios, and how
+// it refuses scenario files it cannot use.
+
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <fstream>
+#include <sstream>
+
+#include "support/PlistBuilder.hpp"
+#include "support/TemporaryDirectory.hpp"
+
+namespace stowbar {
+namespace {
+
+constexpr const char* kRelativePath =
+    "Library/Group Containers/group.com.apple.controlcenter/Library/Preferences/"
+    "group.com.apple.controlcenter.plist";
+// 2026-01-31 08:05:09 UTC.
+constexpr timespec kModified{1769846709, 0};
+
+struct Outcome {
+    int status = -1;
+    std::string out;
+    std::string err;
+};
+
+std::string slurp(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+std::string example(const char* name) {
+    return std::string(STOWBAR_EXAMPLES_DIR "/") + name;
+}
+
+// Runs stowbar-sim with HOME pointing at `home` and nothing else in its environment.
+Outcome runSim(const test::TemporaryDirectory& home, std::vector<std::string> arguments) {
+    const auto outPath = home.path() / "stdout";
+    const auto errPath = home.path() / "stderr";
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 1, outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
+                                     0600);
+    posix_spawn_file_actions_addopen(&actions, 2, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
+                                     0600);
+    arguments.insert(arguments.begin(), STOWBAR_SIM_EXECUTABLE);
+    std::vector<char*> argv;
+    argv.reserve(arguments.size() + 1);
+    for (auto& argument : arguments) {
+        argv.push_back(argument.data());
+    }
+    argv.push_back(nullptr);
+    std::string homeVariable = "HOME=" + home.path().string();
+    std::array<char*, 2> environment{homeVariable.data(), nullptr};
+
+    Outcome outcome;
+    pid_t child = 0;
+    const int spawned = posix_spawn(&child, STOWBAR_SIM_EXECUTABLE, &actions, nullptr, argv.data(),
+                                    environment.data());
+    posix_spawn_file_actions_destroy(&actions);
+    if (spawned != 0) {
+        return outcome;
+    }
+    int status = 0;
+    waitpid(child, &status, 0);
+    outcome.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+    outcome.out = slurp(outPath);
+    outcome.err = slurp(errPath);
+    return outcome;
+}
+
+class StowbarSimExecutable : public ::testing::Test {
+  protected:
+    // A Control Center file that hides Alpha and Sleepy, with a fixed modification time.
+    std::string writeHiddenSet() {
+        const auto hidden = [](const char* id) {
+            return test::entry(false, test::bundleLocation(id));
+        };
+        const auto file = test::controlCenterFile(
+            test::Plist::array({hidden("com.example.alpha"), hidden("com.example.sleepy"),
+                                test::entry(true, test::bundleLocation("com.example.weather"))}));
+        const auto path = home.write(kRelativePath, file.binary());
+        const timespec times[2] = {kModified, kModified};
+        EXPECT_EQ(utimensat(AT_FDCWD, path.c_str(), times, 0), 0);
+        return std::to_string(file.binary().size());
+    }
+    std::string prefsPath() const { return (home.path() / kRelativePath).string(); }
+
+    test::TemporaryDirectory home;
+};
+
+TEST_F(StowbarSimExecutable, DiagnoseOverTheDeskExamplePrintsTheCompleteReport) {
+    const auto size = writeHiddenSet();
+    const auto outcome = runSim(home, {example("desk.json"), "--diagnose"});
+    EXPECT_EQ(outcome.status, 0);
+    EXPECT_EQ(outcome.err, "");
+    EXPECT_EQ(outcome.out,
+              "=== Stowbar diagnostics ===\n"
+              "macOS 0.0.0\n"
+              "\n"
+              "--- Control Center prefs file (direct read, NOT cfprefsd) ---\n"
+              "path: " +
+                  prefsPath() +
+                  "\n"
+                  "stat: size=" +
+                  size +
+                  " bytes  modified=2026-01-31 08:05:09 +0000\n"
+                  "Data(contentsOf:) read OK: " +
+                  size +
+                  " bytes\n"
+                  "\n"
+                  "--- Parsed hidden set (ControlCenterTrackedApps.loadSnapshot) ---\n"
+                  "fingerprint: size=" +
+                  size +
+                  "  modified=2026-01-31 08:05:09 +0000\n"
+                  "hidden bundle identifiers (2):\n"
+                  "  \u2022 com.example.alpha\n"
+                  "  \u2022 com.example.sleepy\n"
+                  "\n"
+                  "--- Accessibility + AXExtrasMenuBar discovery ---\n"
+                  "AXIsProcessTrusted: true\n"
+                  "apps scanned: 6   menu bar items found: 5\n"
+                  "  Alpha [com.example.alpha]  ax=(1510,-30 31x24)  hiddenInPlist=YES\n"
+                  "  Alpha [com.example.alpha]  ax=(1480,-30 22x22)  hiddenInPlist=YES\n"
+                  "  Broken [com.example.broken]  ax=(990,0 24x24)  hiddenInPlist=no\n"
+                  "  Toolbox [-]  ax=(1200,0 22x24)  hiddenInPlist=no\n"
+                  "  weather [com.example.weather]  ax=(1300,0 40x24)  hiddenInPlist=no\n"
+                  "\n");
+}
+
+TEST_F(StowbarSimExecutable, DiagnoseOverTheUntrustedExampleEndsWithTheAdvice) {
+    const auto outcome = runSim(home, {example("untrusted.json"), "--diagnose"});
+    EXPECT_EQ(outcome.status, 0);
+    EXPECT_EQ(outcome.err, "");
+    const std::string tail =
+        "--- Accessibility + AXExtrasMenuBar discovery ---\n"
+        "AXIsProcessTrusted: false\n"
+        ">>> Not trusted. Grant this binary Accessibility in System Settings > Privacy & "
+        "Security,\n"
+        ">>> then re-run. The file/parse diagnostics above do not need this.\n"
+        "\n";
+    ASSERT_GE(outcome.out.size(), tail.size());
+    EXPECT_EQ(outcome.out.substr(outcome.out.size() - tail.size()), tail);
+}
+
+TEST_F(StowbarSimExecutable, WithoutFullDiskAccessTheFileCanBeExaminedButNotRead) {
+    const auto size = writeHiddenSet();
+    const auto scenario =
+        home.write("scenario.json", test::bytesOf("{\"fullDiskAccessGranted\": false}"));
+    const auto outcome = runSim(home, {scenario.string(), "--diagnose"});
+    EXPECT_EQ(outcome.status, 0);
+    EXPECT_NE(outcome.out.find("stat: size=" + size +
+                               " bytes  modified=2026-01-31 08:05:09 "
+                               "+0000\nData(contentsOf:) FAILED: Permission denied\n>>> "),
+              std::string::npos)
+        << outcome.out;
+    EXPECT_NE(outcome.out.find("loadSnapshot() returned nil (read/parse failed)\n"),
+              std::string::npos);
+}
+
+TEST_F(StowbarSimExecutable, ArgumentsAfterTheScenarioGoToTheProgram) {
+    // Without "--diagnose" the application starts and, for now, ends at once.
+    auto outcome = runSim(home, {example("desk.json")});
+    EXPECT_EQ(outcome.status, 0);
+    EXPECT_EQ(outcome.out, "");
+    EXPECT_EQ(outcome.err, "");
+
+    outcome = runSim(home, {"--snapshots", (home.path() / "pictures").string(),
+                            example("untrusted.json"), "--verbose", "--diagnose"});
+    EXPECT_EQ(outcome.status, 0);
+    EXPECT_EQ(outcome.out.rfind("=== Stowbar diagnostics ===\n", 0), 0u);
+}
+
+TEST_F(StowbarSimExecutable, AnUnusableScenarioExitsWithTwoAndOneLineNamingFilePlaceAndProblem) {
+    struct Row {
+        const char* content;  // null: no file at all
+        const char* line;     // after "stowbar-sim: PATH"
+    };
+    const Row rows[] = {
+        {nullptr, ": cannot be read: No such file or directory"},
+        {"{\"applications\": [", ":1:19: invalid JSON: syntax error while parsing value"},
+        {"{\"applications\": [{\"pid\": 1}, {\"name\": \"B\"}]}",
+         ": /applications/1: missing required field \"pid\""},
+        {"{\"applications\": [{\"pid\": 1, \"activationPolicy\": \"x\"}]}",
+         ": /applications/0/activationPolicy: unknown value \"x\"; expected one of "
+         "\"regular\", \"accessory\", \"prohibited\""},
+        {"{\"script\": [{\"at\": 1, \"action\": \"jump\"}]}",
+         ": /script/0/action: unknown action \"jump\""},
+        {"{\"ownPid\": \"me\"}", ": /ownPid: expected a whole number, found a string"},
+        {"[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[]]]]]]]]]]]]]]]]]]]]]]]]]]]]]]]]]]]]]]]]",
+         ":1:33: nested deeper than 32 levels"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.line);
+        const auto path = home.path() / "bad.json";
+        std::filesystem::remove(path);
+        if (row.content != nullptr) {
+            home.write("bad.json", test::bytesOf(row.content));
+        }
+        const auto outcome = runSim(home, {path.string(), "--diagnose"});
+        EXPECT_EQ(outcome.status, 2);
+        EXPECT_EQ(outcome.out, "");
+        const std::string expected = "stowbar-sim: " + path.string() + row.line;
+        EXPECT_EQ(outcome.err.rfind(expected, 0), 0u) << outcome.err;
+        EXPECT_EQ(std::count(outcome.err.begin(), outcome.err.end(), '\n'), 1) << outcome.err;
+        EXPECT_EQ(outcome.err.back(), '\n');
+    }
+}
+
+TEST_F(StowbarSimExecutable, AMissingScenarioArgumentShowsTheUsage) {
+    const char* usage = "usage: stowbar-sim [--snapshots DIR] SCENARIO.json [ARGS...]\n";
+    for (const auto& arguments :
+         {std::vector<std::string>{}, std::vector<std::string>{"--snapshots"},
+          std::vector<std::string>{"--snapshots", "dir"}}) {
+        const auto outcome = runSim(home, arguments);
+        EXPECT_EQ(outcome.status, 2);
+        EXPECT_EQ(outcome.err, usage);
+    }
+}
+
+}  // namespace
+}  // namespace stowbar

@@ -5,11 +5,13 @@
 #include <vector>
 
 #include "adapters/linux/LinuxAccessibility.hpp"
+#include "adapters/linux/LinuxScreenCapture.hpp"
 #include "adapters/linux/LinuxWorkspace.hpp"
 #include "adapters/plist/LibplistReader.hpp"
 #include "adapters/posix/PosixApplication.hpp"
 #include "adapters/posix/PosixFileSystem.hpp"
 #include "adapters/posix/PosixSystemInfo.hpp"
+#include "adapters/qt/QtImageRenderer.hpp"
 #include "core/Stowbar.hpp"
 
 int main(int argc, char** argv) {
@@ -21,8 +23,11 @@ int main(int argc, char** argv) {
     stowbar::LibplistReader propertyLists;
     stowbar::LinuxAccessibility accessibility;
     stowbar::LinuxWorkspace workspace;
-    const stowbar::Platform platform{system,    files,       propertyLists, accessibility,
-                                     workspace, application, std::cout};
+    stowbar::LinuxScreenCapture screenCapture;
+    const stowbar::QtImageRenderer imageRenderer;
+    const stowbar::Platform platform{system,        files,       propertyLists,
+                                     accessibility, workspace,   screenCapture,
+                                     imageRenderer, application, std::cout};
 
     const std::vector<std::string> arguments(argv, argv + argc);
     stowbar::StowbarApp::main(arguments, platform);

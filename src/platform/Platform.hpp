@@ -5,7 +5,9 @@
 #include "platform/Accessibility.hpp"
 #include "platform/Application.hpp"
 #include "platform/FileSystem.hpp"
+#include "platform/ImageRenderer.hpp"
 #include "platform/PropertyList.hpp"
+#include "platform/ScreenCapture.hpp"
 #include "platform/SystemInfo.hpp"
 #include "platform/Workspace.hpp"
 
@@ -20,6 +22,8 @@ struct Platform {
     const PropertyListReader& propertyLists;
     Accessibility& accessibility;
     Workspace& workspace;
+    ScreenCapture& screenCapture;
+    const ImageRenderer& imageRenderer;
     Application& application;
     // Where the diagnostics report goes: standard output in a real run.
     std::ostream& standardOutput;

@@ -11,10 +11,12 @@
 #include "adapters/plist/LibplistReader.hpp"
 #include "adapters/posix/PosixFileSystem.hpp"
 #include "adapters/posix/PosixSystemInfo.hpp"
+#include "adapters/qt/QtImageRenderer.hpp"
 #include "adapters/sim/DesktopSimulation.hpp"
 #include "adapters/sim/ScenarioLoader.hpp"
 #include "adapters/sim/SimulatedAccessibility.hpp"
 #include "adapters/sim/SimulatedFileSystem.hpp"
+#include "adapters/sim/SimulatedScreenCapture.hpp"
 #include "adapters/sim/SimulatedWorkspace.hpp"
 #include "core/Stowbar.hpp"
 
@@ -70,9 +72,12 @@ int main(int argc, char** argv) {
     const stowbar::LibplistReader propertyLists;
     stowbar::SimulatedAccessibility accessibility(simulation);
     stowbar::SimulatedWorkspace workspace(simulation);
+    stowbar::SimulatedScreenCapture screenCapture(simulation);
+    const stowbar::QtImageRenderer imageRenderer;
     LaunchAndQuitApplication application;
-    const stowbar::Platform platform{system,    files,       propertyLists, accessibility,
-                                     workspace, application, std::cout};
+    const stowbar::Platform platform{system,        files,       propertyLists,
+                                     accessibility, workspace,   screenCapture,
+                                     imageRenderer, application, std::cout};
 
     // The program sees its own path first and then only the arguments after the scenario.
     std::vector<std::string> arguments{given[0]};

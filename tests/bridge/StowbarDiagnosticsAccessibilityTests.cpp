@@ -4,6 +4,7 @@
 
 #include <sstream>
 
+#include "adapters/linux/LinuxScreenCapture.hpp"
 #include "adapters/plist/LibplistReader.hpp"
 #include "adapters/posix/PosixFileSystem.hpp"
 #include "adapters/sim/DesktopSimulation.hpp"
@@ -12,6 +13,7 @@
 #include "bridge/SimulatedDesktopBuilders.hpp"
 #include "core/StowbarDiagnostics.hpp"
 #include "support/FakeApplication.hpp"
+#include "support/FakeImageRenderer.hpp"
 #include "support/FakeSystemInfo.hpp"
 #include "support/PlistBuilder.hpp"
 #include "support/TemporaryDirectory.hpp"
@@ -45,8 +47,9 @@ class AccessibilitySectionTest : public ::testing::Test {
     std::string section(const SimulatedDesktop& desktop) {
         simulation.update([&](SimulatedDesktop& current) { current = desktop; });
         std::ostringstream out;
-        const Platform platform{system,    files, propertyLists, accessibility, workspace,
-                                eventLoop, out};
+        const Platform platform{system,        files,     propertyLists,
+                                accessibility, workspace, screenCapture,
+                                imageRenderer, eventLoop, out};
         StowbarDiagnostics::run(platform);
         const std::string text = out.str();
         const auto at = text.find(kHeader);
@@ -60,6 +63,8 @@ class AccessibilitySectionTest : public ::testing::Test {
     DesktopSimulation simulation;
     SimulatedAccessibility accessibility{simulation};
     SimulatedWorkspace workspace{simulation};
+    LinuxScreenCapture screenCapture;
+    test::FakeImageRenderer imageRenderer;
     test::FakeApplication eventLoop;
 };
 

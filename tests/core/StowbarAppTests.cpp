@@ -5,10 +5,12 @@
 #include <sstream>
 
 #include "adapters/linux/LinuxAccessibility.hpp"
+#include "adapters/linux/LinuxScreenCapture.hpp"
 #include "adapters/linux/LinuxWorkspace.hpp"
 #include "adapters/plist/LibplistReader.hpp"
 #include "adapters/posix/PosixFileSystem.hpp"
 #include "support/FakeApplication.hpp"
+#include "support/FakeImageRenderer.hpp"
 #include "support/FakeSystemInfo.hpp"
 #include "support/TemporaryDirectory.hpp"
 
@@ -37,11 +39,14 @@ TEST(StowbarApp, OnlyAnExactDiagnoseArgumentPrintsTheReportInsteadOfStartingTheA
     LibplistReader propertyLists;
     LinuxAccessibility accessibility;
     LinuxWorkspace workspace;
+    LinuxScreenCapture screenCapture;
+    test::FakeImageRenderer imageRenderer;
     for (const auto& c : cases) {
         test::FakeApplication application;
         std::ostringstream out;
-        const Platform platform{system,      files, propertyLists, accessibility, workspace,
-                                application, out};
+        const Platform platform{system,        files,       propertyLists,
+                                accessibility, workspace,   screenCapture,
+                                imageRenderer, application, out};
         EXPECT_EQ(StowbarApp::main(c.arguments, platform), 0);
         EXPECT_EQ(out.str().rfind("=== Stowbar diagnostics ===\n", 0) == 0, c.report)
             << c.arguments.back();

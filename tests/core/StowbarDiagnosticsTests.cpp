@@ -8,10 +8,12 @@
 #include <sstream>
 
 #include "adapters/linux/LinuxAccessibility.hpp"
+#include "adapters/linux/LinuxScreenCapture.hpp"
 #include "adapters/linux/LinuxWorkspace.hpp"
 #include "adapters/plist/LibplistReader.hpp"
 #include "adapters/posix/PosixFileSystem.hpp"
 #include "support/FakeApplication.hpp"
+#include "support/FakeImageRenderer.hpp"
 #include "support/FakeSystemInfo.hpp"
 #include "support/PlistBuilder.hpp"
 #include "support/TemporaryDirectory.hpp"
@@ -47,8 +49,9 @@ class StowbarDiagnosticsTest : public ::testing::Test {
 
     std::string report(const FileSystem& fileSystem) {
         std::ostringstream out;
-        const Platform platform{system,      fileSystem, propertyLists, accessibility, workspace,
-                                application, out};
+        const Platform platform{system,        fileSystem,  propertyLists,
+                                accessibility, workspace,   screenCapture,
+                                imageRenderer, application, out};
         StowbarDiagnostics::run(platform);
         return out.str();
     }
@@ -67,6 +70,8 @@ class StowbarDiagnosticsTest : public ::testing::Test {
     LibplistReader propertyLists;
     LinuxAccessibility accessibility;
     LinuxWorkspace workspace;
+    LinuxScreenCapture screenCapture;
+    test::FakeImageRenderer imageRenderer;
     test::FakeApplication application;
 };
 

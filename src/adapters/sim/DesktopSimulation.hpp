@@ -93,6 +93,8 @@ class DesktopSimulation {
         // Where each pid stands in desktop.applications (the first, should two share one).
         std::unordered_map<std::int32_t, std::size_t> positions;
         AccessibilityRecord record;
+        // Every capture asked for, in order: the window number and whether it succeeded.
+        std::vector<std::pair<std::uint32_t, bool>> captures;
 
         const SimulatedApplication* application(std::int32_t pid) const;
         // The messaging timeout that applies to requests to `pid` now.

@@ -273,6 +273,9 @@ SimulatedExtra extra(const Node& node) {
     result.window = optionalWindow(object, "window");
     result.axWindow = optionalWindow(object, "axWindow");
     result.axTopLevel = optionalWindow(object, "axTopLevel");
+    if (const auto value = object.field("capturable")) {
+        result.capturable = value->boolean();
+    }
     if (const auto value = object.field("parents")) {
         std::vector<SimulatedAncestor> parents;
         for (std::size_t index = 0, count = value->arraySize(); index < count; ++index) {
@@ -318,6 +321,9 @@ SimulatedApplication application(const Node& node) {
     }
     if (const auto value = object.field("extrasMenuBar")) {
         result.extrasMenuBar = value->boolean();
+    }
+    if (const auto value = object.field("icon")) {
+        result.icon = value->boolean();
     }
     if (const auto value = object.field("extras")) {
         result.extras = extras(*value);

@@ -61,6 +61,8 @@ struct SimulatedExtra {
     // Absent: the extra's parent is the extras bar, whose parent is the application element,
     // as on a real system; neither has a window.
     std::optional<std::vector<SimulatedAncestor>> parents;
+    // false: its window is not among the capturable windows, so a capture of it fails.
+    bool capturable = true;
     // Keys: "AXPosition", "AXSize", "AXWindow", "AXTopLevelUIElement", "AXParent".
     SimulatedAnswers answers;
 
@@ -78,6 +80,8 @@ struct SimulatedApplication {
     bool responds = true;
     // false: it has no "AXExtrasMenuBar".
     bool extrasMenuBar = true;
+    // false: the workspace lists it without an icon.
+    bool icon = true;
     std::vector<SimulatedExtra> extras;
     // Keys: "AXExtrasMenuBar" (asked of the application), "AXChildren" (asked of its bar).
     SimulatedAnswers answers;

@@ -1,5 +1,7 @@
 #include "adapters/sim/SimulatedWorkspace.hpp"
 
+#include "adapters/sim/SimulatedPictures.hpp"
+
 namespace stowbar {
 
 std::vector<RunningApplication> SimulatedWorkspace::runningApplications() const {
@@ -7,9 +9,10 @@ std::vector<RunningApplication> SimulatedWorkspace::runningApplications() const 
     std::vector<RunningApplication> running;
     running.reserve(state->desktop.applications.size());
     for (const auto& application : state->desktop.applications) {
-        running.push_back(RunningApplication{application.pid, application.activationPolicy,
-                                             application.name, application.bundleIdentifier,
-                                             nullptr});
+        running.push_back(RunningApplication{
+            application.pid, application.activationPolicy, application.name,
+            application.bundleIdentifier,
+            application.icon ? simulatedApplicationIcon(application.pid) : nullptr});
     }
     return running;
 }

@@ -6,7 +6,7 @@
 namespace stowbar {
 
 // The running applications of the simulated desktop, in the order its description lists
-// them. Applications have no icon yet.
+// them, each with an icon the simulator draws unless the description says it has none.
 //
 // Threading: safe from any thread (the port itself only promises the main thread). The
 // simulation must outlive this object.

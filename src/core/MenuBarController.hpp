@@ -1,0 +1,125 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "core/AccessibilityBridge.hpp"
+#include "core/ControlCenterTrackedApps.hpp"
+#include "core/IconProvider.hpp"
+#include "core/MenuBarItemRecords.hpp"
+#include "platform/Platform.hpp"
+#include "runtime/Spawn.hpp"
+#include "runtime/Task.hpp"
+
+namespace stowbar {
+
+// What a refresh saw: the file's fingerprint and the processes worth scanning. A refresh
+// whose signature equals that of the last complete scan has nothing new to find.
+struct RefreshSignature {
+    std::optional<ControlCenterTrackedApps::Fingerprint> plistFingerprint;
+    // "bundle.identifier:pid" per scan target ("-" without an identifier), sorted.
+    std::vector<std::string> candidateProcesses;
+
+    friend bool operator==(const RefreshSignature&, const RefreshSignature&) = default;
+};
+
+// The observable model behind the panel: it turns the Control Center file, the running
+// applications and their menu bar extras into the published list of hidden items, plus the
+// flags that tell the panel which state to show.
+//
+// Threading: confined to the main thread. refresh() suspends once, while the accessibility
+// scan runs on a worker thread; nothing else leaves the main thread. Overlapping refreshes
+// are neither prevented nor merged; callers debounce.
+//
+// Observation: observers are told which published field is about to be assigned, just
+// before every assignment (also when the value does not change). They read the new value on
+// a later turn of the loop.
+//
+// Lifetime: always owned by a std::shared_ptr. Tasks it starts hold it weakly until they
+// run; a refresh in progress keeps it alive until it returns.
+class MenuBarController : public std::enable_shared_from_this<MenuBarController> {
+  public:
+    enum class Field { hiddenItems, accessibilityGranted, fullDiskAccessGranted, isLoading };
+    using Observer = std::function<void(Field)>;
+    using ObserverId = std::uint64_t;
+
+    static constexpr std::uint64_t kDelayedRetryNanoseconds = 12'000'000'000;
+    static constexpr const char* kControlCenterBundleIdentifier = "com.apple.controlcenter";
+
+    // The platform and the main thread's executor are borrowed and must outlive the
+    // controller. Starts no work.
+    MenuBarController(const Platform& platform, MainExecutor& executor);
+
+    const std::vector<StatusItemInfo>& hiddenItems() const { return hiddenItems_; }
+    bool accessibilityGranted() const { return accessibilityGranted_; }
+    bool fullDiskAccessGranted() const { return fullDiskAccessGranted_; }
+    bool isLoading() const { return isLoading_; }
+
+    // The background poll records permission changes it notices here.
+    void setAccessibilityGranted(bool granted);
+    void setFullDiskAccessGranted(bool granted);
+
+    ObserverId observe(Observer observer);
+    void removeObserver(ObserverId id);
+
+    // Checks the permissions, scans the applications of the hidden set for menu bar extras
+    // unless nothing changed since the last complete scan, publishes the hidden ones, and
+    // starts capturing their pictures. Never fails; ignores cancellation of its caller.
+    Task<void> refresh();
+
+    // Whether a delayed retry is waiting, and whether the last scan was complete; for tests
+    // and the simulator's transcript.
+    bool hasPendingRetry() const { return pendingRetrySignature_.has_value(); }
+    bool hasLastRefreshSignature() const { return lastRefreshSignature_.has_value(); }
+
+    // The running applications worth scanning, in their order: not `excluding`, allowed a
+    // user interface, named, not Control Center, and, when a hidden set is given, in it.
+    static std::vector<AppScanTarget> scanTargets(
+        const std::vector<RunningApplication>& applications,
+        const std::optional<std::set<std::string>>& hiddenBundleIdentifiers,
+        std::int32_t excluding);
+
+  private:
+    template <typename T>
+    void assign(T& field, T value, Field which);
+
+    // The list a scan result turns into: hidden extras with identity and initial icon.
+    std::vector<StatusItemInfo> hiddenItemsFrom(
+        const std::vector<AppMenuBarItem>& found,
+        const std::optional<std::set<std::string>>& hiddenBundleIdentifiers) const;
+    ImageRef initialIcon(const AppMenuBarItem& item,
+                         const std::vector<RunningApplication>& running) const;
+
+    static Task<void> captureIconsAsync(std::weak_ptr<MenuBarController> weakSelf);
+    static Task<void> retryRefresh(std::weak_ptr<MenuBarController> weakSelf,
+                                   std::uint64_t nanoseconds);
+    void scheduleDelayedRetry(const RefreshSignature& signature);
+    void cancelPendingRetry();
+
+    const Platform& platform_;
+    MainExecutor& executor_;
+
+    std::vector<StatusItemInfo> hiddenItems_;
+    bool accessibilityGranted_ = false;
+    bool fullDiskAccessGranted_ = false;
+    bool isLoading_ = false;
+
+    AccessibilityBridge axBridge_;
+    IconProvider iconProvider_;
+    ControlCenterTrackedApps trackedApps_;
+
+    std::optional<RefreshSignature> lastRefreshSignature_;
+    std::optional<TaskHandle> retryRefreshTask_;
+    std::optional<RefreshSignature> pendingRetrySignature_;
+    const std::uint64_t delayedRetryNanoseconds_ = kDelayedRetryNanoseconds;
+
+    std::vector<std::pair<ObserverId, Observer>> observers_;
+    ObserverId nextObserverId_ = 1;
+};
+
+}  // namespace stowbar

@@ -1,0 +1,446 @@
+#include "core/MenuBarController.hpp"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <deque>
+#include <limits>
+
+#include "adapters/linux/LinuxScreenCapture.hpp"
+#include "adapters/plist/LibplistReader.hpp"
+#include "adapters/posix/PosixFileSystem.hpp"
+#include "adapters/qt/QtImageRenderer.hpp"
+#include "adapters/sim/DesktopSimulation.hpp"
+#include "adapters/sim/SimulatedAccessibility.hpp"
+#include "adapters/sim/SimulatedFileSystem.hpp"
+#include "adapters/sim/SimulatedScreenCapture.hpp"
+#include "adapters/sim/SimulatedWorkspace.hpp"
+#include "bridge/SimulatedDesktopBuilders.hpp"
+#include "runtime/ManualExecutor.hpp"
+#include "support/FakeApplication.hpp"
+#include "support/FakeSystemInfo.hpp"
+#include "support/PlistBuilder.hpp"
+#include "support/TemporaryDirectory.hpp"
+
+namespace stowbar {
+namespace {
+
+using namespace std::chrono_literals;
+using Field = MenuBarController::Field;
+using test::application;
+using test::extraAt;
+
+constexpr const char* kRelativePath =
+    "Library/Group Containers/group.com.apple.controlcenter/Library/Preferences/"
+    "group.com.apple.controlcenter.plist";
+
+SimulatedExtra extraWithWindow(double y, std::uint32_t window) {
+    auto extra = extraAt(1500, y, 24, 22);
+    extra.window = window;
+    return extra;
+}
+
+// Holds every screen-capture completion until the test lets it go, so that a capture pass
+// can be kept suspended while other work runs.
+struct HeldScreenCapture final : ScreenCapture {
+    explicit HeldScreenCapture(ScreenCapture& real) : inner(real) {}
+    void getShareableContent(ContentCompletion completion) override {
+        held.push_back([this, completion] { inner.getShareableContent(completion); });
+    }
+    void captureImage(const ShareableWindow& window, const CaptureConfiguration& configuration,
+                      ImageCompletion completion) override {
+        held.push_back([this, window, configuration, completion] {
+            inner.captureImage(window, configuration, completion);
+        });
+    }
+    void releaseAll() {
+        while (!held.empty()) {
+            auto next = std::move(held.front());
+            held.pop_front();
+            next();
+        }
+    }
+    ScreenCapture& inner;
+    std::deque<std::function<void()>> held;
+};
+
+class MenuBarControllerTest : public ::testing::Test {
+  protected:
+    MenuBarControllerTest() {
+        system.home = home.path().string();
+        system.pid = 100;
+        controller = std::make_shared<MenuBarController>(platform, executor);
+        controller->observe([this](Field field) { assigned.push_back(field); });
+    }
+
+    void writeHiddenSet(const std::vector<std::string>& identifiers) {
+        auto entries = test::Plist::array({});
+        for (const auto& id : identifiers) {
+            plist_array_append_item(
+                entries.node(), plist_copy(test::entry(false, test::bundleLocation(id)).node()));
+        }
+        home.write(kRelativePath, test::controlCenterFile(entries).binary());
+    }
+    void writeUnparsableFile() { home.write(kRelativePath, test::bytesOf("not a plist")); }
+
+    void setDesktop(std::vector<SimulatedApplication> applications) {
+        simulation.update(
+            [&](SimulatedDesktop& desktop) { desktop.applications = std::move(applications); });
+    }
+
+    // Starts a refresh as a task of its own, as every caller does.
+    void startRefresh() {
+        spawn(executor, [](std::shared_ptr<MenuBarController> c) -> Task<void> {
+            co_await c->refresh();
+        }(controller));
+    }
+    void refresh() {
+        startRefresh();
+        executor.runUntilIdle();
+    }
+
+    std::vector<std::string> names() const {
+        std::vector<std::string> result;
+        for (const auto& item : controller->hiddenItems()) {
+            result.push_back(item.appName);
+        }
+        return result;
+    }
+    // Lets every held capture request through, and those they lead to, until none is left.
+    void releaseCaptures() {
+        executor.runUntilIdle();
+        while (!screenCapture.held.empty()) {
+            screenCapture.releaseAll();
+            executor.runUntilIdle();
+        }
+    }
+    int scans() const { return simulation.record().attributeRequests(); }
+    long count(Field field) const { return std::count(assigned.begin(), assigned.end(), field); }
+
+    test::TemporaryDirectory home;
+    test::FakeSystemInfo system;
+    DesktopSimulation simulation;
+    PosixFileSystem realFiles;
+    SimulatedFileSystem files{realFiles, simulation};
+    LibplistReader propertyLists;
+    SimulatedAccessibility accessibility{simulation};
+    SimulatedWorkspace workspace{simulation};
+    SimulatedScreenCapture simulatedCapture{simulation};
+    HeldScreenCapture screenCapture{simulatedCapture};
+    QtImageRenderer imageRenderer;
+    test::FakeApplication application_;
+    std::ostringstream out;
+    const Platform platform{system,        files,        propertyLists,
+                            accessibility, workspace,    screenCapture,
+                            imageRenderer, application_, out};
+    ManualExecutor executor;
+    std::shared_ptr<MenuBarController> controller;
+    std::vector<Field> assigned;
+};
+
+TEST_F(MenuBarControllerTest, FirstRefreshPublishesHiddenExtrasInWorkspaceOrderThenTheirPictures) {
+    writeHiddenSet({"com.example.gamma", "com.example.alpha", "com.example.beta"});
+    setDesktop({application(401, "alpha", {extraWithWindow(-30, 811)}),
+                application(402, "beta", {extraWithWindow(-30, 812)}),
+                application(403, "shown", {extraWithWindow(0, 813)}),
+                application(404, "gamma", {extraWithWindow(-30, 814)})});
+
+    refresh();
+    EXPECT_EQ(assigned, (std::vector<Field>{Field::isLoading, Field::accessibilityGranted,
+                                            Field::fullDiskAccessGranted, Field::hiddenItems,
+                                            Field::isLoading}))
+        << "loading is set first and cleared last";
+    EXPECT_FALSE(controller->isLoading());
+    EXPECT_EQ(names(), (std::vector<std::string>{"alpha", "beta", "gamma"}));
+    for (const auto& item : controller->hiddenItems()) {
+        EXPECT_EQ(item.id, item.windowID);
+        ASSERT_TRUE(item.icon && item.icon->bitmap());
+        EXPECT_EQ(item.icon->size(), (Size{18, 18})) << "the application icon, redrawn";
+        EXPECT_EQ(item.icon->bitmap()->width, 36);
+    }
+
+    releaseCaptures();
+    EXPECT_EQ(count(Field::hiddenItems), 2) << "the list, then the list with pictures";
+    for (const auto& item : controller->hiddenItems()) {
+        ASSERT_TRUE(item.icon && item.icon->bitmap());
+        EXPECT_EQ(item.icon->size(), (Size{24, 22})) << "a capture measures the frame";
+        EXPECT_EQ(item.icon->bitmap()->width, 48);
+        EXPECT_EQ(item.icon->bitmap()->height, 44);
+    }
+    EXPECT_EQ(simulation.lock()->captures.size(), 3u);
+}
+
+TEST_F(MenuBarControllerTest, MissingPermissionsEndTheRefreshEarlyAndKeepTheList) {
+    writeHiddenSet({"com.example.alpha"});
+    setDesktop({application(401, "alpha", {extraWithWindow(-30, 811)})});
+    refresh();
+    ASSERT_EQ(names(), std::vector<std::string>{"alpha"});
+
+    struct Case {
+        const char* name;
+        bool accessibility;
+        bool fullDiskAccess;
+        long fullDiskAccessAssignments;
+    };
+    for (const Case& c : {Case{"accessibility withdrawn", false, true, 0},
+                          Case{"full disk access withdrawn", true, false, 1}}) {
+        SCOPED_TRACE(c.name);
+        simulation.update([&](SimulatedDesktop& desktop) {
+            desktop.accessibilityTrusted = c.accessibility;
+            desktop.fullDiskAccessGranted = c.fullDiskAccess;
+            desktop.applications.clear();  // would empty the list if it were scanned
+        });
+        assigned.clear();
+        const int before = scans();
+        refresh();
+        EXPECT_EQ(controller->accessibilityGranted(), c.accessibility);
+        EXPECT_EQ(count(Field::fullDiskAccessGranted), c.fullDiskAccessAssignments);
+        EXPECT_EQ(scans(), before);
+        EXPECT_EQ(count(Field::hiddenItems), 0);
+        EXPECT_EQ(count(Field::isLoading), 0) << "the list was not empty";
+        EXPECT_EQ(names(), std::vector<std::string>{"alpha"});
+    }
+}
+
+TEST_F(MenuBarControllerTest, AnUnchangedSituationIsNotScannedAgainButTheFlagsAreStillAssigned) {
+    writeHiddenSet({"com.example.alpha"});
+    setDesktop({application(401, "alpha", {extraWithWindow(-30, 811)})});
+    refresh();
+    releaseCaptures();
+    assigned.clear();
+    const int before = scans();
+
+    refresh();
+    EXPECT_EQ(scans(), before);
+    EXPECT_EQ(assigned,
+              (std::vector<Field>{Field::accessibilityGranted, Field::fullDiskAccessGranted}));
+}
+
+TEST_F(MenuBarControllerTest, TheHiddenSetDecidesFirstAndWithoutASnapshotOnlyThePositionCounts) {
+    constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
+    struct Case {
+        double top;
+        bool listedWhenHidden;
+        bool listedWithoutSnapshot;
+    };
+    const Case cases[] = {{-1, true, true},   {0, true, false},  {50, true, false},
+                          {100, true, false}, {101, true, true}, {kNaN, true, false}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.top);
+        for (const bool snapshot : {true, false}) {
+            controller = std::make_shared<MenuBarController>(platform, executor);
+            snapshot ? writeHiddenSet({"com.example.alpha"}) : writeUnparsableFile();
+            setDesktop({application(401, "alpha", {extraAt(1500, c.top, 22, 22)})});
+            refresh();
+            EXPECT_EQ(controller->hiddenItems().size(),
+                      (snapshot ? c.listedWhenHidden : c.listedWithoutSnapshot) ? 1u : 0u)
+                << (snapshot ? "hidden set" : "no snapshot");
+        }
+    }
+}
+
+TEST_F(MenuBarControllerTest, ScanTargetsSkipOwnProcessControlCenterAndApplicationsOutsideTheSet) {
+    auto own = application(100, "own");
+    auto prohibited = application(402, "prohibited");
+    prohibited.activationPolicy = ActivationPolicy::prohibited;
+    auto unnamed = application(403, "");
+    auto controlCenter = application(404, "Control Center");
+    controlCenter.bundleIdentifier = "com.apple.controlcenter";
+    auto anonymous = application(405, "anonymous");
+    anonymous.bundleIdentifier.reset();
+    const auto plain = application(406, "plain");
+    std::vector<RunningApplication> running;
+    for (const auto& app : {own, prohibited, unnamed, controlCenter, anonymous, plain}) {
+        running.push_back({app.pid, app.activationPolicy, app.name, app.bundleIdentifier, nullptr});
+    }
+    const auto pids = [](const std::vector<AppScanTarget>& targets) {
+        std::vector<std::int32_t> result;
+        for (const auto& t : targets) {
+            result.push_back(t.pid);
+        }
+        return result;
+    };
+    const std::set<std::string> everyone{"com.example.own", "com.example.prohibited",
+                                         "com.apple.controlcenter", "com.example.plain"};
+    EXPECT_EQ(pids(MenuBarController::scanTargets(running, std::nullopt, 100)),
+              (std::vector<std::int32_t>{405, 406}));
+    EXPECT_EQ(pids(MenuBarController::scanTargets(running, everyone, 100)),
+              (std::vector<std::int32_t>{406}));
+    EXPECT_TRUE(MenuBarController::scanTargets(running, std::set<std::string>{}, 100).empty());
+}
+
+TEST_F(MenuBarControllerTest, AnEmptyHiddenSetPublishesAnEmptyListAndRemembersTheSituation) {
+    writeHiddenSet({"com.example.alpha"});
+    setDesktop({application(401, "alpha", {extraWithWindow(-30, 811)})});
+    refresh();
+    ASSERT_EQ(controller->hiddenItems().size(), 1u);
+
+    writeHiddenSet({});
+    refresh();
+    EXPECT_TRUE(controller->hiddenItems().empty());
+    assigned.clear();
+    refresh();
+    EXPECT_EQ(count(Field::hiddenItems), 0) << "same file, same processes: nothing to do";
+}
+
+TEST_F(MenuBarControllerTest, ExtrasWithoutAWindowNumberAreIdentifiedByTheirPositionInTheScan) {
+    writeUnparsableFile();
+    setDesktop(
+        {application(401, "alpha",
+                     {extraAt(10, 0, 22, 22), extraAt(40, -30, 22, 22), extraAt(70, -30, 22, 22)}),
+         application(402, "beta", {extraWithWindow(-30, 812)})});
+    refresh();
+    std::vector<std::pair<std::uint32_t, std::uint32_t>> identities;
+    for (const auto& item : controller->hiddenItems()) {
+        identities.emplace_back(item.id, item.windowID);
+    }
+    EXPECT_EQ(identities,
+              (std::vector<std::pair<std::uint32_t, std::uint32_t>>{{2, 0}, {3, 0}, {812, 812}}));
+}
+
+TEST_F(MenuBarControllerTest, InitialIconsComeFromTheBundleThenTheNameThenTheSymbol) {
+    writeUnparsableFile();
+    auto byBundle = application(401, "byBundle", {extraAt(0, -30, 22, 22)});
+    auto byName = application(402, "byName", {extraAt(0, -30, 22, 22)});
+    byName.bundleIdentifier.reset();
+    auto iconless = application(403, "iconless", {extraAt(0, -30, 22, 22)});
+    iconless.icon = false;
+    setDesktop({byBundle, byName, iconless});
+    refresh();
+    const auto& items = controller->hiddenItems();
+    ASSERT_EQ(items.size(), 3u);
+    EXPECT_TRUE(items[0].icon->bitmap());
+    EXPECT_TRUE(items[1].icon->bitmap());
+    EXPECT_EQ(items[2].icon->symbolName(), "app.badge");
+}
+
+TEST_F(MenuBarControllerTest, TheSameNamesInTheSameOrderAreNotPublishedAgain) {
+    writeHiddenSet({"com.example.alpha"});
+    setDesktop({application(401, "alpha", {extraWithWindow(-30, 811)})});
+    refresh();
+    setDesktop({application(401, "alpha", {extraWithWindow(-30, 911)}),
+                application(402, "other")});  // a new process changes the signature
+    assigned.clear();
+    refresh();
+    EXPECT_EQ(count(Field::hiddenItems), 0);
+    EXPECT_EQ(controller->hiddenItems()[0].windowID, 811u) << "the old record stays";
+}
+
+TEST_F(MenuBarControllerTest, OverlappingRefreshesBothScanAndTheFirstToFinishClearsLoading) {
+    writeHiddenSet({"com.example.alpha"});
+    setDesktop({application(401, "alpha", {extraWithWindow(-30, 811)})});
+    startRefresh();
+    startRefresh();
+    executor.runUntilIdle();
+    EXPECT_EQ(simulation.record().of(401).attributeRequestsFor("AXExtrasMenuBar"), 2);
+    EXPECT_EQ(count(Field::isLoading), 4)
+        << "both started over the empty list: both set, both clear";
+    EXPECT_FALSE(controller->isLoading());
+}
+
+TEST_F(MenuBarControllerTest, ACapturePassPutsItsPicturesIntoANewerListInsteadOfTheOldOne) {
+    writeHiddenSet({"com.example.alpha", "com.example.beta"});
+    setDesktop({application(401, "alpha", {extraWithWindow(-30, 811)})});
+    refresh();  // publishes [alpha]; its capture pass waits on the held capture
+    ASSERT_EQ(screenCapture.held.size(), 1u);
+
+    setDesktop({application(401, "alpha", {extraWithWindow(-30, 811)}),
+                application(402, "beta", {extraWithWindow(-30, 812)})});
+    refresh();  // publishes [alpha, beta]; a second pass waits too
+    ASSERT_EQ(names(), (std::vector<std::string>{"alpha", "beta"}));
+
+    releaseCaptures();
+    EXPECT_EQ(names(), (std::vector<std::string>{"alpha", "beta"})) << "the newer list survives";
+    for (const auto& item : controller->hiddenItems()) {
+        EXPECT_EQ(item.icon->size(), (Size{24, 22})) << item.appName << " got its picture";
+    }
+}
+
+TEST_F(MenuBarControllerTest, APassWhoseCapturesAllFailAssignsNothing) {
+    writeHiddenSet({"com.example.alpha"});
+    simulation.update([](SimulatedDesktop& desktop) { desktop.screenRecordingGranted = false; });
+    setDesktop({application(401, "alpha", {extraWithWindow(-30, 811)})});
+    refresh();
+    assigned.clear();
+    releaseCaptures();
+    EXPECT_EQ(count(Field::hiddenItems), 0);
+}
+
+// The delayed retry, on virtual time.
+class DelayedRetryTest : public MenuBarControllerTest {
+  protected:
+    DelayedRetryTest() {
+        writeHiddenSet({"com.example.alpha", "com.example.late"});
+        setDesktop(
+            {application(401, "alpha", {extraWithWindow(-30, 811)}), application(402, "late")});
+    }
+    int lateScans() const {
+        return simulation.record().of(402).attributeRequestsFor("AXExtrasMenuBar");
+    }
+    void at(std::chrono::milliseconds when) { executor.advanceTo(TimePoint{} + when); }
+};
+
+TEST_F(DelayedRetryTest, AMissedApplicationIsScannedAgainExactlyTwelveSecondsLater) {
+    refresh();
+    EXPECT_TRUE(controller->hasPendingRetry());
+    EXPECT_FALSE(controller->hasLastRefreshSignature());
+    at(11999ms);
+    EXPECT_EQ(lateScans(), 1);
+    simulation.update([](SimulatedDesktop& desktop) {
+        desktop.applications[1].extras = {extraWithWindow(-30, 900)};
+    });
+    at(12000ms);
+    EXPECT_EQ(lateScans(), 2);
+    EXPECT_EQ(names(), (std::vector<std::string>{"alpha", "late"}));
+    EXPECT_FALSE(controller->hasPendingRetry()) << "covered: the chain ends";
+    at(60000ms);
+    EXPECT_EQ(lateScans(), 2);
+}
+
+TEST_F(DelayedRetryTest, AnEqualSignatureKeepsTheWaitingRetryAndADifferentOneReplacesIt) {
+    refresh();
+    at(5000ms);
+    refresh();  // same situation, misses again: the first retry keeps its time
+    EXPECT_EQ(lateScans(), 2);
+    at(12000ms);
+    EXPECT_EQ(lateScans(), 3) << "fired 12 s after the first miss";
+
+    at(15000ms);
+    simulation.update([](SimulatedDesktop& desktop) {
+        desktop.applications.push_back(test::application(403, "extra"));
+    });
+    writeHiddenSet({"com.example.alpha", "com.example.late", "com.example.extra"});
+    refresh();  // different signature at 15 s: the retry due at 24 s is replaced by one at 27 s
+    const int afterTrigger = lateScans();
+    at(26999ms);
+    EXPECT_EQ(lateScans(), afterTrigger);
+    at(27000ms);
+    EXPECT_EQ(lateScans(), afterTrigger + 1);
+}
+
+TEST_F(DelayedRetryTest, ARetryEndsWhenTheMissedApplicationQuitsOrAPermissionIsWithdrawn) {
+    for (const bool quit : {true, false}) {
+        SCOPED_TRACE(quit ? "application quit" : "permission withdrawn");
+        controller = std::make_shared<MenuBarController>(platform, executor);
+        setDesktop(
+            {application(401, "alpha", {extraWithWindow(-30, 811)}), application(402, "late")});
+        simulation.update([](SimulatedDesktop& desktop) { desktop.accessibilityTrusted = true; });
+        refresh();
+        ASSERT_TRUE(controller->hasPendingRetry());
+        const int before = lateScans();
+        if (quit) {
+            simulation.update([](SimulatedDesktop& desktop) { desktop.applications.pop_back(); });
+            refresh();
+            EXPECT_FALSE(controller->hasPendingRetry());
+        } else {
+            simulation.update(
+                [](SimulatedDesktop& desktop) { desktop.accessibilityTrusted = false; });
+        }
+        executor.advanceBy(60s);
+        EXPECT_EQ(lateScans(), before) << "no retry scanned again";
+        EXPECT_FALSE(controller->hasPendingRetry());
+    }
+}
+
+}  // namespace
+}  // namespace stowbar

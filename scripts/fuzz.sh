@@ -6,8 +6,9 @@ cd "$(dirname "$0")/.."
 seconds=${1:-60}
 scripts/setup.sh
 cmake --preset fuzz >/dev/null
-cmake --build --preset fuzz
-targets=$(find build/fuzz/fuzz -maxdepth 1 -type f -name '*_fuzzer' | sort)
+names="plist snapshot scenario"
+cmake --build --preset fuzz --target $(for n in $names; do printf '%s_fuzzer ' "$n"; done)
+targets=$(for n in $names; do echo "build/fuzz/fuzz/${n}_fuzzer"; done)
 count=$(echo "$targets" | wc -w)
 [ "$count" -gt 0 ] || { echo "no fuzz targets built"; exit 1; }
 for target in $targets; do

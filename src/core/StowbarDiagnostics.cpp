@@ -11,6 +11,7 @@
 #include "core/AccessibilityBridge.hpp"
 #include "core/ControlCenterTrackedApps.hpp"
 #include "core/DateFormat.hpp"
+#include "core/MenuBarController.hpp"
 #include "core/UnicodeOrdering.hpp"
 
 namespace stowbar {
@@ -34,10 +35,6 @@ constexpr std::string_view kNotTrustedAdvice1 =
     ">>> Not trusted. Grant this binary Accessibility in System Settings > Privacy & Security,";
 constexpr std::string_view kNotTrustedAdvice2 =
     ">>> then re-run. The file/parse diagnostics above do not need this.";
-// Control Center draws the menu bar's own controls; its extras are never another
-// application's hidden ones.
-constexpr std::string_view kControlCenterBundleIdentifier = "com.apple.controlcenter";
-
 // A frame coordinate as the report prints it: to the nearest whole number, by the C library's
 // own rounding, so that the output matches printf's "%.0f" exactly.
 std::string wholeNumber(double value) {
@@ -48,24 +45,6 @@ std::string wholeNumber(double value) {
     std::string text(static_cast<std::size_t>(length), '\0');
     std::snprintf(text.data(), text.size() + 1, "%.0f", value);
     return text;
-}
-
-// Every running application that could own extras, in the workspace's order, whether Control
-// Center hides it or not: the report shows what there is, not what the panel would pick.
-std::vector<AppScanTarget> accessibilityTargets(const std::vector<RunningApplication>& running,
-                                                std::int32_t ownPid) {
-    std::vector<AppScanTarget> targets;
-    for (const auto& application : running) {
-        if (application.pid == ownPid ||
-            application.activationPolicy == ActivationPolicy::prohibited ||
-            !application.localizedName || application.localizedName->empty() ||
-            application.bundleIdentifier == kControlCenterBundleIdentifier) {
-            continue;
-        }
-        targets.push_back(AppScanTarget{application.pid, application.bundleIdentifier,
-                                        *application.localizedName});
-    }
-    return targets;
 }
 
 }  // namespace
@@ -166,7 +145,10 @@ void StowbarDiagnostics::diagnoseAccessibility(const Platform& platform) {
     const std::set<std::string> hidden =
         snapshot ? snapshot->hiddenBundleIdentifiers : std::set<std::string>{};
 
-    const auto targets = accessibilityTargets(platform.workspace.runningApplications(), ownPid);
+    // Every running application that could own extras, whether Control Center hides it or not:
+    // the report shows what there is, not what the panel would pick.
+    const auto targets = MenuBarController::scanTargets(platform.workspace.runningApplications(),
+                                                        std::nullopt, ownPid);
     const auto items = AccessibilityBridge(platform.accessibility).findMenuBarItems(targets);
     out << "apps scanned: " << targets.size() << "   menu bar items found: " << items.size()
         << '\n';

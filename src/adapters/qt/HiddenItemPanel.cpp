@@ -1,0 +1,431 @@
+#include "adapters/qt/HiddenItemPanel.hpp"
+
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QMetaObject>
+#include <QPainter>
+#include <QPainterPath>
+#include <QRegion>
+#include <QVBoxLayout>
+
+#include <cmath>
+#include <map>
+#include <utility>
+
+#include "adapters/qt/PanelStyle.hpp"
+#include "adapters/qt/PanelWidgets.hpp"
+#include "adapters/qt/StatusItemRow.hpp"
+
+namespace stowbar::qt {
+
+namespace {
+
+// Layout metrics in points (logical pixels).
+constexpr int kPanelWidth = static_cast<int>(HiddenItemPanelModel::kPanelWidth);
+constexpr int kScrollViewHeight = static_cast<int>(HiddenItemPanelModel::kScrollViewHeight);
+constexpr double kCornerRadius = 10;
+constexpr int kTopSpace = 10;
+constexpr int kSpaceAboveFooter = 8;
+constexpr int kBottomSpace = 10;
+constexpr int kFooterInset = 12;
+// The spacing a horizontal stack of the desktop's controls uses when none is given.
+constexpr int kFooterSpacing = 8;
+constexpr int kPromptInset = 16;
+constexpr int kPromptSpacing = 8;
+constexpr int kLoadingInset = 20;
+constexpr int kLoadingSpacing = 8;
+constexpr int kEmptyInset = 24;
+constexpr int kEmptySpacing = 6;
+// The loading and empty columns sit between two spacers, each at least this wide, as the
+// name of a row is kept clear of its spacer.
+constexpr int kSpacerMinimum = 8;
+
+QString toQString(std::string_view text) {
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+// A centred, wrapping line of plain text (never interpreted as markup) in a style and colour.
+QLabel* makeLabel(std::string_view text, TextStyle style, Colour colour, QWidget* parent) {
+    auto* label = new QLabel(parent);
+    label->setTextFormat(Qt::PlainText);
+    label->setText(toQString(text));
+    label->setFont(fontFor(style));
+    label->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+    label->setWordWrap(true);
+    QPalette colours = label->palette();
+    colours.setColor(QPalette::WindowText, colourFor(colour, colours));
+    label->setPalette(colours);
+    return label;
+}
+
+QPainterPath roundedShape(const QSize& size) {
+    QPainterPath shape;
+    shape.addRoundedRect(QRectF(QPointF(0, 0), QSizeF(size)), kCornerRadius, kCornerRadius);
+    return shape;
+}
+
+}  // namespace
+
+HiddenItemPanel::HiddenItemPanel(PanelActions actions, QWidget* parent)
+    : QWidget(parent), model_(std::move(actions)) {
+    // The panel draws no background of its own; the popover behind it does.
+    setAutoFillBackground(false);
+
+    layout_ = new QVBoxLayout(this);
+    layout_->setContentsMargins(0, 0, 0, 0);
+    layout_->setSpacing(0);
+    layout_->addSpacing(kTopSpace);
+    // The state content goes here, at index 1.
+    layout_->addWidget(new Divider(this));
+    layout_->addSpacing(kSpaceAboveFooter);
+
+    auto* footer = new QWidget(this);
+    auto* footerLayout = new QHBoxLayout(footer);
+    footerLayout->setContentsMargins(kFooterInset, 0, kFooterInset, 0);
+    footerLayout->setSpacing(kFooterSpacing);
+    countLabel_ = new QLabel(footer);
+    countLabel_->setTextFormat(Qt::PlainText);
+    countLabel_->setFont(fontFor(TextStyle::caption));
+    QPalette countColours = countLabel_->palette();
+    countColours.setColor(QPalette::WindowText, colourFor(Colour::secondary, countColours));
+    countLabel_->setPalette(countColours);
+    updatesButton_ = new FooterButton(toQString(panel_text::kUpdates), footer);
+    quitButton_ = new FooterButton(toQString(panel_text::kQuit), footer);
+    footerLayout->addWidget(countLabel_, 0, Qt::AlignVCenter);
+    footerLayout->addStretch(1);
+    footerLayout->addWidget(updatesButton_, 0, Qt::AlignVCenter);
+    footerLayout->addWidget(quitButton_, 0, Qt::AlignVCenter);
+    layout_->addWidget(footer);
+    layout_->addSpacing(kBottomSpace);
+
+    connect(updatesButton_, &QAbstractButton::clicked, this, [this] { model_.checkForUpdates(); });
+    connect(quitButton_, &QAbstractButton::clicked, this, [this] { model_.quit(); });
+
+    // Until told otherwise the panel shows what a controller that has not refreshed yet
+    // publishes: nothing granted, nothing found.
+    setInputs(PanelInputs{});
+}
+
+HiddenItemPanel::~HiddenItemPanel() = default;
+
+void HiddenItemPanel::setInputs(const PanelInputs& inputs) {
+    PanelContent next = HiddenItemPanelModel::describe(inputs);
+    const bool rebuild = !hasContent_ || next.state != content_.state ||
+                         (next.state == PanelState::list && next.rowsScroll != content_.rowsScroll);
+    content_ = std::move(next);
+    hasContent_ = true;
+
+    if (rebuild) {
+        QWidget* built = nullptr;
+        switch (content_.state) {
+            case PanelState::accessibility:
+            case PanelState::fullDiskAccess:
+                built = buildPrompt(*content_.prompt);
+                break;
+            case PanelState::loading:
+                built = buildLoading();
+                break;
+            case PanelState::list:
+                built = buildList();
+                break;
+            case PanelState::empty:
+                built = buildEmpty();
+                break;
+        }
+        replaceStateContent(built);
+    } else if (content_.state == PanelState::list) {
+        updateRows(content_.rows);
+    }
+
+    countLabel_->setText(QString::fromStdString(content_.footerText));
+    fitToContent();
+    update();
+}
+
+void HiddenItemPanel::setInputsSource(std::function<PanelInputs()> source) {
+    source_ = std::move(source);
+}
+
+void HiddenItemPanel::scheduleUpdate() {
+    if (updateScheduled_ || !source_) {
+        return;
+    }
+    updateScheduled_ = true;
+    // Queued with the panel as context: dropped if the panel is gone by then.
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            updateScheduled_ = false;
+            if (source_) {
+                setInputs(source_());
+            }
+        },
+        Qt::QueuedConnection);
+}
+
+QWidget* HiddenItemPanel::buildPrompt(const PermissionPrompt& prompt) {
+    auto* box = new QWidget(this);
+    auto* column = new QVBoxLayout(box);
+    column->setContentsMargins(kPromptInset, kPromptInset, kPromptInset, kPromptInset);
+    column->setSpacing(kPromptSpacing);
+    column->addWidget(new SymbolView(prompt.symbolName, TextStyle::title2, Colour::orange, box), 0,
+                      Qt::AlignHCenter);
+    column->addWidget(makeLabel(prompt.title, TextStyle::subheadlineBold, Colour::primary, box));
+    column->addWidget(makeLabel(prompt.description, TextStyle::caption, Colour::secondary, box));
+    auto* button = new ProminentButton(toQString(panel_text::kOpenSettings), Colour::orange, box);
+    connect(button, &QAbstractButton::clicked, this,
+            [this, prompt] { model_.openSettings(prompt); });
+    column->addWidget(button, 0, Qt::AlignHCenter);
+    openSettingsButton_ = button;
+    return box;
+}
+
+QWidget* HiddenItemPanel::buildLoading() {
+    auto* box = new QWidget(this);
+    auto* column = new QVBoxLayout(box);
+    column->setContentsMargins(kSpacerMinimum, kLoadingInset, kSpacerMinimum, kLoadingInset);
+    column->setSpacing(kLoadingSpacing);
+    spinner_ = new SpinnerView(box);
+    column->addWidget(spinner_, 0, Qt::AlignHCenter);
+    column->addWidget(makeLabel(panel_text::kScanning, TextStyle::caption, Colour::secondary, box));
+    return box;
+}
+
+QWidget* HiddenItemPanel::buildEmpty() {
+    auto* box = new QWidget(this);
+    auto* column = new QVBoxLayout(box);
+    column->setContentsMargins(kSpacerMinimum, kEmptyInset, kSpacerMinimum, kEmptyInset);
+    column->setSpacing(kEmptySpacing);
+    column->addWidget(
+        new SymbolView(panel_symbol::kEmpty, TextStyle::title2, Colour::secondary, box), 0,
+        Qt::AlignHCenter);
+    column->addWidget(
+        makeLabel(panel_text::kNoHiddenItems, TextStyle::subheadline, Colour::secondary, box));
+    column->addWidget(makeLabel(panel_text::kEmptyHint, TextStyle::caption, Colour::tertiary, box));
+    return box;
+}
+
+QWidget* HiddenItemPanel::buildList() {
+    auto* column = new QWidget;
+    rowsLayout_ = new QVBoxLayout(column);
+    rowsLayout_->setContentsMargins(0, 0, 0, 0);
+    rowsLayout_->setSpacing(0);
+    // Keeps the rows at the top of a scroll view taller than they are.
+    rowsLayout_->addStretch(1);
+    rowsColumn_ = column;
+    // The rows of the list shown so far move into the new column, keeping their hover.
+    updateRows(content_.rows);
+    if (!content_.rowsScroll) {
+        column->setParent(this);
+        return column;
+    }
+    auto* scroll = new PanelScrollArea(this);
+    scroll->setFixedHeight(kScrollViewHeight);
+    scroll->setWidget(column);
+    // setWidget() turns the background on; the rows sit on the popover's fill.
+    column->setAutoFillBackground(false);
+    scrollArea_ = scroll;
+    return scroll;
+}
+
+void HiddenItemPanel::replaceStateContent(QWidget* content) {
+    if (stateContent_ != nullptr) {
+        layout_->removeWidget(stateContent_);
+        stateContent_->hide();
+        // Later, not now: this may run inside a click handler of a widget it contains.
+        stateContent_->deleteLater();
+    }
+    if (content_.state != PanelState::list) {
+        rows_.clear();
+        rowsColumn_ = nullptr;
+        rowsLayout_ = nullptr;
+    }
+    if (content_.state != PanelState::list || !content_.rowsScroll) {
+        scrollArea_ = nullptr;
+    }
+    if (content_.state != PanelState::loading) {
+        spinner_ = nullptr;
+    }
+    if (!content_.prompt) {
+        openSettingsButton_ = nullptr;
+    }
+    stateContent_ = content;
+    layout_->insertWidget(1, content);
+    content->show();
+}
+
+void HiddenItemPanel::updateRows(const std::vector<StatusItemInfo>& items) {
+    // Rows are matched to items by id, in order, so a row whose item keeps its id keeps its
+    // widget and its hover flag. Two items that share an id still get a row each.
+    std::multimap<std::uint32_t, StatusItemRow*> previous;
+    for (StatusItemRow* row : rows_) {
+        previous.emplace(row->item().id, row);
+        rowsLayout_->removeWidget(row);
+    }
+    std::vector<StatusItemRow*> next;
+    next.reserve(items.size());
+    for (const StatusItemInfo& item : items) {
+        StatusItemRow* row = nullptr;
+        if (const auto found = previous.find(item.id); found != previous.end()) {
+            row = found->second;
+            previous.erase(found);
+            row->setItem(item);
+        } else {
+            row = new StatusItemRow(
+                item, [this](const StatusItemInfo& clicked) { model_.activate(clicked); });
+        }
+        rowsLayout_->insertWidget(static_cast<int>(next.size()), row);
+        // A row moved to a new column is hidden by the move; it shows with its column.
+        row->show();
+        next.push_back(row);
+    }
+    for (const auto& [id, row] : previous) {
+        row->hide();
+        row->deleteLater();
+    }
+    rows_ = std::move(next);
+}
+
+void HiddenItemPanel::fitToContent() {
+    layout_->invalidate();
+    const int height = layout_->hasHeightForWidth() ? layout_->totalHeightForWidth(kPanelWidth)
+                                                    : layout_->totalSizeHint().height();
+    setFixedSize(kPanelWidth, height);
+    updateGeometry();
+}
+
+QSize HiddenItemPanel::sizeHint() const {
+    const int height = layout_->hasHeightForWidth() ? layout_->totalHeightForWidth(kPanelWidth)
+                                                    : layout_->totalSizeHint().height();
+    return {kPanelWidth, height};
+}
+
+void HiddenItemPanel::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    // Inside a host the panel clips its children to its rounded shape itself; as a window of
+    // its own, shaping the window is the host's choice, as not every platform can.
+    if (!isWindow()) {
+        setMask(QRegion(roundedShape(size()).toFillPolygon().toPolygon()));
+    }
+}
+
+void HiddenItemPanel::setPointerOver(QWidget* target) {
+    updatesButton_->setHovered(target == updatesButton_);
+    quitButton_->setHovered(target == quitButton_);
+    for (StatusItemRow* row : rows_) {
+        row->setHovered(target == row);
+    }
+}
+
+void HiddenItemPanel::hoverQuit() {
+    setPointerOver(quitButton_);
+}
+
+void HiddenItemPanel::hoverUpdates() {
+    setPointerOver(updatesButton_);
+}
+
+bool HiddenItemPanel::hoverRow(std::size_t index) {
+    if (index >= rows_.size()) {
+        return false;
+    }
+    setPointerOver(rows_[index]);
+    return true;
+}
+
+void HiddenItemPanel::clearHover() {
+    setPointerOver(nullptr);
+}
+
+bool HiddenItemPanel::clickRow(std::size_t index) {
+    if (index >= rows_.size()) {
+        return false;
+    }
+    rows_[index]->activate();
+    return true;
+}
+
+bool HiddenItemPanel::clickButton(std::string_view label) {
+    QAbstractButton* button = nullptr;
+    if (label == panel_text::kUpdates) {
+        button = updatesButton_;
+    } else if (label == panel_text::kQuit) {
+        button = quitButton_;
+    } else if (label == panel_text::kOpenSettings) {
+        button = openSettingsButton_;
+    }
+    if (button == nullptr) {
+        return false;
+    }
+    button->click();
+    return true;
+}
+
+bool HiddenItemPanel::isQuitHovered() const {
+    return quitButton_->isHovered();
+}
+
+bool HiddenItemPanel::isUpdateHovered() const {
+    return updatesButton_->isHovered();
+}
+
+StatusItemRow* HiddenItemPanel::row(std::size_t index) const {
+    return index < rows_.size() ? rows_[index] : nullptr;
+}
+
+QImage HiddenItemPanel::renderImage(double devicePixelRatio) {
+    if (!(devicePixelRatio >= 1 && devicePixelRatio <= 8)) {
+        devicePixelRatio = 2;
+    }
+    ensurePolished();
+    fitToContent();
+    layout_->activate();
+
+    const QSize logical = size();
+    QImage image(QSize(static_cast<int>(std::ceil(logical.width() * devicePixelRatio)),
+                       static_cast<int>(std::ceil(logical.height() * devicePixelRatio))),
+                 QImage::Format_ARGB32_Premultiplied);
+    image.setDevicePixelRatio(devicePixelRatio);
+    image.fill(Qt::transparent);
+
+    const QPainterPath shape = roundedShape(logical);
+    if (spinner_ != nullptr) {
+        spinner_->setFrozen(true);
+    }
+    {
+        QPainter painter(&image);
+        painter.setRenderHint(QPainter::Antialiasing);
+        // The popover's fill, which the panel itself does not draw.
+        painter.fillPath(shape, colourFor(Colour::popoverFill, palette()));
+        render(&painter, QPoint(), QRegion(), QWidget::DrawChildren);
+
+        // Clip to the rounded shape with smooth edges: keep only what lies inside it.
+        QImage inside(image.size(), QImage::Format_ARGB32_Premultiplied);
+        inside.setDevicePixelRatio(devicePixelRatio);
+        inside.fill(Qt::transparent);
+        {
+            QPainter maskPainter(&inside);
+            maskPainter.setRenderHint(QPainter::Antialiasing);
+            maskPainter.fillPath(shape, Qt::black);
+        }
+        painter.setCompositionMode(QPainter::CompositionMode_DestinationIn);
+        painter.drawImage(QPointF(0, 0), inside);
+        painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
+        // The popover's hairline edge.
+        QPainterPath edge;
+        edge.addRoundedRect(QRectF(0.25, 0.25, logical.width() - 0.5, logical.height() - 0.5),
+                            kCornerRadius - 0.25, kCornerRadius - 0.25);
+        painter.setPen(QPen(colourFor(Colour::separator, palette()), 0.5));
+        painter.drawPath(edge);
+    }
+    if (spinner_ != nullptr) {
+        spinner_->setFrozen(false);
+    }
+    return image;
+}
+
+bool HiddenItemPanel::renderSnapshot(const std::string& pngPath) {
+    return renderImage().save(QString::fromStdString(pngPath), "PNG");
+}
+
+}  // namespace stowbar::qt

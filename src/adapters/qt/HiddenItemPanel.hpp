@@ -1,0 +1,119 @@
+#pragma once
+
+#include <QImage>
+#include <QWidget>
+
+#include <cstddef>
+#include <functional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "core/HiddenItemPanelModel.hpp"
+
+class QAbstractButton;
+class QLabel;
+class QVBoxLayout;
+class QScrollArea;
+
+namespace stowbar::qt {
+
+class FooterButton;
+class StatusItemRow;
+class SpinnerView;
+
+// The whole content of the popover: one of the five states the model picks, a divider, and
+// the footer with the count and the "Updates" and "Quit" buttons. It is 200 points wide in
+// every state and exactly as high as its content; sizeHint() is that natural size, and the
+// widget fixes itself to it each time the content changes.
+//
+// The panel holds no program data: what it shows comes from setInputs() (or from the source
+// it is asked to read on a later turn of the loop), and its clicks leave through the model's
+// actions. Its only own state is where the pointer is: the two footer hover flags and the
+// hovered row, which keeps its highlight across redraws while its item keeps its id.
+//
+// Pointer and clicks can come from real mouse events or from the simulated pointer below;
+// both take the same paths.
+//
+// Threading: main thread only. Needs a QApplication.
+class HiddenItemPanel final : public QWidget {
+  public:
+    explicit HiddenItemPanel(PanelActions actions, QWidget* parent = nullptr);
+    ~HiddenItemPanel() override;
+
+    // Redraws from these inputs now.
+    void setInputs(const PanelInputs& inputs);
+
+    // For a model that announces changes just before it makes them: the panel reads `source`
+    // on a later turn of the event loop after scheduleUpdate(), however often that is called
+    // in between, so it never reads a field that is still about to change.
+    void setInputsSource(std::function<PanelInputs()> source);
+    void scheduleUpdate();
+
+    const PanelContent& content() const { return content_; }
+    PanelState state() const { return content_.state; }
+
+    QSize sizeHint() const override;
+
+    // The simulated pointer. Each hover moves the one pointer: whatever it was over before is
+    // left. hoverRow and clickRow return false for an index with no row; clickButton takes
+    // "Updates", "Quit" or "Open Settings" and returns false when no such button is shown.
+    void hoverQuit();
+    void hoverUpdates();
+    bool hoverRow(std::size_t index);
+    void clearHover();
+    bool clickRow(std::size_t index);
+    bool clickButton(std::string_view label);
+
+    bool isQuitHovered() const;
+    bool isUpdateHovered() const;
+
+    // The parts, for tests and for whoever hosts the panel.
+    std::size_t rowCount() const { return rows_.size(); }
+    StatusItemRow* row(std::size_t index) const;
+    // The scroll view around the rows; null unless the list scrolls.
+    QScrollArea* scrollArea() const { return scrollArea_; }
+    FooterButton* updatesButton() const { return updatesButton_; }
+    FooterButton* quitButton() const { return quitButton_; }
+    QLabel* countLabel() const { return countLabel_; }
+
+    // The panel as drawn on a popover: its natural size at `devicePixelRatio` pixels per
+    // point, on the popover's fill, clipped to the panel's rounded shape. The progress
+    // indicator is drawn in one fixed frame so that pictures are the same on every run.
+    QImage renderImage(double devicePixelRatio = 2);
+    // renderImage() saved as a PNG file; false when the file could not be written.
+    bool renderSnapshot(const std::string& pngPath);
+
+  protected:
+    void resizeEvent(QResizeEvent* event) override;
+
+  private:
+    QWidget* buildPrompt(const PermissionPrompt& prompt);
+    QWidget* buildLoading();
+    QWidget* buildEmpty();
+    QWidget* buildList();
+    void replaceStateContent(QWidget* content);
+    void updateRows(const std::vector<StatusItemInfo>& items);
+    void fitToContent();
+    void setPointerOver(QWidget* target);
+
+    HiddenItemPanelModel model_;
+    PanelContent content_;
+    bool hasContent_ = false;
+    std::function<PanelInputs()> source_;
+    bool updateScheduled_ = false;
+
+    QVBoxLayout* layout_ = nullptr;
+    QWidget* stateContent_ = nullptr;
+    QWidget* rowsColumn_ = nullptr;
+    QVBoxLayout* rowsLayout_ = nullptr;
+    QScrollArea* scrollArea_ = nullptr;
+    SpinnerView* spinner_ = nullptr;
+    QAbstractButton* openSettingsButton_ = nullptr;
+    std::vector<StatusItemRow*> rows_;
+    QLabel* countLabel_ = nullptr;
+    FooterButton* updatesButton_ = nullptr;
+    FooterButton* quitButton_ = nullptr;
+};
+
+}  // namespace stowbar::qt

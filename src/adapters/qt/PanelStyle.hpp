@@ -1,0 +1,47 @@
+#pragma once
+
+#include <QColor>
+#include <QFont>
+#include <QPalette>
+
+namespace stowbar::qt {
+
+// The named text styles and colours the panel is described in, and what each becomes in Qt.
+// This is the only place that decides it; every widget of the panel asks here.
+//
+//   term             Qt rendering (1 point = 1 logical pixel)
+//   ---------------  -------------------------------------------------------------------
+//   (family)         Inter when installed (Debian's fonts-inter), else the application font
+//   caption          10 px, regular
+//   subheadline      11 px, regular (subheadline bold: the same, bold)
+//   body             13 px, regular (the row's fallback symbol, which has no style of its own)
+//   title 2          17 px, regular (the prompt and empty-state symbols)
+//   primary          palette WindowText at 85% opacity: the full-strength label colour
+//   secondary        palette WindowText at 50% opacity: dimmed
+//   tertiary         palette WindowText at 26% opacity: more dimmed
+//   separator        palette WindowText at 12% opacity, one logical pixel thick
+//   orange           fixed #FF9500: Qt palettes have no orange role
+//   accent           palette Highlight: the accent colour the user chose for their desktop
+//   on-accent text   white, for the label of a filled (prominent) button
+//   popover fill     palette Window, behind the panel in pictures of it only
+//
+// The levels are derived from WindowText rather than fixed greys so a dark desktop palette
+// gives light text at the same steps.
+enum class TextStyle { caption, subheadline, subheadlineBold, body, title2 };
+enum class Colour {
+    primary,
+    secondary,
+    tertiary,
+    separator,
+    orange,
+    accent,
+    onAccent,
+    popoverFill
+};
+
+QFont fontFor(TextStyle style);
+// The pixel size of a style, for symbols drawn "like text" at that style.
+int pixelSizeOf(TextStyle style);
+QColor colourFor(Colour colour, const QPalette& palette);
+
+}  // namespace stowbar::qt

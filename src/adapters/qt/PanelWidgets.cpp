@@ -1,0 +1,245 @@
+#include "adapters/qt/PanelWidgets.hpp"
+
+#include <QEnterEvent>
+#include <QFontMetrics>
+#include <QPainter>
+#include <QPainterPath>
+#include <QScrollBar>
+#include <QTimerEvent>
+
+#include <algorithm>
+#include <cmath>
+#include <numbers>
+
+#include "adapters/qt/SymbolPainter.hpp"
+#include "core/HiddenItemPanelModel.hpp"
+
+namespace stowbar::qt {
+
+// ---- Divider ----
+
+Divider::Divider(QWidget* parent) : QWidget(parent) {
+    setFixedHeight(1);
+    setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+}
+
+void Divider::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    painter.fillRect(rect(), colourFor(Colour::separator, palette()));
+}
+
+// ---- SymbolView ----
+
+SymbolView::SymbolView(std::string_view name, TextStyle style, Colour colour, QWidget* parent)
+    : QWidget(parent), name_(name), colour_(colour) {
+    setFixedSize(symbolSize(name, pixelSizeOf(style)).toSize());
+}
+
+void SymbolView::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    paintSymbol(painter, name_, QRectF(rect()), colourFor(colour_, palette()));
+}
+
+// ---- SpinnerView ----
+
+SpinnerView::SpinnerView(QWidget* parent) : QWidget(parent) {
+    setFixedSize(kSide, kSide);
+}
+
+void SpinnerView::setFrozen(bool frozen) {
+    frozen_ = frozen;
+    update();
+}
+
+void SpinnerView::showEvent(QShowEvent*) {
+    // One step per spoke, a full turn a second, like the desktop's own indicator.
+    timer_.start(1000 / kSpokes, this);
+}
+
+void SpinnerView::hideEvent(QHideEvent*) {
+    timer_.stop();
+}
+
+void SpinnerView::timerEvent(QTimerEvent* event) {
+    if (event->timerId() != timer_.timerId()) {
+        QWidget::timerEvent(event);
+        return;
+    }
+    frame_ = (frame_ + 1) % kSpokes;
+    update();
+}
+
+void SpinnerView::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.translate(width() / 2.0, height() / 2.0);
+    painter.scale(kDrawnScale, kDrawnScale);
+
+    const int lead = frozen_ ? 0 : frame_;
+    const double outer = kSide / 2.0 - 1;
+    const double inner = outer * 0.52;
+    QColor spoke = palette().color(QPalette::Active, QPalette::WindowText);
+    for (int i = 0; i < kSpokes; ++i) {
+        // The leading spoke is the darkest; the ones behind it fade like a trail.
+        const int behind = (lead - i + kSpokes) % kSpokes;
+        spoke.setAlphaF(static_cast<float>(0.75 - 0.55 * behind / (kSpokes - 1)));
+        QPen pen(spoke, 3.2, Qt::SolidLine, Qt::RoundCap);
+        painter.setPen(pen);
+        const double angle = 2 * std::numbers::pi * i / kSpokes - std::numbers::pi / 2;
+        painter.drawLine(QPointF(std::cos(angle) * inner, std::sin(angle) * inner),
+                         QPointF(std::cos(angle) * outer, std::sin(angle) * outer));
+    }
+}
+
+// ---- FooterButton ----
+
+FooterButton::FooterButton(const QString& label, QWidget* parent) : QAbstractButton(parent) {
+    setText(label);
+    setFont(fontFor(TextStyle::caption));
+    setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
+    setFocusPolicy(Qt::NoFocus);
+}
+
+void FooterButton::setHovered(bool hovered) {
+    if (hovered_ != hovered) {
+        hovered_ = hovered;
+        update();
+    }
+}
+
+QColor FooterButton::labelColour() const {
+    const LabelLevel level = HiddenItemPanelModel::footerButtonLevel(hovered_);
+    return colourFor(level == LabelLevel::primary ? Colour::primary : Colour::secondary, palette());
+}
+
+QSize FooterButton::sizeHint() const {
+    const QFontMetrics metrics(font());
+    return {metrics.horizontalAdvance(text()) + 2 * kPaddingHorizontal,
+            metrics.height() + 2 * kPaddingVertical};
+}
+
+void FooterButton::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    painter.setPen(labelColour());
+    painter.drawText(rect(), Qt::AlignCenter, text());
+}
+
+void FooterButton::enterEvent(QEnterEvent*) {
+    setHovered(true);
+}
+
+void FooterButton::leaveEvent(QEvent*) {
+    setHovered(false);
+}
+
+// ---- ProminentButton ----
+
+namespace {
+constexpr int kProminentPaddingHorizontal = 9;
+constexpr int kProminentPaddingVertical = 3;
+constexpr double kProminentRadius = 5;
+}  // namespace
+
+ProminentButton::ProminentButton(const QString& label, Colour tint, QWidget* parent)
+    : QAbstractButton(parent), tint_(tint) {
+    setText(label);
+    setFont(fontFor(TextStyle::caption));
+    setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
+}
+
+QSize ProminentButton::sizeHint() const {
+    const QFontMetrics metrics(font());
+    return {metrics.horizontalAdvance(text()) + 2 * kProminentPaddingHorizontal,
+            metrics.height() + 2 * kProminentPaddingVertical};
+}
+
+void ProminentButton::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::Antialiasing);
+    QColor fill = colourFor(tint_, palette());
+    if (isDown()) {
+        fill = fill.darker(118);
+    } else if (hovered_) {
+        fill = fill.lighter(106);
+    }
+    QPainterPath bezel;
+    bezel.addRoundedRect(QRectF(rect()), kProminentRadius, kProminentRadius);
+    painter.fillPath(bezel, fill);
+    painter.setPen(colourFor(Colour::onAccent, palette()));
+    painter.drawText(rect(), Qt::AlignCenter, text());
+}
+
+void ProminentButton::enterEvent(QEnterEvent*) {
+    hovered_ = true;
+    update();
+}
+
+void ProminentButton::leaveEvent(QEvent*) {
+    hovered_ = false;
+    update();
+}
+
+// ---- PanelScrollArea ----
+
+namespace {
+
+constexpr int kIndicatorWidth = 11;
+constexpr double kThumbWidth = 6;
+constexpr double kThumbMinimumLength = 20;
+
+// Draws the thumb of the scroll area's (hidden) vertical scroll bar over the content.
+class ScrollIndicator final : public QWidget {
+  public:
+    ScrollIndicator(QScrollBar* bar, QWidget* parent) : QWidget(parent), bar_(bar) {
+        // An indicator only: clicks and the wheel go to the rows beneath it.
+        setAttribute(Qt::WA_TransparentForMouseEvents);
+        connect(bar_, &QScrollBar::valueChanged, this, [this] { update(); });
+        connect(bar_, &QScrollBar::rangeChanged, this, [this] { update(); });
+    }
+
+  protected:
+    void paintEvent(QPaintEvent*) override {
+        const int range = bar_->maximum() - bar_->minimum();
+        if (range <= 0) {
+            return;
+        }
+        const double track = height() - 4.0;
+        const double total = range + bar_->pageStep();
+        const double length =
+            std::max(kThumbMinimumLength, track * bar_->pageStep() / std::max(1.0, total));
+        const double top =
+            2.0 + (track - length) * (bar_->value() - bar_->minimum()) / static_cast<double>(range);
+        QPainter painter(this);
+        painter.setRenderHint(QPainter::Antialiasing);
+        QColor thumb = palette().color(QPalette::Active, QPalette::WindowText);
+        thumb.setAlphaF(0.35f);
+        QPainterPath path;
+        const QRectF shape((width() - kThumbWidth) / 2.0, top, kThumbWidth, length);
+        path.addRoundedRect(shape, kThumbWidth / 2, kThumbWidth / 2);
+        painter.fillPath(path, thumb);
+    }
+
+  private:
+    QScrollBar* bar_;
+};
+
+}  // namespace
+
+PanelScrollArea::PanelScrollArea(QWidget* parent) : QScrollArea(parent) {
+    setFrameShape(QFrame::NoFrame);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    setWidgetResizable(true);
+    setAutoFillBackground(false);
+    viewport()->setAutoFillBackground(false);
+    indicator_ = new ScrollIndicator(verticalScrollBar(), this);
+    indicator_->raise();
+}
+
+void PanelScrollArea::resizeEvent(QResizeEvent* event) {
+    QScrollArea::resizeEvent(event);
+    indicator_->setGeometry(width() - kIndicatorWidth, 0, kIndicatorWidth, height());
+    indicator_->raise();
+}
+
+}  // namespace stowbar::qt

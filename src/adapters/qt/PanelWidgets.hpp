@@ -1,0 +1,126 @@
+#pragma once
+
+#include <QAbstractButton>
+#include <QBasicTimer>
+#include <QScrollArea>
+#include <QString>
+#include <QWidget>
+
+#include <string>
+#include <string_view>
+
+#include "adapters/qt/PanelStyle.hpp"
+
+// The small custom-drawn pieces the hidden item panel is built from. Each draws itself from
+// the style table in PanelStyle and holds no program state.
+namespace stowbar::qt {
+
+// A thin horizontal separator across the full width.
+class Divider final : public QWidget {
+  public:
+    explicit Divider(QWidget* parent = nullptr);
+
+  protected:
+    void paintEvent(QPaintEvent* event) override;
+};
+
+// A named symbol drawn like text of a style, in one of the panel's colours.
+class SymbolView final : public QWidget {
+  public:
+    SymbolView(std::string_view name, TextStyle style, Colour colour, QWidget* parent = nullptr);
+    const std::string& symbolName() const { return name_; }
+
+  protected:
+    void paintEvent(QPaintEvent* event) override;
+
+  private:
+    std::string name_;
+    Colour colour_;
+};
+
+// The circular indeterminate progress indicator: twelve spokes, the brightest one turning
+// while the indicator is shown. It keeps the 32-point layout size of a regular indicator and
+// draws at 0.8 of it about its centre.
+class SpinnerView final : public QWidget {
+  public:
+    static constexpr int kSide = 32;
+    static constexpr double kDrawnScale = 0.8;
+    static constexpr int kSpokes = 12;
+
+    explicit SpinnerView(QWidget* parent = nullptr);
+    int frame() const { return frame_; }
+    // Pictures of the panel draw this one frame, so that they are the same on every run.
+    void setFrozen(bool frozen);
+
+  protected:
+    void paintEvent(QPaintEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
+    void timerEvent(QTimerEvent* event) override;
+
+  private:
+    QBasicTimer timer_;
+    int frame_ = 0;
+    bool frozen_ = false;
+};
+
+// A button drawn as its label alone (caption), in the primary label colour while the pointer
+// is over it and the secondary one otherwise, padded 6 points left and right and 2 points top
+// and bottom; the padded area is the hover region.
+class FooterButton final : public QAbstractButton {
+  public:
+    static constexpr int kPaddingHorizontal = 6;
+    static constexpr int kPaddingVertical = 2;
+
+    explicit FooterButton(const QString& label, QWidget* parent = nullptr);
+    bool isHovered() const { return hovered_; }
+    void setHovered(bool hovered);
+    // The colour the label is drawn in now.
+    QColor labelColour() const;
+
+    QSize sizeHint() const override;
+    QSize minimumSizeHint() const override { return sizeHint(); }
+
+  protected:
+    void paintEvent(QPaintEvent* event) override;
+    void enterEvent(QEnterEvent* event) override;
+    void leaveEvent(QEvent* event) override;
+
+  private:
+    bool hovered_ = false;
+};
+
+// A filled, rounded button tinted in a colour, with its label (caption) in white.
+class ProminentButton final : public QAbstractButton {
+  public:
+    ProminentButton(const QString& label, Colour tint, QWidget* parent = nullptr);
+    QSize sizeHint() const override;
+    QSize minimumSizeHint() const override { return sizeHint(); }
+
+  protected:
+    void paintEvent(QPaintEvent* event) override;
+    void enterEvent(QEnterEvent* event) override;
+    void leaveEvent(QEvent* event) override;
+
+  private:
+    Colour tint_;
+    bool hovered_ = false;
+};
+
+// A frameless vertical scroll view with a transparent background and a visible overlay scroll
+// indicator on its right edge. The indicator floats over the content, as on a desktop with
+// overlay scrollers, so the rows keep the panel's full width; the wheel and the keyboard
+// scroll the view.
+class PanelScrollArea final : public QScrollArea {
+  public:
+    explicit PanelScrollArea(QWidget* parent = nullptr);
+    QWidget* indicator() const { return indicator_; }
+
+  protected:
+    void resizeEvent(QResizeEvent* event) override;
+
+  private:
+    QWidget* indicator_;
+};
+
+}  // namespace stowbar::qt

@@ -1,0 +1,150 @@
+#include "adapters/qt/StatusItemRow.hpp"
+
+#include <QEnterEvent>
+#include <QFontMetrics>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPainterPath>
+
+#include <algorithm>
+#include <utility>
+
+#include "adapters/qt/PanelStyle.hpp"
+#include "adapters/qt/SymbolPainter.hpp"
+#include "core/HiddenItemPanelModel.hpp"
+
+namespace stowbar::qt {
+
+namespace {
+
+// Everything on the row's line except the name: margins, insets, picture, the gaps on either
+// side of the name and the spacer's minimum after it.
+constexpr int kFixedWidth = 2 * StatusItemRow::kOuterMargin + 2 * StatusItemRow::kInsetHorizontal +
+                            StatusItemRow::kPictureSide + 2 * StatusItemRow::kGap +
+                            StatusItemRow::kSpacerMinimum;
+
+}  // namespace
+
+StatusItemRow::StatusItemRow(StatusItemInfo item, Activate onActivate, QWidget* parent)
+    : QWidget(parent), item_(std::move(item)), onActivate_(std::move(onActivate)) {
+    setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+    setFont(fontFor(TextStyle::subheadline));
+}
+
+void StatusItemRow::setItem(StatusItemInfo item) {
+    item_ = std::move(item);
+    update();
+}
+
+void StatusItemRow::setHovered(bool hovered) {
+    if (hovered_ != hovered) {
+        hovered_ = hovered;
+        update();
+    }
+}
+
+void StatusItemRow::activate() {
+    if (onActivate_) {
+        // A copy, so that a callback which replaces this row's item sees the one clicked.
+        const StatusItemInfo clicked = item_;
+        onActivate_(clicked);
+    }
+}
+
+int StatusItemRow::rowHeight() const {
+    // The picture frame sets the height unless the name's line is taller.
+    const int line = QFontMetrics(fontFor(TextStyle::subheadline)).height();
+    return std::max(kPictureSide, line) + 2 * kInsetVertical;
+}
+
+QSize StatusItemRow::sizeHint() const {
+    return {static_cast<int>(HiddenItemPanelModel::kPanelWidth), rowHeight()};
+}
+
+QSize StatusItemRow::minimumSizeHint() const {
+    return {kFixedWidth, rowHeight()};
+}
+
+QRect StatusItemRow::highlightRect() const {
+    return rect().adjusted(kOuterMargin, 0, -kOuterMargin, 0);
+}
+
+QRect StatusItemRow::pictureRect() const {
+    const int left = kOuterMargin + kInsetHorizontal;
+    return {left, (height() - kPictureSide) / 2, kPictureSide, kPictureSide};
+}
+
+QRect StatusItemRow::nameRect() const {
+    const QFontMetrics metrics(fontFor(TextStyle::subheadline));
+    const int left = pictureRect().right() + 1 + kGap;
+    const int available = std::max(0, width() - kFixedWidth);
+    const int natural = metrics.horizontalAdvance(QString::fromStdString(item_.appName));
+    const int lineHeight = metrics.height();
+    return {left, (height() - lineHeight) / 2, std::min(natural, available), lineHeight};
+}
+
+QString StatusItemRow::displayedName() const {
+    const QFontMetrics metrics(fontFor(TextStyle::subheadline));
+    const int available = std::max(0, width() - kFixedWidth);
+    return metrics.elidedText(QString::fromStdString(item_.appName), Qt::ElideRight, available);
+}
+
+void StatusItemRow::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::Antialiasing);
+    const QPalette& colours = palette();
+
+    if (hovered_) {
+        QPainterPath highlight;
+        highlight.addRoundedRect(QRectF(highlightRect()), kHighlightRadius, kHighlightRadius);
+        painter.fillPath(highlight, colourFor(Colour::accent, colours));
+    }
+
+    const QRectF picture(pictureRect());
+    if (item_.icon) {
+        paintImage(painter, *item_.icon, picture, colourFor(Colour::primary, colours));
+    } else {
+        // The fallback symbol keeps its natural size for body text, centred in the frame.
+        const auto name = panel_symbol::kMissingIcon;
+        QRectF symbolBox(QPointF(), symbolSize(name, pixelSizeOf(TextStyle::body)));
+        symbolBox.moveCenter(picture.center());
+        paintSymbol(painter, name, symbolBox, colourFor(Colour::secondary, colours));
+    }
+
+    painter.setFont(fontFor(TextStyle::subheadline));
+    painter.setPen(colourFor(Colour::primary, colours));
+    painter.drawText(nameRect(), Qt::AlignLeft | Qt::AlignVCenter, displayedName());
+}
+
+void StatusItemRow::enterEvent(QEnterEvent*) {
+    setHovered(true);
+}
+
+void StatusItemRow::leaveEvent(QEvent*) {
+    setHovered(false);
+}
+
+void StatusItemRow::mousePressEvent(QMouseEvent* event) {
+    if (event->button() == Qt::LeftButton) {
+        pressed_ = true;
+        event->accept();
+        return;
+    }
+    QWidget::mousePressEvent(event);
+}
+
+void StatusItemRow::mouseReleaseEvent(QMouseEvent* event) {
+    if (event->button() != Qt::LeftButton) {
+        QWidget::mouseReleaseEvent(event);
+        return;
+    }
+    // A tap: pressed and released on the row. A press dragged off the row does nothing.
+    const bool tapped = pressed_ && rect().contains(event->position().toPoint());
+    pressed_ = false;
+    event->accept();
+    if (tapped) {
+        activate();
+    }
+}
+
+}  // namespace stowbar::qt

@@ -1,0 +1,70 @@
+#pragma once
+
+#include <QRect>
+#include <QWidget>
+
+#include <functional>
+
+#include "core/MenuBarItemRecords.hpp"
+
+namespace stowbar::qt {
+
+// One hidden menu bar extra in the panel's list: its picture stretched into 18 × 18 points,
+// its application's name on one line, and the accent-coloured highlight while the pointer is
+// over the row. A click anywhere on the row, the margins included, hands the row's item to
+// the activation callback.
+//
+// Threading: main thread, like every widget.
+class StatusItemRow final : public QWidget {
+  public:
+    using Activate = std::function<void(const StatusItemInfo&)>;
+
+    // Layout metrics in points (logical pixels).
+    static constexpr int kOuterMargin = 6;
+    static constexpr int kInsetHorizontal = 12;
+    static constexpr int kInsetVertical = 4;
+    static constexpr int kPictureSide = 18;
+    static constexpr int kGap = 10;
+    static constexpr int kSpacerMinimum = 8;
+    static constexpr int kHighlightRadius = 12;
+
+    StatusItemRow(StatusItemInfo item, Activate onActivate, QWidget* parent = nullptr);
+
+    const StatusItemInfo& item() const { return item_; }
+    // A new record for the same row, such as a captured picture replacing the initial one.
+    // The hover flag stays as it is.
+    void setItem(StatusItemInfo item);
+
+    bool isHovered() const { return hovered_; }
+    // What the pointer entering (true) or leaving (false) the row does.
+    void setHovered(bool hovered);
+    // What a click on the row does: one call of the activation callback with the item.
+    void activate();
+
+    // Where the parts are drawn, in the row's coordinates, for tests and pictures.
+    QRect highlightRect() const;
+    QRect pictureRect() const;
+    QRect nameRect() const;
+    // The name as drawn: the whole name, or its beginning with an ellipsis when it is too long.
+    QString displayedName() const;
+
+    QSize sizeHint() const override;
+    QSize minimumSizeHint() const override;
+
+  protected:
+    void paintEvent(QPaintEvent* event) override;
+    void enterEvent(QEnterEvent* event) override;
+    void leaveEvent(QEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+
+  private:
+    int rowHeight() const;
+
+    StatusItemInfo item_;
+    Activate onActivate_;
+    bool hovered_ = false;
+    bool pressed_ = false;
+};
+
+}  // namespace stowbar::qt

@@ -1,0 +1,157 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "core/MenuBarItemRecords.hpp"
+
+namespace stowbar {
+
+// What the hidden item panel shows, decided without any toolkit: which of its five states,
+// every fixed text, the footer's count, the rows and whether they scroll, and where each of
+// its controls leads. A view (Qt on Linux, AppKit later) only lays this out and reports
+// clicks back through HiddenItemPanelModel.
+//
+// Threading: main thread only, like the controller the inputs are read from. Everything here
+// is a pure function of its arguments except the actions, which call the injected callbacks
+// synchronously.
+
+// The controller's four published fields, copied. The panel reads nothing else.
+struct PanelInputs {
+    std::vector<StatusItemInfo> hiddenItems;
+    bool accessibilityGranted = false;
+    bool fullDiskAccessGranted = false;
+    bool isLoading = false;
+};
+
+// The five things the panel can show above its footer.
+enum class PanelState { accessibility, fullDiskAccess, loading, list, empty };
+
+// The name of a state as transcripts and snapshot file names use it ("accessibility",
+// "fullDiskAccess", "loading", "list", "empty").
+std::string_view panelStateName(PanelState state);
+
+// Where the panel's clicks leave it. Every callback may be empty; an empty one makes its
+// control do nothing rather than fail.
+struct PanelActions {
+    // "Updates".
+    std::function<void()> onCheckForUpdates;
+    // A click on an item row, with the row's whole item.
+    std::function<void(const StatusItemInfo&)> onActivate;
+    // "Quit": the application's terminate request.
+    std::function<void()> terminate;
+    // "Open Settings": the workspace's URL opener. Its result is not the panel's business.
+    std::function<void(const std::string&)> openURL;
+};
+
+// The fixed texts the panel shows, exactly as the user sees them (each is also the key a
+// string table would translate).
+namespace panel_text {
+inline constexpr std::string_view kAccessibilityTitle = "Accessibility Access Required";
+inline constexpr std::string_view kAccessibilityDescription =
+    "Stowbar needs Accessibility access to identify and interact with hidden icons.";
+inline constexpr std::string_view kFullDiskAccessTitle = "Full Disk Access Required";
+inline constexpr std::string_view kFullDiskAccessDescription =
+    "macOS 26+ stores the list of hidden menu bar items in a protected file. Stowbar needs "
+    "Full Disk Access to read it.";
+inline constexpr std::string_view kOpenSettings = "Open Settings";
+inline constexpr std::string_view kScanning = "Scanning menu bar items\u2026";
+inline constexpr std::string_view kNoHiddenItems = "No hidden items found";
+inline constexpr std::string_view kEmptyHint =
+    "Hide menu bar icons in System Settings \u2192 Menu Bar \u2192 Allow in the Menu Bar";
+// The footer's count; "%lld" stands for the number of hidden items.
+inline constexpr std::string_view kHiddenItemsCountFormat = "%lld Hidden Items";
+inline constexpr std::string_view kUpdates = "Updates";
+inline constexpr std::string_view kQuit = "Quit";
+}  // namespace panel_text
+
+// Names of the symbol images the panel draws; the view turns each into a picture.
+namespace panel_symbol {
+inline constexpr std::string_view kAccessibilityPrompt = "lock.shield";
+inline constexpr std::string_view kFullDiskAccessPrompt = "externaldrive.badge.exclamationmark";
+inline constexpr std::string_view kEmpty = "checkmark.circle";
+// Drawn in a row whose item has no picture at all.
+inline constexpr std::string_view kMissingIcon = "app.dashed";
+}  // namespace panel_symbol
+
+// System Settings opened at the Privacy & Security pane, scrolled to the permission's entry.
+namespace panel_url {
+inline constexpr std::string_view kAccessibilitySettings =
+    "x-apple.systempreferences:com.apple.preference.security?Privacy_Accessibility";
+inline constexpr std::string_view kFullDiskAccessSettings =
+    "x-apple.systempreferences:com.apple.preference.security?Privacy_AllFiles";
+}  // namespace panel_url
+
+// One of the two permission prompts.
+struct PermissionPrompt {
+    std::string_view symbolName;
+    std::string_view title;
+    std::string_view description;
+    std::string_view settingsURL;
+};
+
+// The colour a footer button's label takes: the full-strength label colour while the pointer
+// is over it, the dimmed one otherwise.
+enum class LabelLevel { primary, secondary };
+
+// Everything the panel shows for one set of inputs.
+struct PanelContent {
+    PanelState state = PanelState::empty;
+    // Present in the two prompt states only.
+    std::optional<PermissionPrompt> prompt;
+    // The rows in list order, in the list state only; each row is known by its item's id.
+    std::vector<StatusItemInfo> rows;
+    // Whether the rows sit in a scroll view of kScrollViewHeight points.
+    bool rowsScroll = false;
+    // Shown in every state, including the prompts: a prompt may show a count left from an
+    // earlier refresh.
+    std::int64_t hiddenItemCount = 0;
+    std::string footerText;
+};
+
+class HiddenItemPanelModel {
+  public:
+    // The panel is this wide in every state; its height is that of its content.
+    static constexpr double kPanelWidth = 200;
+    // The list's scroll rule estimates each row at this height and scrolls past this height.
+    static constexpr double kRowHeightEstimate = 46;
+    static constexpr double kScrollViewHeight = 440;
+
+    explicit HiddenItemPanelModel(PanelActions actions) : actions_(std::move(actions)) {}
+
+    // The first rule that holds: a missing Accessibility permission, then a missing Full Disk
+    // Access permission, then loading with nothing to show yet, then a non-empty list, else
+    // empty. A missing permission hides a list the controller still holds; a refresh never
+    // blanks a list that is already shown.
+    static PanelState stateFor(const PanelInputs& inputs);
+    static PanelContent describe(const PanelInputs& inputs);
+
+    static const PermissionPrompt& accessibilityPrompt();
+    static const PermissionPrompt& fullDiskAccessPrompt();
+
+    // Whether n rows go into the fixed-height scroll view: 1 to 9 never do, 10 or more always.
+    static bool rowsScroll(std::size_t rowCount);
+    // "%lld Hidden Items" with the count in place of the placeholder.
+    static std::string footerText(std::int64_t count);
+    static LabelLevel footerButtonLevel(bool hovered) {
+        return hovered ? LabelLevel::primary : LabelLevel::secondary;
+    }
+
+    // What the panel's controls do. None of them touches the inputs: the prompt goes away
+    // only when the controller next publishes the permission as granted.
+    void checkForUpdates() const;
+    void quit() const;
+    void openSettings(const PermissionPrompt& prompt) const;
+    void activate(const StatusItemInfo& item) const;
+
+  private:
+    PanelActions actions_;
+};
+
+}  // namespace stowbar

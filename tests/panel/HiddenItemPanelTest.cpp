@@ -1,0 +1,344 @@
+#include "adapters/qt/HiddenItemPanel.hpp"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QDir>
+#include <QLabel>
+#include <QScrollArea>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "PanelTestItems.hpp"
+#include "adapters/qt/PanelStyle.hpp"
+#include "adapters/qt/PanelWidgets.hpp"
+#include "adapters/qt/StatusItemRow.hpp"
+
+namespace stowbar::qt {
+namespace {
+
+using test::granted;
+using test::item;
+using test::pictureItems;
+
+// A panel on screen (the offscreen one), with every outgoing call recorded.
+struct PanelUnderTest {
+    int updateChecks = 0;
+    int terminations = 0;
+    std::vector<std::string> openedURLs;
+    std::vector<StatusItemInfo> activated;
+    std::function<void(const StatusItemInfo&)> alsoOnActivate;
+    std::unique_ptr<HiddenItemPanel> panel;
+
+    explicit PanelUnderTest(PanelInputs inputs) {
+        panel = std::make_unique<HiddenItemPanel>(PanelActions{
+            [this] { ++updateChecks; },
+            [this](const StatusItemInfo& i) {
+                activated.push_back(i);
+                if (alsoOnActivate) {
+                    alsoOnActivate(i);
+                }
+            },
+            [this] { ++terminations; },
+            [this](const std::string& url) { openedURLs.push_back(url); },
+        });
+        panel->setInputs(std::move(inputs));
+        panel->show();
+        QCoreApplication::processEvents();
+    }
+
+    int callsOtherThanActivation() const {
+        return updateChecks + terminations + static_cast<int>(openedURLs.size());
+    }
+    HiddenItemPanel* operator->() const { return panel.get(); }
+};
+
+PanelInputs withoutAccessibility(std::size_t count) {
+    PanelInputs in = granted(pictureItems(count));
+    in.accessibilityGranted = false;
+    return in;
+}
+
+PanelInputs withoutFullDiskAccess(std::size_t count) {
+    PanelInputs in = granted(pictureItems(count));
+    in.fullDiskAccessGranted = false;
+    return in;
+}
+
+int rowHeight() {
+    return StatusItemRow(StatusItemInfo{}, nullptr).sizeHint().height();
+}
+
+TEST(HiddenItemPanelTest, PanelIsTwoHundredPointsWideInEveryStateAndAsHighAsItsContent) {
+    struct Case {
+        const char* what;
+        PanelInputs in;
+        PanelState state;
+    };
+    const Case cases[] = {
+        {"accessibility", withoutAccessibility(0), PanelState::accessibility},
+        {"full disk access", withoutFullDiskAccess(0), PanelState::fullDiskAccess},
+        {"loading", granted({}, true), PanelState::loading},
+        {"list of three", granted(pictureItems(3)), PanelState::list},
+        {"list of eleven", granted(pictureItems(11)), PanelState::list},
+        {"empty", granted({}), PanelState::empty},
+        {"a very long name", granted({item(1, std::string(300, 'W'))}), PanelState::list},
+    };
+    for (const Case& c : cases) {
+        PanelUnderTest subject(c.in);
+        EXPECT_EQ(subject->state(), c.state) << c.what;
+        EXPECT_EQ(subject->width(), 200) << c.what;
+        EXPECT_EQ(subject->sizeHint(), subject->size()) << c.what;
+        EXPECT_GT(subject->height(), 60) << c.what;
+    }
+    PanelUnderTest loading(granted({}, true));
+    PanelUnderTest prompt(withoutFullDiskAccess(0));
+    EXPECT_NE(loading->height(), prompt->height());
+}
+
+TEST(HiddenItemPanelTest, NineItemsStackWithoutAScrollViewAndTenScrollInExactly440Points) {
+    PanelUnderTest nine(granted(pictureItems(9)));
+    EXPECT_EQ(nine->scrollArea(), nullptr);
+    EXPECT_EQ(nine->rowCount(), 9u);
+    // Top space, rows, divider, space, footer, bottom space: nothing stretches.
+    const int footer = nine->quitButton()->height();
+    EXPECT_EQ(nine->height(), 10 + 9 * rowHeight() + 1 + 8 + footer + 10);
+
+    PanelUnderTest ten(granted(pictureItems(10)));
+    ASSERT_NE(ten->scrollArea(), nullptr);
+    EXPECT_EQ(ten->scrollArea()->height(), 440);
+    EXPECT_EQ(ten->height(), 10 + 440 + 1 + 8 + footer + 10);
+    // The scroll indicator floats over the rows, which keep the panel's full width.
+    EXPECT_EQ(ten->row(0)->width(), 200);
+
+    PanelUnderTest forty(granted(pictureItems(40)));
+    EXPECT_EQ(forty->height(), ten->height());
+    EXPECT_EQ(forty->rowCount(), 40u);
+}
+
+TEST(HiddenItemPanelTest, APermissionPromptHidesTheListWhileTheFooterKeepsTheCount) {
+    PanelUnderTest subject(withoutAccessibility(5));
+    EXPECT_EQ(subject->state(), PanelState::accessibility);
+    EXPECT_EQ(subject->rowCount(), 0u);
+    EXPECT_EQ(subject->countLabel()->text(), "5 Hidden Items");
+    EXPECT_TRUE(subject->findChild<QLabel*>() != nullptr);
+    bool sawTitle = false;
+    for (const QLabel* label : subject->findChildren<QLabel*>()) {
+        sawTitle = sawTitle || label->text() == "Accessibility Access Required";
+        EXPECT_NE(label->text(), "Full Disk Access Required");
+    }
+    EXPECT_TRUE(sawTitle);
+}
+
+TEST(HiddenItemPanelTest, HoveringQuitTintsItsLabelAndLeavesUpdatesAlone) {
+    PanelUnderTest subject(granted(pictureItems(2)));
+    const QColor primary = colourFor(Colour::primary, subject->palette());
+    const QColor secondary = colourFor(Colour::secondary, subject->palette());
+    EXPECT_EQ(subject->quitButton()->labelColour(), secondary);
+
+    subject->hoverQuit();
+    EXPECT_TRUE(subject->isQuitHovered());
+    EXPECT_EQ(subject->quitButton()->labelColour(), primary);
+    EXPECT_EQ(subject->updatesButton()->labelColour(), secondary);
+
+    subject->hoverUpdates();
+    EXPECT_FALSE(subject->isQuitHovered());
+    EXPECT_EQ(subject->quitButton()->labelColour(), secondary);
+    EXPECT_EQ(subject->updatesButton()->labelColour(), primary);
+
+    subject->clearHover();
+    EXPECT_EQ(subject->updatesButton()->labelColour(), secondary);
+}
+
+TEST(HiddenItemPanelTest, ThePointerMovingFromQuitToARowMovesTheTintAndTheHighlight) {
+    PanelUnderTest subject(granted(pictureItems(2)));
+    FooterButton* quit = subject->quitButton();
+    QTest::mouseMove(subject.panel.get(), quit->geometry().center() + quit->parentWidget()->pos());
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(subject->isQuitHovered());
+    EXPECT_FALSE(subject->isUpdateHovered());
+    StatusItemRow* second = subject->row(1);
+    QTest::mouseMove(subject.panel.get(), second->geometry().center());
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(subject->isQuitHovered());
+    EXPECT_TRUE(second->isHovered());
+    EXPECT_FALSE(subject->row(0)->isHovered());
+}
+
+TEST(HiddenItemPanelTest, AClickRightOfARowsNamePressesThatRowsItemOnce) {
+    PanelUnderTest subject(granted(pictureItems(3)));
+    StatusItemRow* second = subject->row(1);
+    const QPoint rightOfName(second->nameRect().right() + 20, second->height() / 2);
+    ASSERT_LT(rightOfName.x(), second->width());
+    QTest::mouseClick(second, Qt::LeftButton, {}, rightOfName);
+    ASSERT_EQ(subject.activated.size(), 1u);
+    EXPECT_EQ(subject.activated[0].id, 802u);
+    EXPECT_EQ(subject.activated[0].appName, "Weather");
+    EXPECT_EQ(subject.callsOtherThanActivation(), 0);
+
+    EXPECT_TRUE(subject->clickRow(2));
+    EXPECT_FALSE(subject->clickRow(3));
+    ASSERT_EQ(subject.activated.size(), 2u);
+    EXPECT_EQ(subject.activated[1].id, 803u);
+}
+
+TEST(HiddenItemPanelTest, OpenSettingsOpensTheFullDiskAccessAnchorAndChangesNothingElse) {
+    PanelUnderTest subject(withoutFullDiskAccess(5));
+    const QSize before = subject->size();
+    QAbstractButton* button = nullptr;
+    for (QAbstractButton* candidate : subject->findChildren<QAbstractButton*>()) {
+        if (candidate->text() == "Open Settings") {
+            button = candidate;
+        }
+    }
+    ASSERT_NE(button, nullptr);
+    QTest::mouseClick(button, Qt::LeftButton);
+    EXPECT_TRUE(subject->clickButton("Open Settings"));
+    QCoreApplication::processEvents();
+
+    const std::string expected =
+        "x-apple.systempreferences:com.apple.preference.security?Privacy_AllFiles";
+    EXPECT_EQ(subject.openedURLs, (std::vector<std::string>{expected, expected}));
+    EXPECT_EQ(subject.updateChecks + subject.terminations, 0);
+    EXPECT_TRUE(subject.activated.empty());
+    EXPECT_EQ(subject->state(), PanelState::fullDiskAccess);
+    EXPECT_EQ(subject->size(), before);
+    EXPECT_EQ(subject->countLabel()->text(), "5 Hidden Items");
+}
+
+TEST(HiddenItemPanelTest, UpdatesChecksOnceAndQuitTerminates) {
+    PanelUnderTest subject(granted({}));
+    QTest::mouseClick(subject->updatesButton(), Qt::LeftButton);
+    EXPECT_EQ(subject.updateChecks, 1);
+    EXPECT_EQ(subject.terminations, 0);
+    EXPECT_TRUE(subject->clickButton("Quit"));
+    EXPECT_EQ(subject.terminations, 1);
+    EXPECT_EQ(subject.updateChecks, 1);
+    EXPECT_TRUE(subject.openedURLs.empty());
+}
+
+TEST(HiddenItemPanelTest, ClickButtonRefusesButtonsThatAreNotShown) {
+    PanelUnderTest subject(granted(pictureItems(2)));
+    EXPECT_FALSE(subject->clickButton("Open Settings"));
+    EXPECT_FALSE(subject->clickButton("quit"));
+    EXPECT_FALSE(subject->hoverRow(2));
+    EXPECT_EQ(subject.callsOtherThanActivation(), 0);
+}
+
+TEST(HiddenItemPanelTest, ARowKeepsItsHighlightAcrossRedrawsWhileItsItemKeepsItsId) {
+    PanelUnderTest subject(granted(pictureItems(9)));
+    ASSERT_TRUE(subject->hoverRow(2));
+    StatusItemRow* hovered = subject->row(2);
+
+    // New pictures for the same items, then the list growing into a scroll view.
+    std::vector<StatusItemInfo> recaptured = pictureItems(9);
+    recaptured[2].icon = test::solidPicture(30, 22, Qt::green);
+    subject->setInputs(granted(recaptured));
+    EXPECT_EQ(subject->row(2), hovered);
+    EXPECT_TRUE(subject->row(2)->isHovered());
+    EXPECT_EQ(subject->row(2)->item().icon, recaptured[2].icon);
+
+    subject->setInputs(granted(pictureItems(12)));
+    ASSERT_NE(subject->scrollArea(), nullptr);
+    EXPECT_TRUE(subject->row(2)->isHovered());
+
+    // Another item in that place is another row.
+    std::vector<StatusItemInfo> replaced = pictureItems(12);
+    replaced[2].id = 9999;
+    subject->setInputs(granted(replaced));
+    EXPECT_FALSE(subject->row(2)->isHovered());
+}
+
+TEST(HiddenItemPanelTest, AnActivationThatReplacesTheListDoesNotPullTheRowFromUnderTheClick) {
+    PanelUnderTest subject(granted(pictureItems(3)));
+    subject.alsoOnActivate = [&subject](const StatusItemInfo&) {
+        subject->setInputs(granted({}));
+    };
+    QTest::mouseClick(subject->row(0), Qt::LeftButton, {}, QPoint(150, 10));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(subject.activated.size(), 1u);
+    EXPECT_EQ(subject->state(), PanelState::empty);
+    EXPECT_EQ(subject->rowCount(), 0u);
+}
+
+TEST(HiddenItemPanelTest, AScheduledUpdateReadsItsSourceOnALaterTurnOfTheLoopOnce) {
+    PanelUnderTest subject(granted({}, true));
+    PanelInputs published = granted({}, true);
+    int reads = 0;
+    subject->setInputsSource([&] {
+        ++reads;
+        return published;
+    });
+    // As a controller does: it announces, then assigns.
+    subject->scheduleUpdate();
+    published.hiddenItems = pictureItems(2);
+    subject->scheduleUpdate();
+    published.isLoading = false;
+    EXPECT_EQ(subject->state(), PanelState::loading);
+    EXPECT_EQ(reads, 0);
+
+    QCoreApplication::processEvents();
+    EXPECT_EQ(reads, 1);
+    EXPECT_EQ(subject->state(), PanelState::list);
+    EXPECT_EQ(subject->rowCount(), 2u);
+}
+
+// Pictures of every state at two pixels per point, for people to look at.
+TEST(HiddenItemPanelTest, SnapshotsOfEveryStateAreWritten) {
+    std::vector<StatusItemInfo> mixed = pictureItems(3);
+    mixed.push_back(item(900, "Item Without A Picture"));
+    mixed.push_back(
+        item(901, "Menu Bar Extra With A Name Far Too Long To Fit", test::glyphPicture(1)));
+
+    struct Shot {
+        const char* file;
+        PanelInputs in;
+        int hoveredRow;
+    };
+    const Shot shots[] = {
+        {"accessibility.png", withoutAccessibility(0), -1},
+        {"fullDiskAccess.png", withoutFullDiskAccess(5), -1},
+        {"loading.png", granted({}, true), -1},
+        {"list.png", granted(mixed), 1},
+        {"empty.png", granted({}), -1},
+        {"list-11.png", granted(pictureItems(11)), 4},
+        {"list-20.png", granted(pictureItems(20)), -1},
+    };
+    ASSERT_TRUE(QDir().mkpath(STOWBAR_SNAPSHOT_DIR));
+    for (const Shot& shot : shots) {
+        PanelUnderTest subject(shot.in);
+        if (shot.hoveredRow >= 0) {
+            subject->hoverRow(static_cast<std::size_t>(shot.hoveredRow));
+        } else {
+            subject->hoverQuit();
+        }
+        const QImage image = subject->renderImage(2);
+        EXPECT_EQ(image.size(), subject->size() * 2) << shot.file;
+        const std::string path = std::string(STOWBAR_SNAPSHOT_DIR) + "/" + shot.file;
+        EXPECT_TRUE(subject->renderSnapshot(path)) << path;
+        // The same inputs draw the same picture, spinner included.
+        EXPECT_EQ(subject->renderImage(2), image) << shot.file;
+    }
+}
+
+TEST(HiddenItemPanelTest, APanelThatWasNeverShownStillDrawsItsContent) {
+    HiddenItemPanel panel(PanelActions{});
+    panel.setInputs(granted(pictureItems(3)));
+    const QImage image = panel.renderImage(1);
+    // The first row's picture sits 10 points down, 18 in from the left.
+    const QRect picture(18, 10 + 4, 18, 18);
+    bool ink = false;
+    for (int y = picture.top(); y <= picture.bottom(); ++y) {
+        for (int x = picture.left(); x <= picture.right(); ++x) {
+            ink = ink || qGray(image.pixel(x, y)) < 100;
+        }
+    }
+    EXPECT_TRUE(ink);
+}
+
+}  // namespace
+}  // namespace stowbar::qt

@@ -80,6 +80,8 @@ std::vector<AppScanTarget> MenuBarController::scanTargets(
     const std::vector<RunningApplication>& applications,
     const std::optional<std::set<std::string>>& hiddenBundleIdentifiers, std::int32_t excluding) {
     std::vector<AppScanTarget> targets;
+    targets.reserve(hiddenBundleIdentifiers ? hiddenBundleIdentifiers->size()
+                                            : applications.size());
     for (const auto& application : applications) {
         if (application.pid == excluding ||
             application.activationPolicy == ActivationPolicy::prohibited ||
@@ -128,15 +130,16 @@ Task<void> MenuBarController::refresh() {
         co_return;
     }
 
-    const auto snapshot = trackedApps_.loadSnapshot();
+    auto snapshot = trackedApps_.loadSnapshot();
     std::optional<std::set<std::string>> hidden;
     if (snapshot) {
-        hidden = snapshot->hiddenBundleIdentifiers;
+        hidden = std::move(snapshot->hiddenBundleIdentifiers);
     }
     const auto targets = scanTargets(platform_.workspace.runningApplications(), hidden,
                                      platform_.system.processIdentifier());
 
     RefreshSignature signature;
+    signature.candidateProcesses.reserve(targets.size());
     if (snapshot) {
         signature.plistFingerprint = snapshot->fingerprint;
     }

@@ -1,24 +1,11 @@
 #include "core/Stowbar.hpp"
 
 #include <algorithm>
+#include <memory>
 
 #include "core/StowbarDiagnostics.hpp"
 
 namespace stowbar {
-
-AppDelegate::AppDelegate(const Platform& platform) : platform_(platform) {}
-
-void AppDelegate::applicationDidFinishLaunching() {
-    launched_ = true;
-}
-
-void AppDelegate::applicationWillTerminate() {
-    // A termination before launch finished, or a second one, finds nothing to stop.
-    if (!launched_ || terminated_) {
-        return;
-    }
-    terminated_ = true;
-}
 
 int StowbarApp::main(const std::vector<std::string>& arguments, const Platform& platform) {
     // Exact, whole-argument match in any position; every other argument is ignored.
@@ -26,9 +13,10 @@ int StowbarApp::main(const std::vector<std::string>& arguments, const Platform& 
         StowbarDiagnostics::run(platform);
         return 0;
     }
-    // The local delegate is the one that keeps it alive for the whole life of the loop.
-    AppDelegate delegate(platform);
-    platform.application.run(delegate);
+    // This reference keeps the delegate alive for the whole life of the loop; everything it
+    // hands out holds it weakly.
+    auto delegate = std::make_shared<AppDelegate>(platform, platform.application.mainExecutor());
+    platform.application.run(*delegate);
     return 0;
 }
 

@@ -3,27 +3,11 @@
 #include <string>
 #include <vector>
 
+#include "core/AppDelegate.hpp"
 #include "platform/Application.hpp"
 #include "platform/Platform.hpp"
 
 namespace stowbar {
-
-// The single long-lived object of the menu bar application: it owns everything the running
-// application consists of, from launch to termination.
-//
-// Threading: constructed, called and destroyed on the main thread only.
-class AppDelegate final : public ApplicationDelegate {
-  public:
-    explicit AppDelegate(const Platform& platform);
-
-    void applicationDidFinishLaunching() override;
-    void applicationWillTerminate() override;
-
-  private:
-    const Platform& platform_;
-    bool launched_ = false;
-    bool terminated_ = false;
-};
 
 // The program's entry: chooses between the one-shot report and the menu bar application.
 class StowbarApp {

@@ -6,17 +6,19 @@
 
 #include "adapters/linux/LinuxAccessibility.hpp"
 #include "adapters/linux/LinuxScreenCapture.hpp"
+#include "adapters/linux/LinuxShell.hpp"
 #include "adapters/linux/LinuxWorkspace.hpp"
 #include "adapters/plist/LibplistReader.hpp"
-#include "adapters/posix/PosixApplication.hpp"
 #include "adapters/posix/PosixFileSystem.hpp"
 #include "adapters/posix/PosixSystemInfo.hpp"
+#include "adapters/qt/InotifyDirectoryWatcher.hpp"
+#include "adapters/qt/QtApplication.hpp"
 #include "adapters/qt/QtImageRenderer.hpp"
 #include "core/Stowbar.hpp"
 
 int main(int argc, char** argv) {
     // First, before any thread exists, so that termination signals reach the event loop.
-    stowbar::PosixApplication application;
+    stowbar::QtApplication application;
 
     stowbar::PosixSystemInfo system;
     stowbar::PosixFileSystem files;
@@ -25,9 +27,18 @@ int main(int argc, char** argv) {
     stowbar::LinuxWorkspace workspace;
     stowbar::LinuxScreenCapture screenCapture;
     const stowbar::QtImageRenderer imageRenderer;
-    const stowbar::Platform platform{system,        files,       propertyLists,
-                                     accessibility, workspace,   screenCapture,
-                                     imageRenderer, application, std::cout};
+    stowbar::LinuxStatusBar statusBar;
+    stowbar::LinuxPopover popover;
+    stowbar::LinuxEventMonitor eventMonitor;
+    stowbar::InotifyDirectoryWatcher directoryWatcher;
+    stowbar::LinuxLoginItemService loginItems;
+    stowbar::LinuxAlerts alerts;
+    stowbar::LinuxUpdater updater;
+    const stowbar::ShellPorts shell{statusBar,  popover, eventMonitor, directoryWatcher,
+                                    loginItems, alerts,  updater};
+    const stowbar::Platform platform{system,    files,         propertyLists, accessibility,
+                                     workspace, screenCapture, imageRenderer, application,
+                                     std::cout, &shell};
 
     const std::vector<std::string> arguments(argv, argv + argc);
     stowbar::StowbarApp::main(arguments, platform);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "runtime/MainExecutor.hpp"
+
 namespace stowbar {
 
 // What the event loop tells the application object, on the main thread.
@@ -25,6 +27,10 @@ class Application {
     // Asks the loop to end through the normal termination path. Calling it again, or before
     // run(), has no further effect than the first request.
     virtual void terminate() = 0;
+
+    // The executor of the main thread this loop runs. It exists from construction on, before
+    // run() and after it returned, so that the delegate can be built with it.
+    virtual MainExecutor& mainExecutor() = 0;
 };
 
 }  // namespace stowbar

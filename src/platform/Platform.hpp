@@ -8,6 +8,7 @@
 #include "platform/ImageRenderer.hpp"
 #include "platform/PropertyList.hpp"
 #include "platform/ScreenCapture.hpp"
+#include "platform/ShellPorts.hpp"
 #include "platform/SystemInfo.hpp"
 #include "platform/Workspace.hpp"
 
@@ -27,6 +28,10 @@ struct Platform {
     Application& application;
     // Where the diagnostics report goes: standard output in a real run.
     std::ostream& standardOutput;
+    // The running application's own ports. A platform without them (the diagnostics report
+    // needs none, nor do tests of the entry point) leaves this null and the application then
+    // runs with inert stand-ins: no status item, no watch, no login item, no updater.
+    const ShellPorts* shell = nullptr;
 };
 
 }  // namespace stowbar

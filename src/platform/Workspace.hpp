@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -21,15 +22,30 @@ struct RunningApplication {
     ImageRef icon;
 };
 
+// Which workspace notification an observer receives.
+enum class WorkspaceNotification { didLaunchApplication, didTerminateApplication };
+
 // The running applications of the desktop.
 //
-// Threading: main thread only.
+// Threading: main thread only. Observers are called on the main thread, on a turn of the loop
+// of their own, and never after removeObserver returned for them.
 class Workspace {
   public:
     virtual ~Workspace() = default;
 
     // In the order the system lists them.
     virtual std::vector<RunningApplication> runningApplications() const = 0;
+
+    using ObserverToken = std::uint64_t;
+
+    // Calls `handler` whenever any application is launched (or terminates). A system that
+    // cannot tell returns a token that is never called. Tokens are never zero.
+    virtual ObserverToken addObserver(WorkspaceNotification notification,
+                                      std::function<void()> handler) = 0;
+    virtual void removeObserver(ObserverToken token) = 0;
+
+    // Opens `url` with the system's handler for it.
+    virtual void openURL(const std::string& url) = 0;
 };
 
 }  // namespace stowbar

@@ -19,6 +19,7 @@
 #include "adapters/sim/SimulatedScreenCapture.hpp"
 #include "adapters/sim/SimulatedWorkspace.hpp"
 #include "core/Stowbar.hpp"
+#include "runtime/ManualExecutor.hpp"
 
 namespace {
 
@@ -34,6 +35,10 @@ class LaunchAndQuitApplication final : public stowbar::Application {
         delegate.applicationWillTerminate();
     }
     void terminate() override {}
+    stowbar::MainExecutor& mainExecutor() override { return executor_; }
+
+  private:
+    stowbar::ManualExecutor executor_;
 };
 
 }  // namespace

@@ -1,18 +1,23 @@
 #pragma once
 
 #include "platform/Application.hpp"
+#include "runtime/ManualExecutor.hpp"
 
 namespace stowbar::test {
 
-// An event loop that launches the delegate and terminates it at once, counting runs.
+// An event loop that launches the delegate, runs what launching queued for now, and terminates
+// it, counting runs. Time stands still: timers never fire.
 struct FakeApplication final : Application {
     int runs = 0;
+    ManualExecutor executor;
     void run(ApplicationDelegate& delegate) override {
         ++runs;
         delegate.applicationDidFinishLaunching();
+        executor.runUntilIdle();
         delegate.applicationWillTerminate();
     }
     void terminate() override {}
+    MainExecutor& mainExecutor() override { return executor; }
 };
 
 }  // namespace stowbar::test

@@ -17,4 +17,38 @@ std::vector<RunningApplication> SimulatedWorkspace::runningApplications() const 
     return running;
 }
 
+Workspace::ObserverToken SimulatedWorkspace::addObserver(WorkspaceNotification notification,
+                                                         std::function<void()> handler) {
+    observers_.emplace(++lastToken_, std::make_pair(notification, std::move(handler)));
+    return lastToken_;
+}
+
+void SimulatedWorkspace::removeObserver(ObserverToken token) {
+    observers_.erase(token);
+}
+
+void SimulatedWorkspace::openURL(const std::string& url) {
+    openedURLs_.push_back(url);
+    if (onOpenURL) {
+        onOpenURL(url);
+    }
+}
+
+void SimulatedWorkspace::notify(WorkspaceNotification notification) {
+    // A handler may remove observers, so the ones to call are chosen first.
+    std::vector<ObserverToken> chosen;
+    for (const auto& [token, observer] : observers_) {
+        if (observer.first == notification) {
+            chosen.push_back(token);
+        }
+    }
+    for (const auto token : chosen) {
+        const auto found = observers_.find(token);
+        if (found != observers_.end()) {
+            auto handler = found->second.second;
+            handler();
+        }
+    }
+}
+
 }  // namespace stowbar

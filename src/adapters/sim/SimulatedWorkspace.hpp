@@ -1,5 +1,9 @@
 #pragma once
 
+#include <map>
+#include <string>
+#include <vector>
+
 #include "adapters/sim/DesktopSimulation.hpp"
 #include "platform/Workspace.hpp"
 
@@ -15,9 +19,25 @@ class SimulatedWorkspace final : public Workspace {
     explicit SimulatedWorkspace(const DesktopSimulation& simulation) : simulation_(simulation) {}
 
     std::vector<RunningApplication> runningApplications() const override;
+    ObserverToken addObserver(WorkspaceNotification notification,
+                              std::function<void()> handler) override;
+    void removeObserver(ObserverToken token) override;
+    // Records the URL; `onOpenURL`, when set, hears of it too.
+    void openURL(const std::string& url) override;
+
+    // Tells the observers of `notification`, in the order they were added. Call it on the main
+    // thread, on a turn of its own (a script action or a test step is one).
+    void notify(WorkspaceNotification notification);
+
+    std::size_t observerCount() const { return observers_.size(); }
+    const std::vector<std::string>& openedURLs() const { return openedURLs_; }
+    std::function<void(const std::string&)> onOpenURL;
 
   private:
     const DesktopSimulation& simulation_;
+    std::map<ObserverToken, std::pair<WorkspaceNotification, std::function<void()>>> observers_;
+    ObserverToken lastToken_ = 0;
+    std::vector<std::string> openedURLs_;
 };
 
 }  // namespace stowbar

@@ -1,0 +1,149 @@
+#include "adapters/sim/SimulatedShell.hpp"
+
+#include <utility>
+
+namespace stowbar {
+
+bool SimulatedStatusBar::addStatusItem(const std::string& symbol, const std::string& description,
+                                       std::function<void()> action) {
+    ++itemsAdded;
+    symbolName = symbol;
+    accessibilityDescription = description;
+    action_ = std::move(action);
+    return true;
+}
+
+void SimulatedStatusBar::click() {
+    if (action_) {
+        auto action = action_;
+        action();
+    }
+}
+
+void SimulatedPopover::configure(Size contentSize, std::function<void()> didShow) {
+    contentSize_ = contentSize;
+    didShow_ = std::move(didShow);
+}
+
+void SimulatedPopover::show() {
+    if (shown_) {
+        return;
+    }
+    shown_ = true;
+    if (onChange) {
+        onChange(true, contentSize_);
+    }
+    if (didShow_) {
+        auto didShow = didShow_;
+        didShow();
+    }
+}
+
+void SimulatedPopover::close() {
+    if (!shown_) {
+        return;
+    }
+    shown_ = false;
+    if (onChange) {
+        onChange(false, contentSize_);
+    }
+}
+
+std::optional<EventMonitor::Token> SimulatedEventMonitor::addGlobalLeftMouseDownMonitor(
+    std::function<void()> handler) {
+    monitors_.emplace(++lastToken_, std::move(handler));
+    return lastToken_;
+}
+
+void SimulatedEventMonitor::removeMonitor(Token token) {
+    monitors_.erase(token);
+}
+
+void SimulatedEventMonitor::clickElsewhere(bool leftButton) {
+    if (!leftButton) {
+        return;
+    }
+    auto handlers = monitors_;
+    for (auto& [token, handler] : handlers) {
+        if (monitors_.count(token) != 0) {
+            handler();
+        }
+    }
+}
+
+namespace {
+
+class SimulatedWatch final : public DirectoryWatch {
+  public:
+    using Watches = std::map<std::uint64_t, std::pair<std::string, std::function<void()>>>;
+    SimulatedWatch(std::weak_ptr<Watches> watches, std::uint64_t id)
+        : watches_(std::move(watches)), id_(id) {}
+    ~SimulatedWatch() override { cancel(); }
+    SimulatedWatch(const SimulatedWatch&) = delete;
+    SimulatedWatch& operator=(const SimulatedWatch&) = delete;
+    void cancel() override {
+        if (auto watches = watches_.lock()) {
+            watches->erase(id_);
+        }
+    }
+
+  private:
+    std::weak_ptr<Watches> watches_;
+    std::uint64_t id_;
+};
+
+}  // namespace
+
+std::unique_ptr<DirectoryWatch> SimulatedDirectoryWatcher::watch(const std::string& directory,
+                                                                 std::function<void()> onEvent) {
+    if (refuseWatches || !files_.attributes(directory)) {
+        return nullptr;
+    }
+    watches_->emplace(++lastId_, std::make_pair(directory, std::move(onEvent)));
+    return std::make_unique<SimulatedWatch>(watches_, lastId_);
+}
+
+void SimulatedDirectoryWatcher::changed(const std::string& directory) {
+    std::vector<std::uint64_t> chosen;
+    for (const auto& [id, watch] : *watches_) {
+        if (watch.first == directory) {
+            chosen.push_back(id);
+        }
+    }
+    for (const auto id : chosen) {
+        const auto found = watches_->find(id);
+        if (found != watches_->end()) {
+            auto callback = found->second.second;
+            callback();
+        }
+    }
+}
+
+bool SimulatedLoginItemService::registerMainApp() {
+    ++registrations;
+    const bool ok = registrationSucceeds;
+    if (ok && currentStatus != LoginItemStatus::requiresApproval) {
+        currentStatus = LoginItemStatus::enabled;
+    }
+    if (onRegister) {
+        onRegister(ok);
+    }
+    return ok;
+}
+
+int SimulatedAlerts::runModal(const AlertDescription& alert) {
+    shown.push_back(alert);
+    if (onAlert) {
+        onAlert(alert);
+    }
+    return 0;
+}
+
+void SimulatedUpdater::checkForUpdates() {
+    ++checks;
+    if (onCheck) {
+        onCheck();
+    }
+}
+
+}  // namespace stowbar

@@ -1,0 +1,146 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/FileSystem.hpp"
+#include "platform/ShellPorts.hpp"
+
+namespace stowbar {
+
+// The running application's ports on the simulated desktop. Each records what it was asked and
+// offers a hook, so that tests can look and the simulator can write its transcript.
+//
+// Threading: main thread only, like the ports.
+
+// A status item that is always there with its button; click() is the user's click.
+class SimulatedStatusBar final : public StatusBar {
+  public:
+    bool addStatusItem(const std::string& symbolName, const std::string& accessibilityDescription,
+                       std::function<void()> action) override;
+    // Does nothing until the item exists.
+    void click();
+
+    int itemsAdded = 0;
+    std::string symbolName;
+    std::string accessibilityDescription;
+
+  private:
+    std::function<void()> action_;
+};
+
+// A popover that is shown and closed at once and has no panel of its own yet.
+class SimulatedPopover final : public Popover {
+  public:
+    void configure(Size contentSize, std::function<void()> didShow) override;
+    bool isShown() const override { return shown_; }
+    // Calls the didShow callback on the same turn, as the real one does after its animation.
+    void show() override;
+    void close() override;
+    void setContentSize(Size size) override { contentSize_ = size; }
+    std::optional<Size> preferredContentSize() const override { return preferred; }
+
+    Size contentSize() const { return contentSize_; }
+    std::optional<Size> preferred;
+    std::function<void(bool shown, Size size)> onChange;
+
+  private:
+    bool shown_ = false;
+    Size contentSize_;
+    std::function<void()> didShow_;
+};
+
+// Global monitors of left clicks in other applications; clickElsewhere() is such a click.
+class SimulatedEventMonitor final : public EventMonitor {
+  public:
+    std::optional<Token> addGlobalLeftMouseDownMonitor(std::function<void()> handler) override;
+    void removeMonitor(Token token) override;
+    // Only a left click reaches the monitors.
+    void clickElsewhere(bool leftButton);
+    std::size_t monitorCount() const { return monitors_.size(); }
+
+  private:
+    std::map<Token, std::function<void()>> monitors_;
+    Token lastToken_ = 0;
+};
+
+// A directory watch that fires when told that something in a directory changed. A directory
+// that does not exist (asked through the file system) gives no watch, as a real one would.
+class SimulatedDirectoryWatcher final : public DirectoryWatcher {
+  public:
+    explicit SimulatedDirectoryWatcher(const FileSystem& files) : files_(files) {}
+
+    std::unique_ptr<DirectoryWatch> watch(const std::string& directory,
+                                          std::function<void()> onEvent) override;
+    // Tells every active watch of `directory`.
+    void changed(const std::string& directory);
+    std::size_t activeWatchCount() const { return watches_->size(); }
+    // As if the system refused every watch (no permission, out of watches).
+    bool refuseWatches = false;
+
+  private:
+    using Watches = std::map<std::uint64_t, std::pair<std::string, std::function<void()>>>;
+    const FileSystem& files_;
+    std::shared_ptr<Watches> watches_ = std::make_shared<Watches>();
+    std::uint64_t lastId_ = 0;
+};
+
+// The system's login-item record: it runs "from an application bundle" so that the
+// registration path is exercised. Registering makes the item enabled, except while the system
+// wants the user's approval (the status then stays at requiresApproval).
+class SimulatedLoginItemService final : public LoginItemService {
+  public:
+    std::string mainBundlePathExtension() const override { return bundleExtension; }
+    LoginItemStatus status() const override { return currentStatus; }
+    bool registerMainApp() override;
+
+    std::string bundleExtension = "app";
+    LoginItemStatus currentStatus = LoginItemStatus::enabled;
+    bool registrationSucceeds = true;
+    int registrations = 0;
+    std::function<void(bool ok)> onRegister;
+};
+
+// Alerts answered at once with their first button, on the simulated user's behalf.
+class SimulatedAlerts final : public Alerts {
+  public:
+    int runModal(const AlertDescription& alert) override;
+
+    std::vector<AlertDescription> shown;
+    // Called while the alert is "on screen", before it is answered.
+    std::function<void(const AlertDescription&)> onAlert;
+};
+
+class SimulatedUpdater final : public Updater {
+  public:
+    void start() override { ++starts; }
+    void checkForUpdates() override;
+
+    int starts = 0;
+    int checks = 0;
+    std::function<void()> onCheck;
+};
+
+// All of them together, with the ShellPorts the core takes.
+struct SimulatedShell {
+    explicit SimulatedShell(const FileSystem& files) : directoryWatcher(files) {}
+    SimulatedShell(const SimulatedShell&) = delete;
+    SimulatedShell& operator=(const SimulatedShell&) = delete;
+
+    SimulatedStatusBar statusBar;
+    SimulatedPopover popover;
+    SimulatedEventMonitor eventMonitor;
+    SimulatedDirectoryWatcher directoryWatcher;
+    SimulatedLoginItemService loginItems;
+    SimulatedAlerts alerts;
+    SimulatedUpdater updater;
+    const ShellPorts ports{statusBar,  popover, eventMonitor, directoryWatcher,
+                           loginItems, alerts,  updater};
+};
+
+}  // namespace stowbar

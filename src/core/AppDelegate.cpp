@@ -1,0 +1,354 @@
+#include "core/AppDelegate.hpp"
+
+#include <utility>
+
+#include "runtime/MainThread.hpp"
+#include "runtime/SleepFor.hpp"
+
+namespace stowbar {
+
+namespace {
+
+// The ports of a platform that has no running-application shell of its own (tests of the
+// entry point): nothing is shown, watched, registered or checked.
+struct InertShell {
+    struct : StatusBar {
+        bool addStatusItem(const std::string&, const std::string&, std::function<void()>) override {
+            return false;
+        }
+    } statusBar;
+    struct : Popover {
+        void configure(Size, std::function<void()>) override {}
+        bool isShown() const override { return false; }
+        void show() override {}
+        void close() override {}
+        void setContentSize(Size) override {}
+        std::optional<Size> preferredContentSize() const override { return std::nullopt; }
+    } popover;
+    struct : EventMonitor {
+        std::optional<Token> addGlobalLeftMouseDownMonitor(std::function<void()>) override {
+            return std::nullopt;
+        }
+        void removeMonitor(Token) override {}
+    } eventMonitor;
+    struct : DirectoryWatcher {
+        std::unique_ptr<DirectoryWatch> watch(const std::string&, std::function<void()>) override {
+            return nullptr;
+        }
+    } directoryWatcher;
+    struct : LoginItemService {
+        std::string mainBundlePathExtension() const override { return {}; }
+        LoginItemStatus status() const override { return LoginItemStatus::notFound; }
+        bool registerMainApp() override { return false; }
+    } loginItems;
+    struct : Alerts {
+        int runModal(const AlertDescription&) override { return 0; }
+    } alerts;
+    struct : Updater {
+        void start() override {}
+        void checkForUpdates() override {}
+    } updater;
+    ShellPorts ports{statusBar,  popover, eventMonitor, directoryWatcher,
+                     loginItems, alerts,  updater};
+};
+
+const ShellPorts& shellOf(const Platform& platform) {
+    if (platform.shell != nullptr) {
+        return *platform.shell;
+    }
+    static InertShell inert;
+    return inert.ports;
+}
+
+Duration seconds(double value) {
+    return std::chrono::duration_cast<Duration>(std::chrono::duration<double>(value));
+}
+
+}  // namespace
+
+AppDelegate::AppDelegate(const Platform& platform, MainExecutor& executor)
+    : platform_(platform),
+      executor_(executor),
+      shell_(shellOf(platform)),
+      controlCenterPrefs_(platform.system, platform.files, platform.propertyLists),
+      launchAtLoginManager_(shell_.loginItems, shell_.alerts),
+      updaterController_(shell_.updater),
+      controlCenterPrefsDirectoryURL_(
+          expandTildeInPath(kControlCenterPrefsDirectoryPath, platform.system.homeDirectory())) {
+    assertOnMainThread(executor_);
+    // The updater starts with the delegate, before launch, and is never stopped by it.
+    updaterController_.start();
+}
+
+void AppDelegate::applicationDidFinishLaunching() {
+    assertOnMainThread(executor_);
+    if (launched_) {
+        return;
+    }
+    launched_ = true;
+    controller_ = std::make_shared<MenuBarController>(platform_, executor_);
+    setupStatusItem();
+    setupPopover();
+    // Observers and the watch come before the login item, so they are already active while its
+    // approval notice holds the rest of the launch.
+    setupBackgroundRefreshObservers();
+    launchAtLoginManager_.registerIfNeeded();
+    // The task starts on a later turn, so the baseline below is taken before it runs.
+    spawn(executor_, initialRefresh(weak_from_this()));
+    lastObservedPrefsFingerprint_ = controlCenterPrefs_.fingerprint();
+    armPollTimer(deadlineAfter(executor_.clock().now(), seconds(kPollIntervalSeconds)));
+}
+
+void AppDelegate::applicationWillTerminate() {
+    assertOnMainThread(executor_);
+    // A termination before launch finished, or a second one, finds nothing to stop.
+    if (!launched_ || terminated_) {
+        return;
+    }
+    terminated_ = true;
+    if (scheduledRefreshTask_) {
+        // The handle stays: cancelling a finished or cancelled task does nothing.
+        scheduledRefreshTask_->cancel();
+    }
+    if (pollTimer_) {
+        executor_.cancel(*pollTimer_);
+        pollTimer_.reset();
+    }
+    for (const auto token : workspaceObservers_) {
+        platform_.workspace.removeObserver(token);
+    }
+    workspaceObservers_.clear();
+    if (prefsMonitorSource_) {
+        prefsMonitorSource_->cancel();
+        prefsMonitorSource_.reset();
+    }
+}
+
+void AppDelegate::setupStatusItem() {
+    std::weak_ptr<AppDelegate> weakSelf = weak_from_this();
+    statusItemHasButton_ =
+        shell_.statusBar.addStatusItem(kStatusItemSymbol, kStatusItemDescription, [weakSelf] {
+            if (auto self = weakSelf.lock()) {
+                self->togglePopover();
+            }
+        });
+}
+
+void AppDelegate::setupPopover() {
+    std::weak_ptr<AppDelegate> weakSelf = weak_from_this();
+    shell_.popover.configure(kInitialPopoverSize, [weakSelf] {
+        if (auto self = weakSelf.lock()) {
+            self->popoverDidShow();
+        }
+    });
+    popoverConfigured_ = true;
+}
+
+void AppDelegate::togglePopover() {
+    assertOnMainThread(executor_);
+    if (shell_.popover.isShown()) {
+        closePopover();
+    } else {
+        openPopover();
+    }
+}
+
+void AppDelegate::applyPreferredContentSize() {
+    // A panel that reports a degenerate size keeps the popover at its previous size.
+    const auto preferred = shell_.popover.preferredContentSize();
+    if (preferred && preferred->width > 10 && preferred->height > 10) {
+        shell_.popover.setContentSize(*preferred);
+    }
+}
+
+void AppDelegate::openPopover() {
+    if (!statusItemHasButton_) {
+        return;
+    }
+    applyPreferredContentSize();
+    shell_.popover.show();
+    std::weak_ptr<AppDelegate> weakSelf = weak_from_this();
+    // The monitor's handler closes on a later turn, as a task of its own. A token left from an
+    // earlier opening is removed first so that no monitor outlives its token.
+    if (eventMonitor_) {
+        shell_.eventMonitor.removeMonitor(*eventMonitor_);
+    }
+    eventMonitor_ = shell_.eventMonitor.addGlobalLeftMouseDownMonitor([weakSelf] {
+        if (auto self = weakSelf.lock()) {
+            self->executor_.post([weakSelf] {
+                if (auto again = weakSelf.lock()) {
+                    again->closePopover();
+                }
+            });
+        }
+    });
+}
+
+void AppDelegate::closePopover() {
+    shell_.popover.close();
+    if (eventMonitor_) {
+        shell_.eventMonitor.removeMonitor(*eventMonitor_);
+        eventMonitor_.reset();
+    }
+}
+
+void AppDelegate::popoverDidShow() {
+    assertOnMainThread(executor_);
+    spawn(executor_, refreshAfterShow(weak_from_this()));
+}
+
+void AppDelegate::checkForUpdates() {
+    assertOnMainThread(executor_);
+    updaterController_.checkForUpdates();
+}
+
+Task<void> AppDelegate::refreshAfterShow(std::weak_ptr<AppDelegate> weakSelf) {
+    std::shared_ptr<MenuBarController> controller;
+    if (auto self = weakSelf.lock()) {
+        controller = self->controller_;
+    }
+    if (!controller) {
+        co_return;
+    }
+    co_await controller->refresh();
+    if (auto self = weakSelf.lock(); self && self->shell_.popover.isShown()) {
+        self->applyPreferredContentSize();
+    }
+}
+
+void AppDelegate::setupBackgroundRefreshObservers() {
+    std::weak_ptr<AppDelegate> weakSelf = weak_from_this();
+    // Each handler only starts work on a later turn, as every other trigger does.
+    auto handler = [weakSelf, this] {
+        executor_.post([weakSelf] {
+            if (auto self = weakSelf.lock()) {
+                self->scheduleBackgroundRefresh();
+            }
+        });
+    };
+    workspaceObservers_.push_back(
+        platform_.workspace.addObserver(WorkspaceNotification::didLaunchApplication, handler));
+    workspaceObservers_.push_back(
+        platform_.workspace.addObserver(WorkspaceNotification::didTerminateApplication, handler));
+    setupControlCenterPrefsMonitor();
+}
+
+void AppDelegate::setupControlCenterPrefsMonitor() {
+    std::weak_ptr<AppDelegate> weakSelf = weak_from_this();
+    // A directory that cannot be watched leaves only the poll's fingerprint to notice changes;
+    // the watch is not retried. Which events happened does not matter: any of them may mean a
+    // new file, also the directory's own deletion or renaming.
+    prefsMonitorSource_ =
+        shell_.directoryWatcher.watch(controlCenterPrefsDirectoryURL_, [weakSelf, this] {
+            executor_.post([weakSelf] {
+                if (auto self = weakSelf.lock()) {
+                    self->scheduleBackgroundRefresh();
+                }
+            });
+        });
+}
+
+void AppDelegate::scheduleBackgroundRefresh() {
+    assertOnMainThread(executor_);
+    if (scheduledRefreshTask_) {
+        scheduledRefreshTask_->cancel();
+    }
+    scheduledRefreshTask_ =
+        spawn(executor_, debouncedRefresh(weak_from_this(), backgroundRefreshDebounceNanoseconds_));
+}
+
+Task<void> AppDelegate::initialRefresh(std::weak_ptr<AppDelegate> weakSelf) {
+    std::shared_ptr<MenuBarController> controller;
+    if (auto self = weakSelf.lock()) {
+        controller = self->controller_;
+    }
+    if (controller) {
+        co_await controller->refresh();
+    }
+}
+
+Task<void> AppDelegate::debouncedRefresh(std::weak_ptr<AppDelegate> weakSelf,
+                                         std::uint64_t nanoseconds) {
+    if (weakSelf.expired()) {
+        co_return;
+    }
+    // An early end of the sleep is not a reason of its own; the stop token decides below.
+    co_await sleepFor(Duration(static_cast<Duration::rep>(nanoseconds)));
+    const std::stop_token stop = co_await currentStopToken();
+    if (stop.stop_requested()) {
+        co_return;
+    }
+    std::shared_ptr<MenuBarController> controller;
+    if (auto self = weakSelf.lock()) {
+        controller = self->controller_;
+    }
+    if (controller) {
+        // The refresh ignores a later cancellation of this task: a newer trigger only adds
+        // one more refresh after this one.
+        co_await controller->refresh();
+    }
+}
+
+void AppDelegate::armPollTimer(TimePoint deadline) {
+    std::weak_ptr<AppDelegate> weakSelf = weak_from_this();
+    // Each firing arms the next one from its own deadline, so ticks do not drift with the
+    // time a tick takes.
+    pollTimer_ = executor_.postAt(deadline, [weakSelf, deadline] {
+        auto self = weakSelf.lock();
+        if (!self || !self->pollTimer_) {
+            return;
+        }
+        self->armPollTimer(deadlineAfter(deadline, seconds(kPollIntervalSeconds)));
+        // Ticks are not serialised: one awaiting a refresh may still run when the next starts.
+        spawn(self->executor_, pollTick(weakSelf));
+    });
+}
+
+Task<void> AppDelegate::pollTick(std::weak_ptr<AppDelegate> weakSelf) {
+    auto self = weakSelf.lock();
+    if (!self) {
+        co_return;
+    }
+    const auto controller = self->controller_;
+
+    // Losing a permission only updates its flag, and the panel shows the prompt; a newly
+    // granted one refreshes at once rather than after the debounce.
+    const bool wasTrusted = controller->accessibilityGranted();
+    const bool isTrusted = self->platform_.accessibility.isProcessTrusted();
+    if (isTrusted != wasTrusted) {
+        controller->setAccessibilityGranted(isTrusted);
+    }
+    if (isTrusted && !wasTrusted) {
+        self.reset();
+        co_await controller->refresh();
+        self = weakSelf.lock();
+        if (!self) {
+            co_return;
+        }
+    }
+
+    // Full Disk Access shows only in whether the whole file can be read.
+    const bool hadDiskAccess = controller->fullDiskAccessGranted();
+    const bool hasDiskAccess =
+        self->platform_.files.readFile(self->controlCenterPrefs_.groupPrefsURL()).succeeded();
+    if (hasDiskAccess != hadDiskAccess) {
+        controller->setFullDiskAccessGranted(hasDiskAccess);
+    }
+    if (hasDiskAccess && !hadDiskAccess) {
+        self.reset();
+        co_await controller->refresh();
+        self = weakSelf.lock();
+        if (!self) {
+            co_return;
+        }
+    }
+
+    // Runs on every tick, also after a permission refresh in this one.
+    auto fingerprint = self->controlCenterPrefs_.fingerprint();
+    if (fingerprint != self->lastObservedPrefsFingerprint_) {
+        self->lastObservedPrefsFingerprint_ = std::move(fingerprint);
+        self->scheduleBackgroundRefresh();
+    }
+}
+
+}  // namespace stowbar

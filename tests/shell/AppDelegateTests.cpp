@@ -1,0 +1,423 @@
+#include "core/AppDelegate.hpp"
+
+#include <gtest/gtest.h>
+
+#include <condition_variable>
+#include <filesystem>
+#include <mutex>
+#include <sstream>
+
+#include "adapters/plist/LibplistReader.hpp"
+#include "adapters/posix/PosixFileSystem.hpp"
+#include "adapters/qt/QtImageRenderer.hpp"
+#include "adapters/sim/DesktopSimulation.hpp"
+#include "adapters/sim/SimulatedAccessibility.hpp"
+#include "adapters/sim/SimulatedFileSystem.hpp"
+#include "adapters/sim/SimulatedScreenCapture.hpp"
+#include "adapters/sim/SimulatedShell.hpp"
+#include "adapters/sim/SimulatedWorkspace.hpp"
+#include "bridge/SimulatedDesktopBuilders.hpp"
+#include "runtime/ManualExecutor.hpp"
+#include "support/FakeApplication.hpp"
+#include "support/FakeSystemInfo.hpp"
+#include "support/PlistBuilder.hpp"
+#include "support/TemporaryDirectory.hpp"
+
+namespace stowbar {
+namespace {
+
+using namespace std::chrono_literals;
+using Field = MenuBarController::Field;
+
+constexpr const char* kPrefsDirectory =
+    "Library/Group Containers/group.com.apple.controlcenter/Library/Preferences";
+constexpr const char* kPrefsFile =
+    "Library/Group Containers/group.com.apple.controlcenter/Library/Preferences/"
+    "group.com.apple.controlcenter.plist";
+
+// The simulated Accessibility, with a gate that can hold every request made off the main
+// thread (the scan), so that a refresh can be kept suspended in its scan.
+struct GatedAccessibility final : Accessibility {
+    explicit GatedAccessibility(Accessibility& real) : inner(real) {}
+    bool isProcessTrusted() const override { return inner.isProcessTrusted(); }
+    AXElement applicationElement(std::int32_t pid) override {
+        wait();
+        return inner.applicationElement(pid);
+    }
+    AXError setMessagingTimeout(const AXElement& element, float seconds) override {
+        return inner.setMessagingTimeout(element, seconds);
+    }
+    AXAttributeResult copyAttributeValue(const AXElement& element,
+                                         std::string_view attribute) override {
+        return inner.copyAttributeValue(element, attribute);
+    }
+    std::optional<AXWindowNumberFunction> windowNumberFunction() override {
+        return inner.windowNumberFunction();
+    }
+    AXError performAction(const AXElement& element, std::string_view action) override {
+        return inner.performAction(element, action);
+    }
+    void close() {
+        const std::lock_guard lock(mutex);
+        open = false;
+    }
+    void release() {
+        {
+            const std::lock_guard lock(mutex);
+            open = true;
+        }
+        changed.notify_all();
+    }
+    void wait() {
+        std::unique_lock lock(mutex);
+        changed.wait(lock, [this] { return open; });
+    }
+    Accessibility& inner;
+    std::mutex mutex;
+    std::condition_variable changed;
+    bool open = true;
+};
+
+class AppDelegateTest : public ::testing::Test {
+  protected:
+    AppDelegateTest() {
+        system.home = home.path().string();
+        writeHiddenSet({"com.example.alpha"});
+        simulation.update([](SimulatedDesktop& desktop) {
+            desktop.applications = {
+                test::application(401, "alpha", {test::extraAt(1500, -30, 24, 22)})};
+        });
+        delegate = std::make_shared<AppDelegate>(platform, executor);
+    }
+    ~AppDelegateTest() override { accessibility.release(); }
+
+    void writeHiddenSet(const std::vector<std::string>& identifiers) {
+        auto entries = test::Plist::array({});
+        for (const auto& id : identifiers) {
+            plist_array_append_item(
+                entries.node(), plist_copy(test::entry(false, test::bundleLocation(id)).node()));
+        }
+        home.write(kPrefsFile, test::controlCenterFile(entries).binary());
+    }
+
+    // Launches and lets the initial refresh finish; refresh counting starts afterwards.
+    void launch() {
+        delegate->applicationDidFinishLaunching();
+        delegate->controller()->observe([this](Field field) {
+            if (field == Field::accessibilityGranted) {
+                refreshStarts.push_back(seconds());
+            }
+        });
+        executor.runUntilIdle();
+        refreshStarts.clear();
+    }
+    double seconds() const {
+        return std::chrono::duration<double>(executor.now().time_since_epoch()).count();
+    }
+    void advanceTo(double value) {
+        executor.advanceTo(TimePoint{} + std::chrono::duration_cast<Duration>(
+                                             std::chrono::duration<double>(value)));
+    }
+    void setTrusted(bool trusted) {
+        simulation.update(
+            [&](SimulatedDesktop& desktop) { desktop.accessibilityTrusted = trusted; });
+    }
+    void setDiskAccess(bool granted) {
+        simulation.update(
+            [&](SimulatedDesktop& desktop) { desktop.fullDiskAccessGranted = granted; });
+    }
+    std::string prefsDirectory() const { return (home.path() / kPrefsDirectory).string(); }
+
+    test::TemporaryDirectory home;
+    test::FakeSystemInfo system;
+    DesktopSimulation simulation;
+    PosixFileSystem realFiles;
+    SimulatedFileSystem files{realFiles, simulation};
+    LibplistReader propertyLists;
+    SimulatedAccessibility simulatedAccessibility{simulation};
+    GatedAccessibility accessibility{simulatedAccessibility};
+    SimulatedWorkspace workspace{simulation};
+    SimulatedScreenCapture screenCapture{simulation};
+    QtImageRenderer imageRenderer;
+    test::FakeApplication application;
+    std::ostringstream out;
+    SimulatedShell shell{files};
+    const Platform platform{system,    files,         propertyLists, accessibility,
+                            workspace, screenCapture, imageRenderer, application,
+                            out,       &shell.ports};
+    ManualExecutor executor;
+    std::shared_ptr<AppDelegate> delegate;
+    // Virtual seconds at which a refresh checked the Accessibility permission, which every
+    // refresh does first; the poll only sets that flag when it changes.
+    std::vector<double> refreshStarts;
+};
+
+TEST_F(AppDelegateTest,
+       TheApprovalNoticeHoldsBackTheInitialRefreshBaselineAndPollWhileTriggersAreArmed) {
+    shell.loginItems.currentStatus = LoginItemStatus::requiresApproval;
+    bool sawDuringAlert = false;
+    shell.alerts.onAlert = [&](const AlertDescription&) {
+        sawDuringAlert = true;
+        EXPECT_EQ(workspace.observerCount(), 2u);
+        EXPECT_TRUE(delegate->hasDirectoryWatch());
+        EXPECT_FALSE(delegate->hasPollTimer());
+        EXPECT_EQ(executor.pendingCount(), 0u) << "no refresh may be queued during the alert";
+        // A change while the notice is up is part of the baseline taken after it.
+        writeHiddenSet({"com.example.alpha", "com.example.beta", "com.example.gamma"});
+    };
+    EXPECT_EQ(shell.updater.starts, 1) << "the updater starts with the delegate";
+    delegate->applicationDidFinishLaunching();
+    ASSERT_TRUE(sawDuringAlert);
+    ASSERT_EQ(shell.alerts.shown.size(), 1u);
+    EXPECT_EQ(shell.alerts.shown[0],
+              (AlertDescription{AlertStyle::informational,
+                                "Approval Required",
+                                "macOS requires approval before Stowbar can launch at login. "
+                                "Check System Settings > General > Login Items.",
+                                {"OK"}}));
+    EXPECT_EQ(shell.statusBar.symbolName, "chevron.down.2");
+    EXPECT_TRUE(delegate->hasPollTimer());
+
+    int refreshes = 0;
+    delegate->controller()->observe(
+        [&](Field field) { refreshes += field == Field::accessibilityGranted; });
+    EXPECT_EQ(refreshes, 0) << "the initial refresh starts only after launch returned";
+    executor.runUntilIdle();
+    EXPECT_EQ(refreshes, 1);
+    EXPECT_EQ(delegate->controller()->hiddenItems().size(), 1u);
+    advanceTo(5.0);
+    EXPECT_EQ(refreshes, 1) << "the unchanged file after the baseline refreshes nothing";
+}
+
+TEST_F(AppDelegateTest, BurstsOfTriggersGiveOneRefreshThreeTenthsOfASecondAfterTheLast) {
+    struct Case {
+        const char* name;
+        std::vector<double> triggers;
+        double quietUntil;
+        double refreshAt;
+    };
+    const Case cases[] = {
+        {"one launch", {0.5}, 0.799, 0.8},
+        {"launch then quit 0.1 s later", {0.5, 0.6}, 0.899, 0.9},
+        {"three directory events", {0.5, 0.7, 0.95}, 1.249, 1.25},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        TearDown();
+        refreshStarts.clear();
+        delegate = std::make_shared<AppDelegate>(platform, executor);
+        const double base = seconds();
+        launch();
+        bool directory = std::string(c.name).find("directory") != std::string::npos;
+        for (std::size_t i = 0; i < c.triggers.size(); ++i) {
+            advanceTo(base + c.triggers[i]);
+            if (directory) {
+                shell.directoryWatcher.changed(prefsDirectory());
+            } else {
+                workspace.notify(i % 2 == 0 ? WorkspaceNotification::didLaunchApplication
+                                            : WorkspaceNotification::didTerminateApplication);
+            }
+        }
+        advanceTo(base + c.quietUntil);
+        EXPECT_TRUE(refreshStarts.empty());
+        advanceTo(base + c.refreshAt);
+        ASSERT_EQ(refreshStarts.size(), 1u);
+        EXPECT_NEAR(refreshStarts[0], base + c.refreshAt, 1e-9);
+        advanceTo(base + 1.9);
+        EXPECT_EQ(refreshStarts.size(), 1u);
+        delegate->applicationWillTerminate();
+        delegate.reset();
+    }
+}
+
+TEST_F(AppDelegateTest, ATriggerDuringARunningRefreshLetsItFinishAndAddsOneMore) {
+    launch();
+    workspace.notify(WorkspaceNotification::didLaunchApplication);
+    // A new application, so the refresh has something to scan and the gate holds it there.
+    simulation.update([](SimulatedDesktop& desktop) {
+        desktop.applications.push_back(
+            test::application(402, "beta", {test::extraAt(1400, -30, 24, 22)}));
+    });
+    writeHiddenSet({"com.example.alpha", "com.example.beta"});
+    accessibility.close();
+    ASSERT_TRUE(
+        executor.runUntil([&] { return executor.backgroundJobCount() > 0; }, executor.now() + 1s));
+    EXPECT_NEAR(seconds(), 0.3, 1e-9);
+    ASSERT_EQ(refreshStarts.size(), 1u);
+
+    workspace.notify(WorkspaceNotification::didTerminateApplication);
+    executor.runDue();
+    accessibility.release();
+    executor.runUntilIdle();
+    EXPECT_EQ(delegate->controller()->hiddenItems().size(), 2u) << "the running refresh finished";
+    advanceTo(0.6);
+    EXPECT_EQ(refreshStarts.size(), 2u);
+    EXPECT_NEAR(refreshStarts[1], 0.6, 1e-9);
+}
+
+TEST_F(AppDelegateTest, PermissionChangesAreNoticedByTheNextTickAndOnlyGrantsRefreshAtOnce) {
+    struct Case {
+        const char* name;
+        bool accessibility;  // which permission changes
+        bool granted;        // to what
+        std::size_t refreshesAtTick;
+    };
+    const Case cases[] = {
+        {"accessibility granted", true, true, 1},
+        {"accessibility withdrawn", true, false, 0},
+        {"full disk access granted", false, true, 1},
+        {"full disk access withdrawn", false, false, 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        TearDown();
+        delegate = std::make_shared<AppDelegate>(platform, executor);
+        const double base = seconds();
+        auto set = [&](bool value) {
+            c.accessibility ? setTrusted(value) : setDiskAccess(value);
+        };
+        set(!c.granted);
+        launch();
+        auto flag = [&] {
+            return c.accessibility ? delegate->controller()->accessibilityGranted()
+                                   : delegate->controller()->fullDiskAccessGranted();
+        };
+        EXPECT_EQ(flag(), !c.granted);
+        set(c.granted);
+        advanceTo(base + 1.999);
+        EXPECT_EQ(flag(), !c.granted);
+        advanceTo(base + 2.0);
+        EXPECT_EQ(flag(), c.granted);
+        // Withdrawing Accessibility sets its flag through the poll, which the counter sees as
+        // one assignment without any refresh behind it.
+        const std::size_t pollAssignments = c.accessibility ? 1 : 0;
+        EXPECT_EQ(refreshStarts.size(), c.refreshesAtTick + (c.granted ? 0 : pollAssignments) +
+                                            (c.granted && c.accessibility ? pollAssignments : 0));
+        advanceTo(base + 5.9);
+        EXPECT_EQ(flag(), c.granted) << "later ticks change nothing";
+        delegate->applicationWillTerminate();
+        delegate.reset();
+        set(true);
+    }
+}
+
+TEST_F(AppDelegateTest, TheFingerprintStepRunsAlsoAfterAPermissionRefreshInTheSameTick) {
+    setTrusted(false);
+    launch();
+    setTrusted(true);
+    writeHiddenSet({"com.example.alpha", "com.example.beta"});
+    std::filesystem::last_write_time(home.path() / kPrefsFile,
+                                     std::filesystem::file_time_type::clock::now() + 5s);
+    advanceTo(2.0);
+    // The poll's own assignment of the flag, then the immediate refresh.
+    ASSERT_EQ(refreshStarts.size(), 2u);
+    advanceTo(2.299);
+    EXPECT_EQ(refreshStarts.size(), 2u);
+    advanceTo(2.3);
+    EXPECT_EQ(refreshStarts.size(), 3u) << "the changed fingerprint schedules the debounce";
+}
+
+TEST_F(AppDelegateTest,
+       AChangedFileWithoutADirectoryWatchIsFoundByThePollWithinTwoPointThreeSeconds) {
+    shell.directoryWatcher.refuseWatches = true;
+    launch();
+    EXPECT_FALSE(delegate->hasDirectoryWatch());
+    advanceTo(0.5);
+    writeHiddenSet({"com.example.alpha", "com.example.beta"});
+    advanceTo(2.299);
+    EXPECT_TRUE(refreshStarts.empty());
+    advanceTo(2.3);
+    EXPECT_EQ(refreshStarts.size(), 1u);
+    advanceTo(10);
+    EXPECT_EQ(refreshStarts.size(), 1u) << "an unchanged fingerprint schedules nothing more";
+
+    // A file that disappears counts as one change, and stays absent without more refreshes;
+    // the lost Full Disk Access only clears its flag.
+    std::filesystem::remove(home.path() / kPrefsFile);
+    advanceTo(12.3);
+    EXPECT_EQ(refreshStarts.size(), 2u);
+    EXPECT_FALSE(delegate->controller()->fullDiskAccessGranted());
+    advanceTo(20);
+    EXPECT_EQ(refreshStarts.size(), 2u);
+}
+
+TEST_F(AppDelegateTest, AMissingPrefsDirectoryGivesNoWatchAndLaunchGoesOn) {
+    std::filesystem::remove_all(home.path() / "Library");
+    launch();
+    EXPECT_FALSE(delegate->hasDirectoryWatch());
+    EXPECT_TRUE(delegate->hasPollTimer());
+    EXPECT_EQ(workspace.observerCount(), 2u);
+}
+
+TEST_F(AppDelegateTest, TerminationCancelsAWaitingRefreshAndDisarmsEveryTrigger) {
+    launch();
+    EXPECT_EQ(workspace.observerCount(), 2u);
+    EXPECT_EQ(shell.directoryWatcher.activeWatchCount(), 1u);
+    advanceTo(1.0);
+    workspace.notify(WorkspaceNotification::didLaunchApplication);
+    advanceTo(1.1);
+    delegate->applicationWillTerminate();
+    EXPECT_FALSE(delegate->hasPollTimer());
+    EXPECT_FALSE(delegate->hasDirectoryWatch());
+    EXPECT_EQ(workspace.observerCount(), 0u);
+    EXPECT_EQ(shell.directoryWatcher.activeWatchCount(), 0u);
+
+    // The old triggers now reach nothing, and a second termination changes nothing.
+    workspace.notify(WorkspaceNotification::didLaunchApplication);
+    shell.directoryWatcher.changed(prefsDirectory());
+    delegate->applicationWillTerminate();
+    writeHiddenSet({"com.example.beta"});
+    advanceTo(30);
+    EXPECT_TRUE(refreshStarts.empty());
+    EXPECT_EQ(executor.pendingCount(), 0u);
+}
+
+TEST_F(AppDelegateTest, ATerminationBeforeLaunchFindsNothingToStop) {
+    delegate->applicationWillTerminate();
+    EXPECT_EQ(delegate->controller(), nullptr);
+    delegate->applicationDidFinishLaunching();
+    EXPECT_TRUE(delegate->hasPollTimer()) << "the early termination did not mark the delegate";
+    delegate->applicationWillTerminate();
+    EXPECT_FALSE(delegate->hasPollTimer());
+}
+
+TEST_F(AppDelegateTest, CallbacksAndTimersDoNothingOnceTheDelegateIsGone) {
+    launch();
+    auto controller = delegate->controller();
+    workspace.notify(WorkspaceNotification::didLaunchApplication);
+    delegate.reset();
+    workspace.notify(WorkspaceNotification::didTerminateApplication);
+    writeHiddenSet({"com.example.beta"});
+    advanceTo(10);
+    EXPECT_TRUE(refreshStarts.empty());
+}
+
+TEST_F(AppDelegateTest, TheStatusItemTogglesThePopoverAndEachShowingRefreshes) {
+    launch();
+    shell.popover.preferred = Size{320, 180};
+    shell.statusBar.click();
+    executor.runUntilIdle();
+    EXPECT_TRUE(shell.popover.isShown());
+    EXPECT_EQ(shell.popover.contentSize(), (Size{320, 180}));
+    EXPECT_EQ(refreshStarts.size(), 1u);
+    EXPECT_EQ(shell.eventMonitor.monitorCount(), 1u);
+    shell.eventMonitor.clickElsewhere(false);
+    executor.runUntilIdle();
+    EXPECT_TRUE(shell.popover.isShown()) << "a right click does not reach the monitor";
+    shell.eventMonitor.clickElsewhere(true);
+    EXPECT_TRUE(shell.popover.isShown()) << "the monitor closes on a later turn";
+    executor.runUntilIdle();
+    EXPECT_FALSE(shell.popover.isShown());
+    EXPECT_EQ(shell.eventMonitor.monitorCount(), 0u);
+
+    shell.popover.preferred = Size{8, 400};
+    shell.statusBar.click();
+    executor.runUntilIdle();
+    EXPECT_EQ(shell.popover.contentSize(), (Size{320, 180})) << "a degenerate size is not applied";
+    EXPECT_EQ(refreshStarts.size(), 2u);
+    shell.statusBar.click();
+    EXPECT_FALSE(shell.popover.isShown());
+}
+
+}  // namespace
+}  // namespace stowbar

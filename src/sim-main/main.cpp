@@ -8,16 +8,20 @@
 #include <variant>
 #include <vector>
 
+#include <thread>
 #include "adapters/plist/LibplistReader.hpp"
 #include "adapters/posix/PosixFileSystem.hpp"
 #include "adapters/posix/PosixSystemInfo.hpp"
 #include "adapters/qt/QtImageRenderer.hpp"
 #include "adapters/sim/DesktopSimulation.hpp"
 #include "adapters/sim/ScenarioLoader.hpp"
+#include "adapters/sim/ScriptedApplication.hpp"
 #include "adapters/sim/SimulatedAccessibility.hpp"
 #include "adapters/sim/SimulatedFileSystem.hpp"
 #include "adapters/sim/SimulatedScreenCapture.hpp"
+#include "adapters/sim/SimulatedShell.hpp"
 #include "adapters/sim/SimulatedWorkspace.hpp"
+#include "core/ControlCenterTrackedApps.hpp"
 #include "core/Stowbar.hpp"
 #include "runtime/ManualExecutor.hpp"
 
@@ -25,21 +29,6 @@ namespace {
 
 constexpr int kUsageStatus = 2;
 constexpr const char* kUsage = "usage: stowbar-sim [--snapshots DIR] SCENARIO.json [ARGS...]";
-
-// Until the simulated shell runs the script on virtual time, a run without "--diagnose"
-// launches the application and ends it at once, through the normal termination path.
-class LaunchAndQuitApplication final : public stowbar::Application {
-  public:
-    void run(stowbar::ApplicationDelegate& delegate) override {
-        delegate.applicationDidFinishLaunching();
-        delegate.applicationWillTerminate();
-    }
-    void terminate() override {}
-    stowbar::MainExecutor& mainExecutor() override { return executor_; }
-
-  private:
-    stowbar::ManualExecutor executor_;
-};
 
 }  // namespace
 
@@ -75,14 +64,45 @@ int main(int argc, char** argv) {
     const stowbar::SimulatedSystemInfo system(realSystem, simulation);
     const stowbar::SimulatedFileSystem files(realFiles, simulation);
     const stowbar::LibplistReader propertyLists;
-    stowbar::SimulatedAccessibility accessibility(simulation);
+    stowbar::SimulatedAccessibility simulatedAccessibility(simulation);
+    stowbar::ScanRecordingAccessibility accessibility(simulatedAccessibility,
+                                                      std::this_thread::get_id());
     stowbar::SimulatedWorkspace workspace(simulation);
     stowbar::SimulatedScreenCapture screenCapture(simulation);
     const stowbar::QtImageRenderer imageRenderer;
-    LaunchAndQuitApplication application;
-    const stowbar::Platform platform{system,        files,       propertyLists,
-                                     accessibility, workspace,   screenCapture,
-                                     imageRenderer, application, std::cout};
+    stowbar::SimulatedShell shell(files);
+    // The script writes the real Control Center file under $HOME, where the program reads it.
+    const std::string prefsPath = stowbar::expandTildeInPath(
+        stowbar::ControlCenterTrackedApps::kGroupPrefsPath, system.homeDirectory());
+    stowbar::ScriptedApplication application(simulation, workspace, shell, accessibility, prefsPath,
+                                             std::cout);
+    // The transcript's "published" lines come from the controller the delegate built.
+    application.onLaunched = [&application](stowbar::ApplicationDelegate& launched) {
+        auto* delegate = dynamic_cast<stowbar::AppDelegate*>(&launched);
+        if (delegate == nullptr || !delegate->controller()) {
+            return;
+        }
+        std::weak_ptr<stowbar::MenuBarController> weakController = delegate->controller();
+        delegate->controller()->observe(
+            [&application, weakController](stowbar::MenuBarController::Field field) {
+                if (field != stowbar::MenuBarController::Field::hiddenItems) {
+                    return;
+                }
+                // Observers hear of an assignment just before it; the list is read a turn later.
+                application.mainExecutor().post([&application, weakController] {
+                    if (auto controller = weakController.lock()) {
+                        std::vector<std::string> names;
+                        for (const auto& item : controller->hiddenItems()) {
+                            names.push_back(item.appName);
+                        }
+                        application.published(names);
+                    }
+                });
+            });
+    };
+    const stowbar::Platform platform{system,    files,         propertyLists, accessibility,
+                                     workspace, screenCapture, imageRenderer, application,
+                                     std::cout, &shell.ports};
 
     // The program sees its own path first and then only the arguments after the scenario.
     std::vector<std::string> arguments{given[0]};

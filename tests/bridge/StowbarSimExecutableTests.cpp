@@ -167,16 +167,63 @@ TEST_F(StowbarSimExecutable, WithoutFullDiskAccessTheFileCanBeExaminedButNotRead
 }
 
 TEST_F(StowbarSimExecutable, ArgumentsAfterTheScenarioGoToTheProgram) {
-    // Without "--diagnose" the application starts and, for now, ends at once.
+    // Without "--diagnose" the application runs its script and prints the transcript.
     auto outcome = runSim(home, {example("desk.json")});
     EXPECT_EQ(outcome.status, 0);
-    EXPECT_EQ(outcome.out, "");
+    EXPECT_NE(outcome.out.find("\"event\":\"terminated\"}\n"), std::string::npos);
     EXPECT_EQ(outcome.err, "");
 
     outcome = runSim(home, {"--snapshots", (home.path() / "pictures").string(),
                             example("untrusted.json"), "--verbose", "--diagnose"});
     EXPECT_EQ(outcome.status, 0);
     EXPECT_EQ(outcome.out.rfind("=== Stowbar diagnostics ===\n", 0), 0u);
+}
+
+TEST_F(StowbarSimExecutable, TheScriptRunsOnVirtualTimeAndTheTranscriptShowsEachTrigger) {
+    // No file at launch: no watch and no Full Disk Access. The poll finds the file written at
+    // 0.5 s on its first tick; a launch and a quit 0.1 s apart give one scan 0.3 s after the
+    // second; the second write is found by the poll only (there is still no watch), while the
+    // permission is withdrawn, so nothing is scanned until it is granted again at the 8 s tick.
+    const auto outcome = runSim(home, {example("background-triggers.json")});
+    EXPECT_EQ(outcome.status, 0);
+    EXPECT_EQ(outcome.err, "");
+    EXPECT_EQ(
+        outcome.out,
+        "{\"t\":2.000,\"event\":\"scan\",\"targets\":[\"Alpha\",\"Beta\"]}\n"
+        "{\"t\":2.000,\"event\":\"published\",\"items\":[\"Alpha\",\"Beta\"]}\n"
+        "{\"t\":2.000,\"event\":\"capture\",\"ok\":true,\"window\":812}\n"
+        "{\"t\":2.000,\"event\":\"capture\",\"ok\":true,\"window\":813}\n"
+        "{\"t\":2.000,\"event\":\"published\",\"items\":[\"Alpha\",\"Beta\"]}\n"
+        "{\"t\":3.400,\"event\":\"scan\",\"targets\":[\"Alpha\"]}\n"
+        "{\"t\":3.400,\"event\":\"published\",\"items\":[\"Alpha\"]}\n"
+        "{\"t\":3.400,\"event\":\"capture\",\"ok\":true,\"window\":812}\n"
+        "{\"t\":3.400,\"event\":\"published\",\"items\":[\"Alpha\"]}\n"
+        "{\"t\":8.000,\"event\":\"scan\",\"targets\":[\"Alpha\",\"Gamma\"]}\n"
+        "{\"t\":8.000,\"event\":\"published\",\"items\":[\"Alpha\",\"Gamma\"]}\n"
+        "{\"t\":8.000,\"event\":\"capture\",\"ok\":true,\"window\":812}\n"
+        "{\"t\":8.000,\"event\":\"capture\",\"ok\":true,\"window\":900}\n"
+        "{\"t\":8.000,\"event\":\"published\",\"items\":[\"Alpha\",\"Gamma\"]}\n"
+        "{\"t\":9.000,\"event\":\"popover\",\"height\":200.0,\"shown\":true,\"width\":300.0}\n"
+        "{\"t\":9.500,\"event\":\"popover\",\"height\":200.0,\"shown\":false,\"width\":300.0}\n"
+        "{\"t\":12.000,\"event\":\"terminated\"}\n");
+}
+
+TEST_F(StowbarSimExecutable, AWatchedFileChangeRefreshesThreeTenthsOfASecondAfterTheLastWrite) {
+    std::ofstream(home.path() / "scenario.json")
+        << R"({"applications": [{"pid": 401, "name": "Alpha", "bundleIdentifier": "com.example.alpha",
+               "extras": [{"position": [1500, -30], "size": [22, 22]}]}],
+             "script": [{"at": 1.0, "action": "write-hidden-set", "bundleIdentifiers": ["com.example.alpha"]},
+                        {"at": 1.2, "action": "write-hidden-set", "bundleIdentifiers": ["com.example.alpha"]},
+                        {"at": 3.0, "action": "quit"}]})";
+    // The directory exists at launch, so it is watched.
+    std::filesystem::create_directories(home.path() /
+                                        std::filesystem::path(kRelativePath).parent_path());
+    const auto outcome = runSim(home, {(home.path() / "scenario.json").string()});
+    EXPECT_EQ(outcome.status, 0);
+    EXPECT_EQ(outcome.out,
+              "{\"t\":1.500,\"event\":\"scan\",\"targets\":[\"Alpha\"]}\n"
+              "{\"t\":1.500,\"event\":\"published\",\"items\":[\"Alpha\"]}\n"
+              "{\"t\":3.000,\"event\":\"terminated\"}\n");
 }
 
 TEST_F(StowbarSimExecutable, AnUnusableScenarioExitsWithTwoAndOneLineNamingFilePlaceAndProblem) {

@@ -1,0 +1,71 @@
+#include "adapters/sim/ControlCenterFileWriter.hpp"
+
+#include <plist/plist.h>
+
+#include <cstdint>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+
+namespace stowbar {
+
+namespace {
+
+struct PlistFree {
+    void operator()(plist_t node) const { plist_free(node); }
+};
+using PlistPtr = std::unique_ptr<void, PlistFree>;
+
+std::string binaryOf(plist_t node) {
+    char* bytes = nullptr;
+    std::uint32_t length = 0;
+    plist_to_bin(node, &bytes, &length);
+    std::string result;
+    if (bytes != nullptr) {
+        result.assign(bytes, length);
+        std::free(bytes);
+    }
+    return result;
+}
+
+}  // namespace
+
+bool writeControlCenterHiddenSet(const std::string& path,
+                                 const std::vector<std::string>& bundleIdentifiers) {
+    const PlistPtr entries(plist_new_array());
+    for (const auto& identifier : bundleIdentifiers) {
+        plist_t bundle = plist_new_dict();
+        plist_dict_set_item(bundle, "_0", plist_new_string(identifier.c_str()));
+        plist_t location = plist_new_dict();
+        plist_dict_set_item(location, "bundle", bundle);
+        plist_t entry = plist_new_dict();
+        plist_dict_set_item(entry, "isAllowed", plist_new_bool(0));
+        plist_dict_set_item(entry, "location", location);
+        plist_array_append_item(entries.get(), entry);
+    }
+    const std::string inner = binaryOf(entries.get());
+    const PlistPtr file(plist_new_dict());
+    plist_dict_set_item(file.get(), "trackedApplications",
+                        plist_new_data(inner.data(), inner.size()));
+    const std::string outer = binaryOf(file.get());
+    if (outer.empty()) {
+        return false;
+    }
+
+    std::error_code error;
+    const std::filesystem::path target(path);
+    std::filesystem::create_directories(target.parent_path(), error);
+    const auto temporary = target.parent_path() / (target.filename().string() + ".new");
+    {
+        std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
+        out.write(outer.data(), static_cast<std::streamsize>(outer.size()));
+        if (!out) {
+            return false;
+        }
+    }
+    std::filesystem::rename(temporary, target, error);
+    return !error;
+}
+
+}  // namespace stowbar

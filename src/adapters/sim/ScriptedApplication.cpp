@@ -1,0 +1,241 @@
+#include "adapters/sim/ScriptedApplication.hpp"
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <nlohmann/json.hpp>
+#include <type_traits>
+
+#include "adapters/sim/ControlCenterFileWriter.hpp"
+
+namespace stowbar {
+
+namespace {
+
+TimePoint atSeconds(double value) {
+    return TimePoint{} + std::chrono::duration_cast<Duration>(std::chrono::duration<double>(value));
+}
+
+template <class... Ts>
+struct Overloaded : Ts... {
+    using Ts::operator()...;
+};
+template <class... Ts>
+Overloaded(Ts...) -> Overloaded<Ts...>;
+
+}  // namespace
+
+AXElement ScanRecordingAccessibility::applicationElement(std::int32_t pid) {
+    const auto thread = std::this_thread::get_id();
+    if (thread != mainThread_) {
+        const std::lock_guard lock(mutex_);
+        auto found = std::find_if(scans_.begin(), scans_.end(),
+                                  [&](const auto& scan) { return scan.first == thread; });
+        if (found == scans_.end()) {
+            scans_.emplace_back(thread, std::vector<std::int32_t>{});
+            found = scans_.end() - 1;
+        }
+        found->second.push_back(pid);
+    }
+    return inner_.applicationElement(pid);
+}
+
+std::vector<std::vector<std::int32_t>> ScanRecordingAccessibility::takeScans() {
+    const std::lock_guard lock(mutex_);
+    std::vector<std::vector<std::int32_t>> result;
+    for (auto& scan : scans_) {
+        result.push_back(std::move(scan.second));
+    }
+    scans_.clear();
+    return result;
+}
+
+ScriptedApplication::ScriptedApplication(DesktopSimulation& simulation,
+                                         SimulatedWorkspace& workspace, SimulatedShell& shell,
+                                         ScanRecordingAccessibility& scans,
+                                         std::string controlCenterPrefsPath,
+                                         std::ostream& transcript)
+    : simulation_(simulation),
+      workspace_(workspace),
+      shell_(shell),
+      scans_(scans),
+      prefsPath_(std::move(controlCenterPrefsPath)),
+      out_(transcript) {
+    shell_.alerts.onAlert = [this](const AlertDescription& alert) {
+        writeLine("alert", nlohmann::json{{"message", alert.messageText},
+                                          {"informative", alert.informativeText},
+                                          {"buttons", alert.buttons}}
+                               .dump());
+    };
+    workspace_.onOpenURL = [this](const std::string& url) {
+        writeLine("open-url", nlohmann::json{{"url", url}}.dump());
+    };
+    shell_.loginItems.onRegister = [this](bool ok) {
+        writeLine("login-item", nlohmann::json{{"action", "register"}, {"ok", ok}}.dump());
+    };
+    shell_.updater.onCheck = [this] {
+        writeLine("update-check", "{}");
+    };
+    shell_.popover.onChange = [this](bool shown, Size size) {
+        writeLine("popover",
+                  nlohmann::json{{"shown", shown}, {"width", size.width}, {"height", size.height}}
+                      .dump());
+    };
+}
+
+double ScriptedApplication::seconds() const {
+    return std::chrono::duration<double>(executor_.now().time_since_epoch()).count();
+}
+
+void ScriptedApplication::writeLine(const std::string& event, const std::string& fields) {
+    // "t" and "event" first, then the event's own fields, as one JSON object.
+    char time[32];
+    std::snprintf(time, sizeof time, "%.3f", seconds());
+    std::string line = std::string("{\"t\":") + time + ",\"event\":" + nlohmann::json(event).dump();
+    if (fields.size() > 2) {
+        line += "," + fields.substr(1, fields.size() - 2);
+    }
+    out_ << line << "}\n";
+}
+
+void ScriptedApplication::published(const std::vector<std::string>& names) {
+    writeLine("published", nlohmann::json{{"items", names}}.dump());
+}
+
+void ScriptedApplication::flushRecords() {
+    const auto scans = scans_.takeScans();
+    const auto desktop = simulation_.desktop();
+    const auto nameOf = [&](std::int32_t pid) {
+        for (const auto& application : desktop.applications) {
+            if (application.pid == pid) {
+                return application.name.value_or("");
+            }
+        }
+        return std::string();
+    };
+    for (const auto& scan : scans) {
+        std::vector<std::string> names;
+        for (const auto pid : scan) {
+            names.push_back(nameOf(pid));
+        }
+        writeLine("scan", nlohmann::json{{"targets", names}}.dump());
+    }
+    std::vector<std::pair<std::uint32_t, bool>> captures;
+    std::vector<std::pair<std::int32_t, std::size_t>> presses;
+    {
+        const auto state = simulation_.lock();
+        captures.assign(state->captures.begin() + static_cast<std::ptrdiff_t>(std::min(
+                                                      capturesWritten_, state->captures.size())),
+                        state->captures.end());
+        capturesWritten_ = state->captures.size();
+        for (const auto& [pid, requests] : state->record.applications) {
+            const auto pressCount = static_cast<std::size_t>(
+                std::count(requests.actions.begin(), requests.actions.end(), "AXPress"));
+            auto& written = actionsWritten_[pid];
+            for (; written < pressCount; ++written) {
+                presses.emplace_back(pid, written);
+            }
+        }
+    }
+    for (const auto& [pid, index] : presses) {
+        writeLine("press", nlohmann::json{{"pid", pid}, {"app", nameOf(pid)}}.dump());
+    }
+    for (const auto& [window, ok] : captures) {
+        writeLine("capture", nlohmann::json{{"window", window}, {"ok", ok}}.dump());
+    }
+}
+
+void ScriptedApplication::perform(const script::Event& event) {
+    std::visit(
+        Overloaded{
+            [&](const script::ClickStatusItem&) { shell_.statusBar.click(); },
+            [&](const script::ClickElsewhere& click) {
+                shell_.eventMonitor.clickElsewhere(click.button == script::MouseButton::left);
+            },
+            // The panel's own controls are drawn by the panel; until it is hosted here, clicks
+            // and hovers on it reach nothing.
+            [&](const script::ClickRow&) {},
+            [&](const script::Hover&) {},
+            [&](const script::ClickButton&) {},
+            [&](const script::Launch& launch) {
+                simulation_.update([&](SimulatedDesktop& desktop) {
+                    desktop.applications.push_back(launch.application);
+                });
+                workspace_.notify(WorkspaceNotification::didLaunchApplication);
+            },
+            [&](const script::Terminate& ended) {
+                simulation_.update([&](SimulatedDesktop& desktop) {
+                    std::erase_if(desktop.applications, [&](const auto& application) {
+                        return application.pid == ended.pid;
+                    });
+                });
+                workspace_.notify(WorkspaceNotification::didTerminateApplication);
+            },
+            [&](const script::SetExtras& change) {
+                simulation_.update([&](SimulatedDesktop& desktop) {
+                    for (auto& application : desktop.applications) {
+                        if (application.pid == change.pid) {
+                            application.extras = change.extras;
+                        }
+                    }
+                });
+            },
+            [&](const script::SetAccessibility& change) {
+                simulation_.update([&](SimulatedDesktop& desktop) {
+                    desktop.accessibilityTrusted = change.trusted;
+                });
+            },
+            [&](const script::SetFullDiskAccess& change) {
+                simulation_.update([&](SimulatedDesktop& desktop) {
+                    desktop.fullDiskAccessGranted = change.granted;
+                });
+            },
+            [&](const script::SetScreenRecording& change) {
+                simulation_.update([&](SimulatedDesktop& desktop) {
+                    desktop.screenRecordingGranted = change.granted;
+                });
+            },
+            [&](const script::WriteHiddenSet& write) {
+                writeControlCenterHiddenSet(prefsPath_, write.bundleIdentifiers);
+                // The watch is simulated: the write is its event.
+                shell_.directoryWatcher.changed(
+                    std::filesystem::path(prefsPath_).parent_path().string());
+            },
+            [&](const script::SetLoginItemStatus& change) {
+                shell_.loginItems.currentStatus = static_cast<LoginItemStatus>(change.status);
+            },
+            [&](const script::Quit&) { terminate(); },
+        },
+        event);
+}
+
+void ScriptedApplication::run(ApplicationDelegate& delegate) {
+    delegate.applicationDidFinishLaunching();
+    if (onLaunched) {
+        onLaunched(delegate);
+    }
+    const auto step = [this] {
+        flushRecords();
+        return terminateRequested_;
+    };
+    const auto script = simulation_.desktop().script;
+    double last = 0;
+    for (const auto& action : script) {
+        if (terminateRequested_ || executor_.runUntil(step, atSeconds(action.at))) {
+            break;
+        }
+        perform(action.event);
+        last = std::max(last, action.at);
+        // What the action itself caused at once (a registration, an alert) is written now.
+        flushRecords();
+    }
+    if (!terminateRequested_) {
+        executor_.runUntil(step, atSeconds(last + kQuietSecondsAfterScript));
+    }
+    flushRecords();
+    delegate.applicationWillTerminate();
+    writeLine("terminated", "{}");
+}
+
+}  // namespace stowbar

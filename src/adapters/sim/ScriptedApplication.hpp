@@ -1,0 +1,101 @@
+#pragma once
+
+#include <functional>
+#include <map>
+#include <mutex>
+#include <ostream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "adapters/sim/DesktopSimulation.hpp"
+#include "adapters/sim/SimulatedShell.hpp"
+#include "adapters/sim/SimulatedWorkspace.hpp"
+#include "platform/Accessibility.hpp"
+#include "platform/Application.hpp"
+#include "runtime/ManualExecutor.hpp"
+
+namespace stowbar {
+
+// Watches the Accessibility requests of scans for the transcript: every request for an
+// application's element made off the main thread belongs to the scan running on that thread
+// (each scan runs as one background job on a thread of its own).
+//
+// Threading: as the wrapped port; the record is guarded by a mutex.
+class ScanRecordingAccessibility final : public Accessibility {
+  public:
+    ScanRecordingAccessibility(Accessibility& inner, std::thread::id mainThread)
+        : inner_(inner), mainThread_(mainThread) {}
+
+    bool isProcessTrusted() const override { return inner_.isProcessTrusted(); }
+    AXElement applicationElement(std::int32_t pid) override;
+    AXError setMessagingTimeout(const AXElement& element, float seconds) override {
+        return inner_.setMessagingTimeout(element, seconds);
+    }
+    AXAttributeResult copyAttributeValue(const AXElement& element,
+                                         std::string_view attribute) override {
+        return inner_.copyAttributeValue(element, attribute);
+    }
+    std::optional<AXWindowNumberFunction> windowNumberFunction() override {
+        return inner_.windowNumberFunction();
+    }
+    AXError performAction(const AXElement& element, std::string_view action) override {
+        return inner_.performAction(element, action);
+    }
+
+    // The pids each scan asked for since the last call, one list per scan, in order.
+    std::vector<std::vector<std::int32_t>> takeScans();
+
+  private:
+    Accessibility& inner_;
+    const std::thread::id mainThread_;
+    std::mutex mutex_;
+    std::vector<std::pair<std::thread::id, std::vector<std::int32_t>>> scans_;
+};
+
+// The application's event loop on the simulated desktop: it runs on virtual time, performs the
+// scenario's script at its times, and writes the transcript, one JSON object per line.
+//
+// It stops at the script's quit (or the application's own termination request), or 60 virtual
+// seconds after the last action.
+//
+// Threading: main thread only, like the executor it owns.
+class ScriptedApplication final : public Application {
+  public:
+    static constexpr double kQuietSecondsAfterScript = 60.0;
+
+    ScriptedApplication(DesktopSimulation& simulation, SimulatedWorkspace& workspace,
+                        SimulatedShell& shell, ScanRecordingAccessibility& scans,
+                        std::string controlCenterPrefsPath, std::ostream& transcript);
+
+    void run(ApplicationDelegate& delegate) override;
+    void terminate() override { terminateRequested_ = true; }
+    MainExecutor& mainExecutor() override { return executor_; }
+
+    // Called once launch has finished, so that the composition root can attach what only it
+    // knows (the published list) to the transcript.
+    std::function<void(ApplicationDelegate&)> onLaunched;
+
+    // Writes a "published" line with the names of the list just assigned.
+    void published(const std::vector<std::string>& names);
+
+  private:
+    void perform(const script::Event& event);
+    // Writes what the desktop recorded since the last call: scans, presses and captures.
+    void flushRecords();
+    void writeLine(const std::string& event, const std::string& fields);
+    double seconds() const;
+
+    DesktopSimulation& simulation_;
+    SimulatedWorkspace& workspace_;
+    SimulatedShell& shell_;
+    ScanRecordingAccessibility& scans_;
+    const std::string prefsPath_;
+    std::ostream& out_;
+    ManualExecutor executor_;
+    bool terminateRequested_ = false;
+    std::size_t capturesWritten_ = 0;
+    std::map<std::int32_t, std::size_t> actionsWritten_;
+};
+
+}  // namespace stowbar

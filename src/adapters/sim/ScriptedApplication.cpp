@@ -92,11 +92,12 @@ void ScriptedApplication::writeLine(const std::string& event, const std::string&
     // "t" and "event" first, then the event's own fields, as one JSON object.
     char time[32];
     std::snprintf(time, sizeof time, "%.3f", seconds());
-    std::string line = std::string("{\"t\":") + time + ",\"event\":" + nlohmann::json(event).dump();
+    out_ << "{\"t\":" << time << ",\"event\":" << nlohmann::json(event).dump();
     if (fields.size() > 2) {
-        line += "," + fields.substr(1, fields.size() - 2);
+        out_ << ',';
+        out_.write(fields.data() + 1, static_cast<std::streamsize>(fields.size() - 2));
     }
-    out_ << line << "}\n";
+    out_ << "}\n";
 }
 
 void ScriptedApplication::published(const std::vector<std::string>& names) {

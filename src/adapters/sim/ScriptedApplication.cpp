@@ -105,7 +105,11 @@ void ScriptedApplication::published(const std::vector<std::string>& names) {
 }
 
 void ScriptedApplication::flushRecords() {
-    const auto scans = scans_.takeScans();
+    // A scan still running on its worker thread is written once it has ended, so that it
+    // shows as one event however the threads are scheduled.
+    const auto scans = executor_.backgroundJobCount() == 0
+                           ? scans_.takeScans()
+                           : std::vector<std::vector<std::int32_t>>{};
     const auto desktop = simulation_.desktop();
     const auto nameOf = [&](std::int32_t pid) {
         for (const auto& application : desktop.applications) {

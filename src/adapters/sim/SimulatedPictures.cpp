@@ -1,9 +1,7 @@
 #include "adapters/sim/SimulatedPictures.hpp"
 
 #include <cstdlib>
-#include <map>
 #include <memory>
-#include <mutex>
 
 namespace stowbar {
 
@@ -18,7 +16,9 @@ std::uint32_t colourFor(std::uint64_t number) {
     return 0xFF000000u | (channel(8) << 16) | (channel(24) << 8) | channel(40);
 }
 
-ImageRef drawApplicationIcon(std::int32_t pid) {
+}  // namespace
+
+ImageRef simulatedApplicationIcon(std::int32_t pid) {
     constexpr int kSide = 64;
     constexpr int kRadius = 14;
     Bitmap bitmap{kSide, kSide, std::vector<std::uint32_t>(kSide * kSide, 0)};
@@ -36,20 +36,6 @@ ImageRef drawApplicationIcon(std::int32_t pid) {
         }
     }
     return std::make_shared<const Image>(Size{32, 32}, std::move(bitmap));
-}
-
-}  // namespace
-
-// Icons are asked for on every listing of the running applications; each is drawn once.
-ImageRef simulatedApplicationIcon(std::int32_t pid) {
-    static std::mutex mutex;
-    static std::map<std::int32_t, ImageRef> drawn;
-    const std::lock_guard lock(mutex);
-    auto& icon = drawn[pid];
-    if (!icon) {
-        icon = drawApplicationIcon(pid);
-    }
-    return icon;
 }
 
 Bitmap simulatedWindowPicture(std::uint32_t windowID, std::int64_t width, std::int64_t height) {

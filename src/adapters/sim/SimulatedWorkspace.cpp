@@ -6,13 +6,19 @@ namespace stowbar {
 
 std::vector<RunningApplication> SimulatedWorkspace::runningApplications() const {
     const auto state = simulation_.lock();
+    const auto icon = [this](std::int32_t pid) {
+        auto& drawn = icons_[pid];
+        if (!drawn) {
+            drawn = simulatedApplicationIcon(pid);
+        }
+        return drawn;
+    };
     std::vector<RunningApplication> running;
     running.reserve(state->desktop.applications.size());
     for (const auto& application : state->desktop.applications) {
-        running.push_back(RunningApplication{
-            application.pid, application.activationPolicy, application.name,
-            application.bundleIdentifier,
-            application.icon ? simulatedApplicationIcon(application.pid) : nullptr});
+        running.push_back(RunningApplication{application.pid, application.activationPolicy,
+                                             application.name, application.bundleIdentifier,
+                                             application.icon ? icon(application.pid) : nullptr});
     }
     return running;
 }

@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+#include <unordered_map>
+
 #include "adapters/sim/DesktopSimulation.hpp"
 #include "platform/Workspace.hpp"
 
@@ -35,6 +37,8 @@ class SimulatedWorkspace final : public Workspace {
 
   private:
     const DesktopSimulation& simulation_;
+    // Each application's icon is drawn once; guarded by the simulation's lock.
+    mutable std::unordered_map<std::int32_t, ImageRef> icons_;
     std::map<ObserverToken, std::pair<WorkspaceNotification, std::function<void()>>> observers_;
     ObserverToken lastToken_ = 0;
     std::vector<std::string> openedURLs_;

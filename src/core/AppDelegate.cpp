@@ -2,6 +2,7 @@
 
 #include <utility>
 
+#include "core/PanelHost.hpp"
 #include "runtime/MainThread.hpp"
 #include "runtime/SleepFor.hpp"
 
@@ -71,6 +72,7 @@ AppDelegate::AppDelegate(const Platform& platform, MainExecutor& executor)
       executor_(executor),
       shell_(shellOf(platform)),
       controlCenterPrefs_(platform.system, platform.files, platform.propertyLists),
+      interaction_(platform.accessibility),
       launchAtLoginManager_(shell_.loginItems, shell_.alerts),
       updaterController_(shell_.updater),
       controlCenterPrefsDirectoryURL_(
@@ -142,6 +144,99 @@ void AppDelegate::setupPopover() {
         }
     });
     popoverConfigured_ = true;
+    if (shell_.panelHost == nullptr) {
+        return;
+    }
+    shell_.panelHost->setPanelActions(makePanelActions());
+    // Nothing is about to change yet, so the host starts from the fields as they are now; later
+    // changes are announced before they are made and read on a later turn.
+    pushPanelInputs();
+    controller_->observe([weakSelf](MenuBarController::Field) {
+        if (auto self = weakSelf.lock()) {
+            self->schedulePanelInputs();
+        }
+    });
+}
+
+PanelActions AppDelegate::makePanelActions() {
+    std::weak_ptr<AppDelegate> weakSelf = weak_from_this();
+    Application& application = platform_.application;
+    Workspace& workspace = platform_.workspace;
+    PanelActions actions;
+    actions.onCheckForUpdates = [weakSelf] {
+        if (auto self = weakSelf.lock()) {
+            self->checkForUpdates();
+        }
+    };
+    actions.onActivate = [weakSelf](const StatusItemInfo& item) {
+        if (auto self = weakSelf.lock()) {
+            self->activate(item);
+        }
+    };
+    // The panel ends the application itself, and opens settings itself: neither goes through
+    // the delegate, so both work as long as the platform does.
+    actions.terminate = [&application] {
+        application.terminate();
+    };
+    actions.openURL = [&workspace](const std::string& url) {
+        workspace.openURL(url);
+    };
+    return actions;
+}
+
+void AppDelegate::schedulePanelInputs() {
+    // A burst of announcements (a refresh assigns several fields in a row) reaches the host as
+    // one update, read once every field of the burst has its new value.
+    if (panelInputsScheduled_) {
+        return;
+    }
+    panelInputsScheduled_ = true;
+    std::weak_ptr<AppDelegate> weakSelf = weak_from_this();
+    executor_.post([weakSelf] {
+        auto self = weakSelf.lock();
+        if (!self) {
+            return;
+        }
+        self->panelInputsScheduled_ = false;
+        self->pushPanelInputs();
+    });
+}
+
+void AppDelegate::pushPanelInputs() {
+    const auto& controller = *controller_;
+    shell_.panelHost->setPanelInputs(
+        PanelInputs{controller.hiddenItems(), controller.accessibilityGranted(),
+                    controller.fullDiskAccessGranted(), controller.isLoading()});
+}
+
+void AppDelegate::activate(const StatusItemInfo& item) {
+    assertOnMainThread(executor_);
+    const double now = platform_.system.systemUptime();
+    // A repeat of the last accepted click (a double click while the popover is closing) is
+    // dropped entirely; the window is measured from the accepted click, not from a dropped one.
+    if (lastActivation_ && lastActivation_->itemID == item.id &&
+        now - lastActivation_->timestamp < duplicateActivationWindow_) {
+        return;
+    }
+    lastActivation_ = Activation{item.id, now};
+    if (eventMonitor_) {
+        shell_.eventMonitor.removeMonitor(*eventMonitor_);
+        eventMonitor_.reset();
+    }
+    shell_.popover.close();
+    spawn(executor_, pressAfterDelay(weak_from_this(), item));
+}
+
+Task<void> AppDelegate::pressAfterDelay(std::weak_ptr<AppDelegate> weakSelf, StatusItemInfo item) {
+    if (weakSelf.expired()) {
+        co_return;
+    }
+    // The press waits for the popover to be out of the way. A sleep cut short by cancellation
+    // still ends in the press: nothing cancels it on purpose.
+    co_await sleepFor(Duration(static_cast<Duration::rep>(kPressDelayNanoseconds)));
+    if (auto self = weakSelf.lock()) {
+        self->interaction_.activate(item);
+    }
 }
 
 void AppDelegate::togglePopover() {

@@ -7,6 +7,8 @@
 #include <vector>
 
 #include "core/ControlCenterTrackedApps.hpp"
+#include "core/HiddenItemPanelModel.hpp"
+#include "core/InteractionEngine.hpp"
 #include "core/LaunchAtLoginManager.hpp"
 #include "core/MenuBarController.hpp"
 #include "platform/Application.hpp"
@@ -35,6 +37,7 @@ class AppDelegate final : public ApplicationDelegate,
     static constexpr const char* kStatusItemSymbol = "chevron.down.2";
     static constexpr const char* kStatusItemDescription = "Stowbar";
     static constexpr Size kInitialPopoverSize{300, 200};
+    static constexpr std::uint64_t kPressDelayNanoseconds = 150'000'000;
 
     // Fills in the defaults and starts the updater. The platform and the executor are borrowed
     // and must outlive the delegate.
@@ -50,6 +53,10 @@ class AppDelegate final : public ApplicationDelegate,
     void popoverDidShow();
     // The panel's update control.
     void checkForUpdates();
+    // A click on a row of the panel: unless it repeats the last accepted click on the same item
+    // within the duplicate window, the popover closes at once and the item's element is
+    // pressed 0.15 s later, once the popover is out of the way.
+    void activate(const StatusItemInfo& item);
 
     // The debounce every event-driven refresh goes through: one refresh, 0.3 s after the last
     // of a burst of calls.
@@ -80,6 +87,10 @@ class AppDelegate final : public ApplicationDelegate,
                                        std::uint64_t nanoseconds);
     static Task<void> pollTick(std::weak_ptr<AppDelegate> weakSelf);
     static Task<void> refreshAfterShow(std::weak_ptr<AppDelegate> weakSelf);
+    static Task<void> pressAfterDelay(std::weak_ptr<AppDelegate> weakSelf, StatusItemInfo item);
+    PanelActions makePanelActions();
+    void schedulePanelInputs();
+    void pushPanelInputs();
 
     const Platform& platform_;
     MainExecutor& executor_;
@@ -97,9 +108,10 @@ class AppDelegate final : public ApplicationDelegate,
         std::uint32_t itemID = 0;
         double timestamp = 0;
     };
-    // Kept for the activation of a clicked row.
-    [[maybe_unused]] std::optional<Activation> lastActivation_;
-    [[maybe_unused]] const double duplicateActivationWindow_ = kDuplicateActivationWindowSeconds;
+    // The last accepted click on a row; it only ever moves forward.
+    std::optional<Activation> lastActivation_;
+    const double duplicateActivationWindow_ = kDuplicateActivationWindowSeconds;
+    InteractionEngine interaction_;
     std::vector<Workspace::ObserverToken> workspaceObservers_;
     std::unique_ptr<DirectoryWatch> prefsMonitorSource_;
     std::optional<TaskHandle> scheduledRefreshTask_;
@@ -109,6 +121,8 @@ class AppDelegate final : public ApplicationDelegate,
     const std::uint64_t backgroundRefreshDebounceNanoseconds_ =
         kBackgroundRefreshDebounceNanoseconds;
 
+    // Set while the panel's host is due to be handed the controller's state on a later turn.
+    bool panelInputsScheduled_ = false;
     bool launched_ = false;
     bool terminated_ = false;
 };

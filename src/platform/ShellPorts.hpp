@@ -11,6 +11,9 @@
 
 namespace stowbar {
 
+// Defined with the panel model it hosts, in the core.
+class PanelHost;
+
 // The ports of the running menu bar application that the diagnostics report never needs: the
 // status item, the popover, the global mouse monitor, the directory watch, the login-item
 // service, modal alerts and the updater.
@@ -138,6 +141,9 @@ struct ShellPorts {
     LoginItemService& loginItems;
     Alerts& alerts;
     Updater& updater;
+    // What draws the panel inside the popover; none where nothing can draw it (the popover
+    // then opens empty, at its own size).
+    PanelHost* panelHost = nullptr;
 };
 
 }  // namespace stowbar

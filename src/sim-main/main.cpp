@@ -2,6 +2,11 @@
 // the same StowbarApp as the real program. Files stay real; everything this machine has no
 // counterpart for comes from the scenario.
 
+#include <QApplication>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
 #include <iostream>
 #include <optional>
 #include <string>
@@ -12,6 +17,7 @@
 #include "adapters/plist/LibplistReader.hpp"
 #include "adapters/posix/PosixFileSystem.hpp"
 #include "adapters/posix/PosixSystemInfo.hpp"
+#include "adapters/qt/PanelWidgetHost.hpp"
 #include "adapters/qt/QtImageRenderer.hpp"
 #include "adapters/sim/DesktopSimulation.hpp"
 #include "adapters/sim/ScenarioLoader.hpp"
@@ -28,6 +34,17 @@
 namespace {
 
 constexpr int kUsageStatus = 2;
+// Qt's notes that it picked a runtime directory of its own, or that the offscreen platform
+// has no window manager to tell a fixed size, are about the machine, not the scenario; they
+// would only make transcripts and reports differ between environments.
+void quietQtMessages(QtMsgType type, const QMessageLogContext& context, const QString& message) {
+    if (message.startsWith(QStringLiteral("QStandardPaths:")) ||
+        message.contains(QStringLiteral("propagateSizeHints"))) {
+        return;
+    }
+    std::cerr << qFormatLogMessage(type, context, message).toStdString() << '\n';
+}
+
 constexpr const char* kUsage = "usage: stowbar-sim [--snapshots DIR] SCENARIO.json [ARGS...]";
 
 }  // namespace
@@ -35,13 +52,12 @@ constexpr const char* kUsage = "usage: stowbar-sim [--snapshots DIR] SCENARIO.js
 int main(int argc, char** argv) {
     const std::vector<std::string> given(argv, argv + argc);
     std::size_t next = 1;
-    [[maybe_unused]] std::optional<std::string> snapshots;
+    std::optional<std::string> snapshots;
     if (next < given.size() && given[next] == "--snapshots") {
         if (next + 1 >= given.size()) {
             std::cerr << kUsage << '\n';
             return kUsageStatus;
         }
-        // Pictures of the panel are drawn once the simulated shell has a panel to draw.
         snapshots = given[next + 1];
         next += 2;
     }
@@ -60,8 +76,16 @@ int main(int argc, char** argv) {
     }
 
     stowbar::DesktopSimulation simulation(std::get<stowbar::SimulatedDesktop>(std::move(scenario)));
+    // The panel is drawn by Qt on its offscreen platform, whatever display there is, so that
+    // its sizes and pictures are the same on every machine.
+    setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    qInstallMessageHandler(quietQtMessages);
+    int qtArgc = 1;
+    char* qtArgv[] = {argv[0], nullptr};
+    QApplication qtApplication(qtArgc, qtArgv);
+
     const stowbar::PosixSystemInfo realSystem;
-    const stowbar::SimulatedSystemInfo system(realSystem, simulation);
+    stowbar::SimulatedSystemInfo system(realSystem, simulation);
     const stowbar::SimulatedFileSystem files(realFiles, simulation);
     const stowbar::LibplistReader propertyLists;
     stowbar::SimulatedAccessibility simulatedAccessibility(simulation);
@@ -76,6 +100,69 @@ int main(int argc, char** argv) {
         stowbar::ControlCenterTrackedApps::kGroupPrefsPath, system.homeDirectory());
     stowbar::ScriptedApplication application(simulation, workspace, shell, accessibility, prefsPath,
                                              std::cout);
+    // Uptime is virtual time too, so that the duplicate-click window is measured on it.
+    system.followClock(&application.mainExecutor().clock());
+
+    // The real panel draws what the simulated one is handed; the popover takes its size.
+    stowbar::qt::PanelWidgetHost panelWidgets;
+    shell.panel.display = &panelWidgets;
+    panelWidgets.onRedraw = [&shell, &panelWidgets](stowbar::qt::HiddenItemPanel&) {
+        shell.popover.preferred = panelWidgets.preferredSize();
+    };
+    application.panelPointer = [&panelWidgets](const stowbar::script::Event& event) {
+        auto* panel = panelWidgets.panel();
+        if (panel == nullptr) {
+            return;
+        }
+        if (const auto* click = std::get_if<stowbar::script::ClickRow>(&event)) {
+            panel->clickRow(click->index);
+        } else if (const auto* hover = std::get_if<stowbar::script::Hover>(&event)) {
+            switch (hover->target) {
+                case stowbar::script::HoverTarget::none:
+                    panel->clearHover();
+                    break;
+                case stowbar::script::HoverTarget::quit:
+                    panel->hoverQuit();
+                    break;
+                case stowbar::script::HoverTarget::updates:
+                    panel->hoverUpdates();
+                    break;
+                case stowbar::script::HoverTarget::row:
+                    panel->hoverRow(hover->index);
+                    break;
+            }
+        } else if (const auto* button = std::get_if<stowbar::script::ClickButton>(&event)) {
+            switch (button->label) {
+                case stowbar::script::PanelButton::updates:
+                    panel->clickButton("Updates");
+                    break;
+                case stowbar::script::PanelButton::quit:
+                    panel->clickButton("Quit");
+                    break;
+                case stowbar::script::PanelButton::openSettings:
+                    panel->clickButton("Open Settings");
+                    break;
+            }
+        }
+    };
+    int snapshotCount = 0;
+    if (snapshots) {
+        std::error_code ignored;
+        std::filesystem::create_directories(*snapshots, ignored);
+    }
+    application.onPanelChange = [&](const stowbar::PanelContent& content) {
+        auto* panel = panelWidgets.panel();
+        if (!snapshots || panel == nullptr) {
+            return;
+        }
+        char name[64];
+        std::snprintf(name, sizeof name, "%04d-%s.png", ++snapshotCount,
+                      std::string(stowbar::panelStateName(content.state)).c_str());
+        const auto path = (std::filesystem::path(*snapshots) / name).string();
+        if (!panel->renderSnapshot(path)) {
+            std::cerr << "stowbar-sim: cannot write " << path << '\n';
+        }
+    };
     // The transcript's "published" lines come from the controller the delegate built.
     application.onLaunched = [&application](stowbar::ApplicationDelegate& launched) {
         auto* delegate = dynamic_cast<stowbar::AppDelegate*>(&launched);

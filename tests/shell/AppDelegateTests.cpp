@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <condition_variable>
 #include <filesystem>
 #include <mutex>
@@ -417,6 +418,132 @@ TEST_F(AppDelegateTest, TheStatusItemTogglesThePopoverAndEachShowingRefreshes) {
     EXPECT_EQ(refreshStarts.size(), 2u);
     shell.statusBar.click();
     EXPECT_FALSE(shell.popover.isShown());
+}
+
+// Clicks on panel rows, on the virtual clock: the uptime the delegate reads follows it.
+class AppDelegateActivationTest : public AppDelegateTest {
+  protected:
+    void SetUp() override {
+        launch();
+        ASSERT_TRUE(shell.panel.inputs.has_value());
+        ASSERT_EQ(shell.panel.inputs->hiddenItems.size(), 1u);
+        item = shell.panel.inputs->hiddenItems[0];
+        ASSERT_TRUE(item.axElement);
+        start = seconds() + 1;
+    }
+    // Opens the popover, then clicks the row `after` seconds past the start.
+    void clickAt(double after, const StatusItemInfo& clicked) {
+        advanceTo(start + after);
+        system.uptime = 1000 + start + after;
+        if (!shell.popover.isShown()) {
+            shell.statusBar.click();
+        }
+        shell.panel.actions.onActivate(clicked);
+    }
+    long presses() const {
+        const auto actions = simulation.record().of(401).actions;
+        return std::count(actions.begin(), actions.end(), "AXPress");
+    }
+    StatusItemInfo item;
+    double start = 0;
+};
+
+TEST_F(AppDelegateActivationTest, RepeatedClicksOnOneItemCountFromTheLastAcceptedClick) {
+    struct Case {
+        const char* name;
+        std::vector<double> clicks;
+        long pressed;
+    };
+    const Case cases[] = {
+        {"a double click", {0, 0.2}, 1},
+        {"just inside the window", {0, 0.349}, 1},
+        {"exactly at the window", {0, 0.35}, 2},
+        {"the third click is measured from the first", {0, 0.2, 0.4}, 2},
+        {"a click after each window", {0, 0.35, 0.7}, 3},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const long before = presses();
+        for (const double at : c.clicks) {
+            clickAt(at, item);
+        }
+        advanceTo(start + c.clicks.back() + 1);
+        EXPECT_EQ(presses() - before, c.pressed);
+        start = seconds() + 1;
+    }
+}
+
+TEST_F(AppDelegateActivationTest, AnIgnoredClickLeavesThePopoverOpen) {
+    clickAt(0, item);
+    EXPECT_FALSE(shell.popover.isShown());
+    clickAt(0.2, item);
+    EXPECT_TRUE(shell.popover.isShown()) << "a duplicate click closes nothing";
+    EXPECT_EQ(shell.eventMonitor.monitorCount(), 1u);
+}
+
+TEST_F(AppDelegateActivationTest, DifferentItemsClickedWithinTheWindowAreBothPressed) {
+    StatusItemInfo other = item;
+    other.id = item.id + 1;
+    clickAt(0, item);
+    clickAt(0.1, other);
+    advanceTo(start + 1);
+    EXPECT_EQ(presses(), 2);
+}
+
+TEST_F(AppDelegateActivationTest, ThePopoverClosesAtOnceAndThePressFollowsAfterThePressDelay) {
+    clickAt(0, item);
+    EXPECT_FALSE(shell.popover.isShown());
+    EXPECT_EQ(shell.eventMonitor.monitorCount(), 0u) << "the outside-click monitor is removed";
+    executor.runUntilIdle();
+    EXPECT_EQ(presses(), 0);
+    advanceTo(start + 0.149);
+    EXPECT_EQ(presses(), 0);
+    advanceTo(start + 0.150);
+    EXPECT_EQ(presses(), 1);
+}
+
+TEST_F(AppDelegateActivationTest, AnItemWithoutAnElementClosesThePopoverAndPressesNothing) {
+    StatusItemInfo bare = item;
+    bare.axElement = nullptr;
+    clickAt(0, bare);
+    EXPECT_FALSE(shell.popover.isShown());
+    advanceTo(start + 1);
+    EXPECT_EQ(presses(), 0);
+    // The click still counts as the last accepted one.
+    clickAt(1.2, bare);
+    clickAt(1.3, item);
+    EXPECT_TRUE(shell.popover.isShown()) << "the same id within the window is a duplicate";
+}
+
+TEST_F(AppDelegateActivationTest, NoPressOnceTheDelegateIsGone) {
+    clickAt(0, item);
+    auto actions = shell.panel.actions;
+    delegate.reset();
+    advanceTo(start + 1);
+    EXPECT_EQ(presses(), 0);
+    actions.onActivate(item);
+    actions.onCheckForUpdates();
+    advanceTo(start + 2);
+    EXPECT_EQ(presses(), 0);
+    EXPECT_EQ(shell.updater.checks, 0);
+}
+
+TEST_F(AppDelegateActivationTest, ThePanelsOtherControlsReachTheUpdaterApplicationAndWorkspace) {
+    shell.panel.actions.onCheckForUpdates();
+    EXPECT_EQ(shell.updater.checks, 1);
+    shell.panel.actions.openURL("x-apple.systempreferences:example");
+    EXPECT_EQ(workspace.openedURLs(),
+              std::vector<std::string>{"x-apple.systempreferences:example"});
+    shell.panel.actions.terminate();
+    EXPECT_EQ(application.terminations, 1);
+}
+
+TEST_F(AppDelegateActivationTest, ThePanelReadsThePublishedStateOnlyOnceItHasBeenAssigned) {
+    setTrusted(false);
+    advanceTo(seconds() + 2);
+    ASSERT_FALSE(delegate->controller()->accessibilityGranted());
+    EXPECT_FALSE(shell.panel.inputs->accessibilityGranted);
+    EXPECT_EQ(shell.panel.inputs->hiddenItems.size(), 1u);
 }
 
 }  // namespace

@@ -16,7 +16,8 @@ struct FakeApplication final : Application {
         executor.runUntilIdle();
         delegate.applicationWillTerminate();
     }
-    void terminate() override {}
+    void terminate() override { ++terminations; }
+    int terminations = 0;
     MainExecutor& mainExecutor() override { return executor; }
 };
 

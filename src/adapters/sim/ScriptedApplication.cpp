@@ -77,6 +77,16 @@ ScriptedApplication::ScriptedApplication(DesktopSimulation& simulation,
     shell_.updater.onCheck = [this] {
         writeLine("update-check", "{}");
     };
+    shell_.panel.onChange = [this](const PanelContent& content) {
+        // Written with the scans, so that a change made while a scan runs on its worker thread
+        // lands in the same place of the transcript however the threads are scheduled.
+        panelLines_.push_back(nlohmann::json{{"state", std::string(panelStateName(content.state))},
+                                             {"count", content.hiddenItemCount}}
+                                  .dump());
+        if (onPanelChange) {
+            onPanelChange(content);
+        }
+    };
     shell_.popover.onChange = [this](bool shown, Size size) {
         writeLine("popover",
                   nlohmann::json{{"shown", shown}, {"width", size.width}, {"height", size.height}}
@@ -107,9 +117,8 @@ void ScriptedApplication::published(const std::vector<std::string>& names) {
 void ScriptedApplication::flushRecords() {
     // A scan still running on its worker thread is written once it has ended, so that it
     // shows as one event however the threads are scheduled.
-    const auto scans = executor_.backgroundJobCount() == 0
-                           ? scans_.takeScans()
-                           : std::vector<std::vector<std::int32_t>>{};
+    const bool settled = executor_.backgroundJobCount() == 0;
+    const auto scans = settled ? scans_.takeScans() : std::vector<std::vector<std::int32_t>>{};
     const auto desktop = simulation_.desktop();
     const auto nameOf = [&](std::int32_t pid) {
         for (const auto& application : desktop.applications) {
@@ -125,6 +134,12 @@ void ScriptedApplication::flushRecords() {
             names.push_back(nameOf(pid));
         }
         writeLine("scan", nlohmann::json{{"targets", names}}.dump());
+    }
+    if (settled) {
+        for (const auto& fields : panelLines_) {
+            writeLine("panel", fields);
+        }
+        panelLines_.clear();
     }
     std::vector<std::pair<std::uint32_t, bool>> captures;
     std::vector<std::pair<std::int32_t, std::size_t>> presses;
@@ -158,11 +173,9 @@ void ScriptedApplication::perform(const script::Event& event) {
             [&](const script::ClickElsewhere& click) {
                 shell_.eventMonitor.clickElsewhere(click.button == script::MouseButton::left);
             },
-            // The panel's own controls are drawn by the panel; until it is hosted here, clicks
-            // and hovers on it reach nothing.
-            [&](const script::ClickRow&) {},
-            [&](const script::Hover&) {},
-            [&](const script::ClickButton&) {},
+            [&](const script::ClickRow&) { performOnPanel(event); },
+            [&](const script::Hover&) { performOnPanel(event); },
+            [&](const script::ClickButton&) { performOnPanel(event); },
             [&](const script::Launch& launch) {
                 simulation_.update([&](SimulatedDesktop& desktop) {
                     desktop.applications.push_back(launch.application);
@@ -213,6 +226,32 @@ void ScriptedApplication::perform(const script::Event& event) {
             [&](const script::Quit&) { terminate(); },
         },
         event);
+}
+
+void ScriptedApplication::performOnPanel(const script::Event& event) {
+    // The panel can only be pointed at while the popover shows it.
+    if (!shell_.popover.isShown()) {
+        return;
+    }
+    if (panelPointer) {
+        panelPointer(event);
+        return;
+    }
+    if (const auto* click = std::get_if<script::ClickRow>(&event)) {
+        shell_.panel.clickRow(click->index);
+    } else if (const auto* button = std::get_if<script::ClickButton>(&event)) {
+        switch (button->label) {
+            case script::PanelButton::updates:
+                shell_.panel.clickUpdates();
+                break;
+            case script::PanelButton::quit:
+                shell_.panel.clickQuit();
+                break;
+            case script::PanelButton::openSettings:
+                shell_.panel.clickOpenSettings();
+                break;
+        }
+    }
 }
 
 void ScriptedApplication::run(ApplicationDelegate& delegate) {

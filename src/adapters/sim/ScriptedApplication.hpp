@@ -79,8 +79,16 @@ class ScriptedApplication final : public Application {
     // Writes a "published" line with the names of the list just assigned.
     void published(const std::vector<std::string>& names);
 
+    // Takes the script's pointer actions on the panel (click-row, hover, click-button) to a
+    // panel that draws, so that they go through its own controls. Without one they reach the
+    // panel model directly and hovers have nothing to change.
+    std::function<void(const script::Event&)> panelPointer;
+    // Called after the "panel" line each time what the panel shows changed.
+    std::function<void(const PanelContent&)> onPanelChange;
+
   private:
     void perform(const script::Event& event);
+    void performOnPanel(const script::Event& event);
     // Writes what the desktop recorded since the last call: scans, presses and captures.
     void flushRecords();
     void writeLine(const std::string& event, const std::string& fields);
@@ -96,6 +104,7 @@ class ScriptedApplication final : public Application {
     bool terminateRequested_ = false;
     std::size_t capturesWritten_ = 0;
     std::map<std::int32_t, std::size_t> actionsWritten_;
+    std::vector<std::string> panelLines_;
 };
 
 }  // namespace stowbar

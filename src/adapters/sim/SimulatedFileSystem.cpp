@@ -1,6 +1,7 @@
 #include "adapters/sim/SimulatedFileSystem.hpp"
 
 #include <cerrno>
+#include <chrono>
 #include <system_error>
 
 namespace stowbar {
@@ -18,6 +19,13 @@ FileReadResult SimulatedFileSystem::readFile(const std::string& path) const {
 
 std::int32_t SimulatedSystemInfo::processIdentifier() const {
     return simulation_.lock()->desktop.ownPid;
+}
+
+double SimulatedSystemInfo::systemUptime() const {
+    if (clock_ == nullptr) {
+        return system_.systemUptime();
+    }
+    return std::chrono::duration<double>(clock_->now().time_since_epoch()).count();
 }
 
 }  // namespace stowbar

@@ -3,6 +3,7 @@
 #include "adapters/sim/DesktopSimulation.hpp"
 #include "platform/FileSystem.hpp"
 #include "platform/SystemInfo.hpp"
+#include "runtime/Clock.hpp"
 
 namespace stowbar {
 
@@ -25,7 +26,9 @@ class SimulatedFileSystem final : public FileSystem {
 };
 
 // The real system's facts, except that this process runs under the simulated desktop's own
-// process id, so that the program can recognise itself among the running applications.
+// process id, so that the program can recognise itself among the running applications, and,
+// once it follows a clock, the system has been up exactly as long as that clock has run, so
+// that every time the program measures with the uptime is virtual time too.
 class SimulatedSystemInfo final : public SystemInfo {
   public:
     SimulatedSystemInfo(const SystemInfo& system, const DesktopSimulation& simulation)
@@ -36,11 +39,15 @@ class SimulatedSystemInfo final : public SystemInfo {
     OperatingSystemVersion operatingSystemVersion() const override {
         return system_.operatingSystemVersion();
     }
-    double systemUptime() const override { return system_.systemUptime(); }
+    double systemUptime() const override;
+
+    // The clock must outlive this object; null goes back to the real uptime.
+    void followClock(const Clock* clock) { clock_ = clock; }
 
   private:
     const SystemInfo& system_;
     const DesktopSimulation& simulation_;
+    const Clock* clock_ = nullptr;
 };
 
 }  // namespace stowbar

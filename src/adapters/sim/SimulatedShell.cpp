@@ -1,5 +1,6 @@
 #include "adapters/sim/SimulatedShell.hpp"
 
+#include <algorithm>
 #include <utility>
 
 namespace stowbar {
@@ -117,6 +118,75 @@ void SimulatedDirectoryWatcher::changed(const std::string& directory) {
             callback();
         }
     }
+}
+
+void SimulatedPanelHost::setPanelActions(PanelActions panelActions) {
+    actions = panelActions;
+    if (display != nullptr) {
+        display->setPanelActions(std::move(panelActions));
+    }
+}
+
+namespace {
+
+bool sameRows(const std::vector<StatusItemInfo>& a, const std::vector<StatusItemInfo>& b) {
+    return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](const auto& x, const auto& y) {
+        return x.id == y.id && x.appName == y.appName && x.icon == y.icon;
+    });
+}
+
+}  // namespace
+
+void SimulatedPanelHost::setPanelInputs(const PanelInputs& newInputs) {
+    inputs = newInputs;
+    if (display != nullptr) {
+        display->setPanelInputs(newInputs);
+    }
+    auto content = HiddenItemPanelModel::describe(newInputs);
+    const bool changed = !shown_ || shown_->state != content.state ||
+                         shown_->hiddenItemCount != content.hiddenItemCount ||
+                         !sameRows(shown_->rows, content.rows);
+    if (!changed) {
+        return;
+    }
+    shown_ = std::move(content);
+    if (onChange) {
+        onChange(*shown_);
+    }
+}
+
+bool SimulatedPanelHost::clickRow(std::size_t index) const {
+    if (!inputs) {
+        return false;
+    }
+    const auto content = HiddenItemPanelModel::describe(*inputs);
+    if (index >= content.rows.size()) {
+        return false;
+    }
+    HiddenItemPanelModel(actions).activate(content.rows[index]);
+    return true;
+}
+
+bool SimulatedPanelHost::clickUpdates() const {
+    HiddenItemPanelModel(actions).checkForUpdates();
+    return true;
+}
+
+bool SimulatedPanelHost::clickQuit() const {
+    HiddenItemPanelModel(actions).quit();
+    return true;
+}
+
+bool SimulatedPanelHost::clickOpenSettings() const {
+    if (!inputs) {
+        return false;
+    }
+    const auto content = HiddenItemPanelModel::describe(*inputs);
+    if (!content.prompt) {
+        return false;
+    }
+    HiddenItemPanelModel(actions).openSettings(*content.prompt);
+    return true;
 }
 
 bool SimulatedLoginItemService::registerMainApp() {

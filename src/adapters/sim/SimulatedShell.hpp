@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "core/PanelHost.hpp"
 #include "platform/FileSystem.hpp"
 #include "platform/ShellPorts.hpp"
 
@@ -126,6 +127,32 @@ class SimulatedUpdater final : public Updater {
     std::function<void()> onCheck;
 };
 
+// The panel as the simulated user meets it: it keeps the actions and the latest inputs, so
+// that tests and the script can click what the panel would show, and passes both on to a
+// panel that draws (the Qt one in stowbar-sim) when there is one. onChange hears of every
+// change of what the panel shows: its state, its count or its rows.
+class SimulatedPanelHost final : public PanelHost {
+  public:
+    void setPanelActions(PanelActions panelActions) override;
+    void setPanelInputs(const PanelInputs& inputs) override;
+
+    // The simulated user's clicks, for a run without a drawing panel: they take the same
+    // way through the panel model as the drawn panel's clicks do. False when what was clicked
+    // is not shown (no such row, no settings button outside the prompts).
+    bool clickRow(std::size_t index) const;
+    bool clickUpdates() const;
+    bool clickQuit() const;
+    bool clickOpenSettings() const;
+
+    PanelActions actions;
+    std::optional<PanelInputs> inputs;
+    PanelHost* display = nullptr;
+    std::function<void(const PanelContent& content)> onChange;
+
+  private:
+    std::optional<PanelContent> shown_;
+};
+
 // All of them together, with the ShellPorts the core takes.
 struct SimulatedShell {
     explicit SimulatedShell(const FileSystem& files) : directoryWatcher(files) {}
@@ -139,8 +166,9 @@ struct SimulatedShell {
     SimulatedLoginItemService loginItems;
     SimulatedAlerts alerts;
     SimulatedUpdater updater;
+    SimulatedPanelHost panel;
     const ShellPorts ports{statusBar,  popover, eventMonitor, directoryWatcher,
-                           loginItems, alerts,  updater};
+                           loginItems, alerts,  updater,      &panel};
 };
 
 }  // namespace stowbar

@@ -1,0 +1,58 @@
+#include "adapters/qt/PanelWidgetHost.hpp"
+
+#include <QCoreApplication>
+#include <QLayout>
+
+#include <utility>
+
+namespace stowbar::qt {
+
+PanelWidgetHost::~PanelWidgetHost() {
+    if (panel_ && panel_->parent() == nullptr) {
+        delete panel_.data();
+    }
+}
+
+void PanelWidgetHost::setPanelActions(PanelActions actions) {
+    if (panel_ && panel_->parent() == nullptr) {
+        delete panel_.data();
+    }
+    panel_ = new HiddenItemPanel(std::move(actions), parent_);
+    if (parent_ == nullptr) {
+        // A panel of its own is laid out as a shown one, without ever reaching the screen:
+        // rows and texts of a widget that was never shown do not report their final sizes.
+        panel_->setAttribute(Qt::WA_DontShowOnScreen);
+        panel_->show();
+    }
+    if (inputs_) {
+        setPanelInputs(*inputs_);
+    }
+}
+
+void PanelWidgetHost::setPanelInputs(const PanelInputs& inputs) {
+    inputs_ = inputs;
+    if (!panel_) {
+        return;
+    }
+    panel_->setInputs(inputs);
+    // The natural size is only final once the layout requests and style changes the redraw
+    // posted have been handled; a loop that is not Qt's own (the simulator's) never would.
+    QCoreApplication::sendPostedEvents();
+    panel_->ensurePolished();
+    if (panel_->layout() != nullptr) {
+        panel_->layout()->activate();
+    }
+    if (onRedraw) {
+        onRedraw(*panel_);
+    }
+}
+
+std::optional<Size> PanelWidgetHost::preferredSize() const {
+    if (!panel_) {
+        return std::nullopt;
+    }
+    const QSize hint = panel_->sizeHint();
+    return Size{static_cast<double>(hint.width()), static_cast<double>(hint.height())};
+}
+
+}  // namespace stowbar::qt

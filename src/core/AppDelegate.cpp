@@ -313,9 +313,10 @@ Task<void> AppDelegate::refreshAfterShow(std::weak_ptr<AppDelegate> weakSelf) {
 
 void AppDelegate::setupBackgroundRefreshObservers() {
     std::weak_ptr<AppDelegate> weakSelf = weak_from_this();
-    // Each handler only starts work on a later turn, as every other trigger does.
-    auto handler = [weakSelf, this] {
-        executor_.post([weakSelf] {
+    // Each handler only starts work on a later turn, as every other trigger does. It reaches
+    // the executor directly, never through the delegate, which may be gone when it is called.
+    auto handler = [weakSelf, &executor = executor_] {
+        executor.post([weakSelf] {
             if (auto self = weakSelf.lock()) {
                 self->scheduleBackgroundRefresh();
             }
@@ -333,9 +334,9 @@ void AppDelegate::setupControlCenterPrefsMonitor() {
     // A directory that cannot be watched leaves only the poll's fingerprint to notice changes;
     // the watch is not retried. Which events happened does not matter: any of them may mean a
     // new file, also the directory's own deletion or renaming.
-    prefsMonitorSource_ =
-        shell_.directoryWatcher.watch(controlCenterPrefsDirectoryURL_, [weakSelf, this] {
-            executor_.post([weakSelf] {
+    prefsMonitorSource_ = shell_.directoryWatcher.watch(
+        controlCenterPrefsDirectoryURL_, [weakSelf, &executor = executor_] {
+            executor.post([weakSelf] {
                 if (auto self = weakSelf.lock()) {
                     self->scheduleBackgroundRefresh();
                 }

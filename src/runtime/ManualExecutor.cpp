@@ -195,6 +195,10 @@ bool ManualExecutor::runOne() {
         job = std::move(node.mapped());
     }
     job();
+    if (settleAfterEachJob_) {
+        std::unique_lock lock(mutex_);
+        changed_.wait(lock, [this] { return backgroundJobs_ == 0; });
+    }
     return true;
 }
 

@@ -66,6 +66,12 @@ class ManualExecutor final : public MainExecutor {
     // it holds, leaving the clock at the time of that job. Returns whether `done` held.
     bool runUntil(const std::function<bool()>& done, TimePoint limit);
 
+    // When set, every job is followed by a wait for the background jobs it started, so that
+    // their results are queued before the next job runs. Runs then no longer depend on how the
+    // worker threads are scheduled: the simulator uses it to print the same transcript every
+    // time. Tests that hold a background job open while the loop goes on leave it off.
+    void setBackgroundJobsSettleAfterEachJob(bool settle) { settleAfterEachJob_ = settle; }
+
     // Jobs and timers queued and not yet run, whether due or not.
     std::size_t pendingCount() const;
     // Background jobs started whose result has not been posted yet.
@@ -99,7 +105,8 @@ class ManualExecutor final : public MainExecutor {
     std::size_t backgroundJobs_ = 0;
     bool closing_ = false;
 
-    bool running_ = false;  // main thread only
+    bool running_ = false;             // main thread only
+    bool settleAfterEachJob_ = false;  // main thread only
     BackgroundThreads workers_;
 };
 

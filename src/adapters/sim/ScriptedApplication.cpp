@@ -62,6 +62,8 @@ ScriptedApplication::ScriptedApplication(DesktopSimulation& simulation,
       scans_(scans),
       prefsPath_(std::move(controlCenterPrefsPath)),
       out_(transcript) {
+    // The same scenario prints the same transcript, whatever the worker threads do.
+    executor_.setBackgroundJobsSettleAfterEachJob(true);
     shell_.alerts.onAlert = [this](const AlertDescription& alert) {
         writeLine("alert", nlohmann::json{{"message", alert.messageText},
                                           {"informative", alert.informativeText},
@@ -128,18 +130,18 @@ void ScriptedApplication::flushRecords() {
         }
         return std::string();
     };
+    if (settled) {
+        for (const auto& fields : panelLines_) {
+            writeLine("panel", fields);
+        }
+        panelLines_.clear();
+    }
     for (const auto& scan : scans) {
         std::vector<std::string> names;
         for (const auto pid : scan) {
             names.push_back(nameOf(pid));
         }
         writeLine("scan", nlohmann::json{{"targets", names}}.dump());
-    }
-    if (settled) {
-        for (const auto& fields : panelLines_) {
-            writeLine("panel", fields);
-        }
-        panelLines_.clear();
     }
     std::vector<std::pair<std::uint32_t, bool>> captures;
     std::vector<std::pair<std::int32_t, std::size_t>> presses;

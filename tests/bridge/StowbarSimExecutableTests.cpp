@@ -2,18 +2,15 @@
 // it refuses scenario files it cannot use.
 
 #include <fcntl.h>
-#include <spawn.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 
 #include <gtest/gtest.h>
 
-#include <array>
 #include <fstream>
 #include <sstream>
 
+#include "support/ChildProcess.hpp"
 #include "support/PlistBuilder.hpp"
-#include "support/TemporaryDirectory.hpp"
 
 namespace stowbar {
 namespace {
@@ -24,57 +21,14 @@ constexpr const char* kRelativePath =
 // 2026-01-31 08:05:09 UTC.
 constexpr timespec kModified{1769846709, 0};
 
-struct Outcome {
-    int status = -1;
-    std::string out;
-    std::string err;
-};
-
-std::string slurp(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
 std::string example(const char* name) {
     return std::string(STOWBAR_EXAMPLES_DIR "/") + name;
 }
 
 // Runs stowbar-sim with HOME pointing at `home` and nothing else in its environment.
-Outcome runSim(const test::TemporaryDirectory& home, std::vector<std::string> arguments) {
-    const auto outPath = home.path() / "stdout";
-    const auto errPath = home.path() / "stderr";
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 1, outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
-                                     0600);
-    posix_spawn_file_actions_addopen(&actions, 2, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
-                                     0600);
-    arguments.insert(arguments.begin(), STOWBAR_SIM_EXECUTABLE);
-    std::vector<char*> argv;
-    argv.reserve(arguments.size() + 1);
-    for (auto& argument : arguments) {
-        argv.push_back(argument.data());
-    }
-    argv.push_back(nullptr);
-    std::string homeVariable = "HOME=" + home.path().string();
-    std::array<char*, 2> environment{homeVariable.data(), nullptr};
-
-    Outcome outcome;
-    pid_t child = 0;
-    const int spawned = posix_spawn(&child, STOWBAR_SIM_EXECUTABLE, &actions, nullptr, argv.data(),
-                                    environment.data());
-    posix_spawn_file_actions_destroy(&actions);
-    if (spawned != 0) {
-        return outcome;
-    }
-    int status = 0;
-    waitpid(child, &status, 0);
-    outcome.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-    outcome.out = slurp(outPath);
-    outcome.err = slurp(errPath);
-    return outcome;
+test::ProcessOutcome runSim(const test::TemporaryDirectory& home,
+                            std::vector<std::string> arguments) {
+    return test::runProgram(STOWBAR_SIM_EXECUTABLE, home, std::move(arguments));
 }
 
 class StowbarSimExecutable : public ::testing::Test {

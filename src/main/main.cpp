@@ -14,6 +14,7 @@
 #include "adapters/qt/InotifyDirectoryWatcher.hpp"
 #include "adapters/qt/QtApplication.hpp"
 #include "adapters/qt/QtImageRenderer.hpp"
+#include "adapters/qt/QtShell.hpp"
 #include "core/Stowbar.hpp"
 
 int main(int argc, char** argv) {
@@ -27,15 +28,15 @@ int main(int argc, char** argv) {
     stowbar::LinuxWorkspace workspace;
     stowbar::LinuxScreenCapture screenCapture;
     const stowbar::QtImageRenderer imageRenderer;
-    stowbar::LinuxStatusBar statusBar;
-    stowbar::LinuxPopover popover;
-    stowbar::LinuxEventMonitor eventMonitor;
+    // The tray icon and popup are built on first use, inside the running loop, so the
+    // diagnostics report never creates them.
+    stowbar::qt::QtShell trayShell;
     stowbar::InotifyDirectoryWatcher directoryWatcher;
     stowbar::LinuxLoginItemService loginItems;
     stowbar::LinuxAlerts alerts;
     stowbar::LinuxUpdater updater;
-    const stowbar::ShellPorts shell{statusBar,  popover, eventMonitor, directoryWatcher,
-                                    loginItems, alerts,  updater};
+    const stowbar::ShellPorts shell{trayShell,  trayShell, trayShell, directoryWatcher,
+                                    loginItems, alerts,    updater,   &trayShell};
     const stowbar::Platform platform{system,    files,         propertyLists, accessibility,
                                      workspace, screenCapture, imageRenderer, application,
                                      std::cout, &shell};

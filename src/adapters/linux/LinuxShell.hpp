@@ -4,35 +4,9 @@
 
 namespace stowbar {
 
-// Stand-ins for the running application's ports that have no Linux counterpart yet. Each one
-// is honest about it: nothing is shown, nothing is registered, and no update check is claimed.
-
-// No tray item yet: the item has no button, so the popover never opens.
-class LinuxStatusBar final : public StatusBar {
-  public:
-    bool addStatusItem(const std::string&, const std::string&, std::function<void()>) override {
-        return false;
-    }
-};
-
-class LinuxPopover final : public Popover {
-  public:
-    void configure(Size, std::function<void()>) override {}
-    bool isShown() const override { return false; }
-    void show() override {}
-    void close() override {}
-    void setContentSize(Size) override {}
-    std::optional<Size> preferredContentSize() const override { return std::nullopt; }
-};
-
-// Clicks in other applications are not observable here.
-class LinuxEventMonitor final : public EventMonitor {
-  public:
-    std::optional<Token> addGlobalLeftMouseDownMonitor(std::function<void()>) override {
-        return std::nullopt;
-    }
-    void removeMonitor(Token) override {}
-};
+// Stand-ins for the running application's ports that have no Linux counterpart. Each one is
+// honest about it: nothing is registered and no update check is claimed. The status item,
+// popover and click monitor are Qt's (adapters/qt/QtShell.hpp).
 
 // The program never runs from an application bundle on Linux, so registration is skipped before
 // the status is ever asked for.

@@ -1,0 +1,339 @@
+#include "adapters/qt/QtShell.hpp"
+
+#include <QApplication>
+#include <QIcon>
+#include <QMetaObject>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPainterPath>
+#include <QPixmap>
+#include <QScreen>
+#include <QSystemTrayIcon>
+#include <QWidget>
+
+#include <algorithm>
+#include <cmath>
+#include <utility>
+
+#include "adapters/qt/PanelStyle.hpp"
+#include "adapters/qt/SymbolPainter.hpp"
+
+namespace stowbar::qt {
+
+namespace {
+
+// The popup's corners match the panel's own rounded shape.
+constexpr double kCornerRadius = 10;
+// Space between the anchor and the popup, and between the popup and the screen's edges.
+constexpr int kGap = 4;
+// A tray activation this soon after the popup was closed by a press on the tray icon is the
+// same click reaching the icon; it must not reopen the popup.
+constexpr qint64 kIconPressActivationMilliseconds = 500;
+// The sizes trays ask icons for; each is drawn at its own size rather than scaled.
+constexpr int kIconSizes[] = {16, 22, 24, 32, 48, 64};
+
+int rounded(double value) {
+    if (!std::isfinite(value) || value < 1) {
+        return 1;
+    }
+    return static_cast<int>(std::lround(std::min(value, 16384.0)));
+}
+
+QIcon symbolIcon(const std::string& symbolName) {
+    const QColor colour = QApplication::palette().color(QPalette::WindowText);
+    QIcon icon;
+    for (const int side : kIconSizes) {
+        QPixmap pixmap(side, side);
+        pixmap.fill(Qt::transparent);
+        {
+            QPainter painter(&pixmap);
+            painter.setRenderHint(QPainter::Antialiasing);
+            // A little inset, as symbols sit in a menu bar with some air around them.
+            const double inset = side / 8.0;
+            paintSymbol(painter, symbolName,
+                        QRectF(inset, inset, side - 2 * inset, side - 2 * inset), colour);
+        }
+        icon.addPixmap(pixmap);
+    }
+    // The nearest thing to a template image: trays that recolour monochrome icons may do so.
+    icon.setIsMask(true);
+    return icon;
+}
+
+}  // namespace
+
+// The popover's window: draws the rounded fill the panel sits on, keeps the panel centred, and
+// tells the shell about presses that arrive through the popup's grab from outside it.
+class PopupWindow final : public QWidget {
+  public:
+    explicit PopupWindow(std::function<void(QPoint, bool)> onOutsidePress)
+        : QWidget(nullptr, Qt::Popup | Qt::FramelessWindowHint | Qt::NoDropShadowWindowHint),
+          onOutsidePress_(std::move(onOutsidePress)) {
+        setAttribute(Qt::WA_TranslucentBackground);
+        setWindowTitle(QStringLiteral("Stowbar"));
+    }
+
+    void centreChild(QWidget* child) {
+        if (child == nullptr) {
+            return;
+        }
+        child->move(std::max(0, (width() - child->width()) / 2),
+                    std::max(0, (height() - child->height()) / 2));
+    }
+
+    QPointer<QWidget> content;
+
+  protected:
+    void paintEvent(QPaintEvent*) override {
+        QPainter painter(this);
+        painter.setRenderHint(QPainter::Antialiasing);
+        QPainterPath shape;
+        shape.addRoundedRect(QRectF(rect()).adjusted(0.25, 0.25, -0.25, -0.25), kCornerRadius,
+                             kCornerRadius);
+        painter.fillPath(shape, colourFor(Colour::popoverFill, palette()));
+        painter.setPen(QPen(colourFor(Colour::separator, palette()), 0.5));
+        painter.drawPath(shape);
+    }
+
+    void resizeEvent(QResizeEvent* event) override {
+        QWidget::resizeEvent(event);
+        centreChild(content);
+    }
+
+    void mousePressEvent(QMouseEvent* event) override {
+        const QPoint local = event->position().toPoint();
+        if (!rect().contains(local)) {
+            onOutsidePress_(event->globalPosition().toPoint(), event->button() == Qt::LeftButton);
+        }
+        // Qt's own handling closes the popup on a press outside it.
+        QWidget::mousePressEvent(event);
+    }
+
+  private:
+    std::function<void(QPoint, bool)> onOutsidePress_;
+};
+
+QtShell::QtShell() = default;
+
+QtShell::~QtShell() {
+    // The panel belongs to the popup; the host only forgets it.
+    host_.reset();
+    popup_.reset();
+    trayIcon_.reset();
+}
+
+bool QtShell::addStatusItem(const std::string& symbolName,
+                            const std::string& accessibilityDescription,
+                            std::function<void()> action) {
+    if (QApplication::instance() == nullptr || trayIcon_) {
+        return false;
+    }
+    const bool available =
+        trayAvailable ? trayAvailable() : QSystemTrayIcon::isSystemTrayAvailable();
+    if (!available) {
+        return false;
+    }
+    action_ = std::move(action);
+    trayIcon_ = std::make_unique<QSystemTrayIcon>();
+    trayIcon_->setIcon(symbolIcon(symbolName));
+    trayIcon_->setToolTip(QString::fromStdString(accessibilityDescription));
+    QObject::connect(trayIcon_.get(), &QSystemTrayIcon::activated, trayIcon_.get(),
+                     [this](QSystemTrayIcon::ActivationReason reason) {
+                         onTrayActivated(static_cast<int>(reason));
+                     });
+    trayIcon_->show();
+    return true;
+}
+
+void QtShell::onTrayActivated(int reason) {
+    // Only a plain click toggles; the second half of a double click, a middle click or a
+    // context request does not.
+    if (reason != QSystemTrayIcon::Trigger) {
+        return;
+    }
+    if (closedByIconPress_) {
+        const bool sameClick = closedByIconPress_->elapsed() < kIconPressActivationMilliseconds;
+        closedByIconPress_.reset();
+        if (sameClick) {
+            return;
+        }
+    }
+    if (action_) {
+        action_();
+    }
+}
+
+void QtShell::configure(Size contentSize, std::function<void()> didShow) {
+    contentSize_ = contentSize;
+    didShow_ = std::move(didShow);
+    if (popup_) {
+        placePopup();
+    }
+}
+
+bool QtShell::ensurePopup() {
+    if (popup_) {
+        return true;
+    }
+    if (QApplication::instance() == nullptr) {
+        return false;
+    }
+    popup_ = std::make_unique<PopupWindow>(
+        [this](QPoint position, bool leftButton) { onOutsidePress(position, leftButton); });
+    return true;
+}
+
+QWidget* QtShell::popupWindow() const {
+    return popup_.get();
+}
+
+bool QtShell::isShown() const {
+    return popup_ && popup_->isVisible();
+}
+
+void QtShell::show() {
+    if (!ensurePopup()) {
+        return;
+    }
+    const bool wasShown = popup_->isVisible();
+    placePopup();
+    if (wasShown) {
+        return;
+    }
+    closedByIconPress_.reset();
+    popup_->show();
+    popup_->raise();
+    popup_->activateWindow();
+    if (didShow_) {
+        QMetaObject::invokeMethod(
+            popup_.get(),
+            [this] {
+                if (didShow_) {
+                    didShow_();
+                }
+            },
+            Qt::QueuedConnection);
+    }
+}
+
+void QtShell::close() {
+    if (popup_) {
+        popup_->hide();
+    }
+}
+
+void QtShell::setContentSize(Size size) {
+    contentSize_ = size;
+    if (popup_) {
+        placePopup();
+    }
+}
+
+std::optional<Size> QtShell::preferredContentSize() const {
+    return host_ ? host_->preferredSize() : std::nullopt;
+}
+
+QRect QtShell::anchor() const {
+    if (anchorOverride) {
+        return *anchorOverride;
+    }
+    if (trayIcon_) {
+        const QRect geometry = trayIcon_->geometry();
+        if (geometry.isValid() && !geometry.isEmpty()) {
+            return geometry;
+        }
+    }
+    // No position from the tray: hang from the top-right corner of the primary screen, where
+    // the tray usually is.
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    const QRect area = screen != nullptr ? screen->availableGeometry() : QRect(0, 0, 1024, 768);
+    return QRect(area.x() + area.width() - 1, area.y(), 1, 0);
+}
+
+void QtShell::placePopup() {
+    const QRect from = anchor();
+    const QScreen* screen = QGuiApplication::screenAt(from.center());
+    if (screen == nullptr) {
+        screen = QGuiApplication::primaryScreen();
+    }
+    const QRect area = screen != nullptr ? screen->availableGeometry() : QRect(0, 0, 1024, 768);
+    const QSize size(rounded(contentSize_.width), rounded(contentSize_.height));
+    popup_->setGeometry(popupFrame(from, size, area));
+}
+
+QRect QtShell::popupFrame(const QRect& anchor, const QSize& size, const QRect& screen) {
+    const int screenRight = screen.x() + screen.width();
+    const int screenBottom = screen.y() + screen.height();
+
+    int x = anchor.x() + (anchor.width() - size.width()) / 2;
+    const int leftmost = screen.x() + kGap;
+    const int rightmost = screenRight - kGap - size.width();
+    x = rightmost < leftmost ? screen.x() : std::clamp(x, leftmost, rightmost);
+
+    int y = anchor.y() + anchor.height() + kGap;
+    if (y + size.height() > screenBottom) {
+        const int above = anchor.y() - kGap - size.height();
+        y = above >= screen.y() ? above : std::max(screen.y(), screenBottom - size.height());
+    }
+    return QRect(QPoint(x, y), size);
+}
+
+std::optional<EventMonitor::Token> QtShell::addGlobalLeftMouseDownMonitor(
+    std::function<void()> handler) {
+    const Token token = ++lastToken_;
+    monitors_.emplace(token, std::move(handler));
+    return token;
+}
+
+void QtShell::removeMonitor(Token token) {
+    monitors_.erase(token);
+}
+
+void QtShell::onOutsidePress(QPoint globalPosition, bool leftButton) {
+    if (trayIcon_ && trayIcon_->geometry().contains(globalPosition)) {
+        // Our own icon: not another application; its activation must not reopen the popup.
+        closedByIconPress_.emplace();
+        closedByIconPress_->start();
+        return;
+    }
+    if (!leftButton) {
+        return;
+    }
+    for (const auto& entry : monitors_) {
+        // Each monitor hears the click on a turn of its own, and not once it was removed.
+        QMetaObject::invokeMethod(
+            popup_.get(),
+            [this, id = entry.first] {
+                if (const auto found = monitors_.find(id); found != monitors_.end()) {
+                    // A copy, as the handler may remove its own monitor.
+                    const auto handler = found->second;
+                    handler();
+                }
+            },
+            Qt::QueuedConnection);
+    }
+}
+
+void QtShell::setPanelActions(PanelActions actions) {
+    if (!ensurePopup()) {
+        return;
+    }
+    if (!host_) {
+        host_ = std::make_unique<PanelWidgetHost>(popup_.get());
+        host_->onRedraw = [this](HiddenItemPanel& panel) {
+            popup_->content = &panel;
+            popup_->centreChild(&panel);
+        };
+    }
+    host_->setPanelActions(std::move(actions));
+    popup_->content = host_->panel();
+    popup_->centreChild(host_->panel());
+}
+
+void QtShell::setPanelInputs(const PanelInputs& inputs) {
+    if (host_) {
+        host_->setPanelInputs(inputs);
+    }
+}
+
+}  // namespace stowbar::qt

@@ -1,0 +1,201 @@
+#include "adapters/qt/QtShell.hpp"
+
+#include <QApplication>
+#include <QMouseEvent>
+#include <QScreen>
+#include <QSystemTrayIcon>
+#include <QWidget>
+#include <QtGlobal>
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "adapters/qt/PanelWidgetHost.hpp"
+
+namespace stowbar::qt {
+namespace {
+
+QRect screenArea() {
+    return QGuiApplication::primaryScreen()->availableGeometry();
+}
+
+PanelInputs listOf(int count) {
+    PanelInputs inputs;
+    inputs.accessibilityGranted = true;
+    inputs.fullDiskAccessGranted = true;
+    for (int index = 0; index < count; ++index) {
+        StatusItemInfo item;
+        item.id = static_cast<std::uint32_t>(index + 1);
+        item.windowID = static_cast<std::uint32_t>(100 + index);
+        item.appName = "App " + std::to_string(index);
+        inputs.hiddenItems.push_back(item);
+    }
+    return inputs;
+}
+
+// A left or right press at a global position outside the popup, as the popup's grab delivers it.
+void pressOutside(QWidget& popup, QPoint global, Qt::MouseButton button) {
+    const QPointF local = popup.mapFromGlobal(QPointF(global));
+    QMouseEvent press(QEvent::MouseButtonPress, local, local, QPointF(global), button, button,
+                      Qt::NoModifier);
+    QApplication::sendEvent(&popup, &press);
+}
+
+struct PlacementCase {
+    const char* name;
+    QRect anchor;
+    QSize size;
+    QRect screen;
+    QRect expected;
+};
+
+TEST(QtShell, PopupIsCentredBelowItsAnchorAndKeptOnTheScreen) {
+    const QRect screen(0, 0, 1000, 800);
+    const std::vector<PlacementCase> cases = {
+        {"centred below", QRect(500, 0, 20, 24), QSize(200, 100), screen, QRect(410, 28, 200, 100)},
+        {"pushed left of the right edge", QRect(980, 0, 20, 24), QSize(200, 100), screen,
+         QRect(796, 28, 200, 100)},
+        {"pushed right of the left edge", QRect(0, 0, 20, 24), QSize(200, 100), screen,
+         QRect(4, 28, 200, 100)},
+        {"above a tray at the bottom", QRect(500, 776, 20, 24), QSize(200, 100), screen,
+         QRect(410, 672, 200, 100)},
+        {"wider than the screen", QRect(500, 0, 20, 24), QSize(1200, 100), screen,
+         QRect(0, 28, 1200, 100)},
+        {"taller than the room above and below", QRect(500, 300, 20, 24), QSize(200, 700), screen,
+         QRect(410, 100, 200, 700)},
+        {"on a second screen", QRect(1500, 0, 20, 24), QSize(200, 100), QRect(1000, 0, 800, 600),
+         QRect(1410, 28, 200, 100)},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(QtShell::popupFrame(c.anchor, c.size, c.screen), c.expected) << c.name;
+    }
+}
+
+TEST(QtShell, ShownPopupHangsBelowTheAnchorAtThePanelsNaturalSize) {
+    QtShell shell;
+    shell.anchorOverride = QRect(300, 0, 24, 24);
+    int shows = 0;
+    shell.configure(Size{300, 200}, [&shows] { ++shows; });
+    shell.setPanelActions(PanelActions{});
+    shell.setPanelInputs(listOf(3));
+
+    // The same panel measured on its own, away from any popup.
+    PanelWidgetHost alone;
+    alone.setPanelActions(PanelActions{});
+    alone.setPanelInputs(listOf(3));
+    const auto natural = alone.preferredSize();
+    ASSERT_TRUE(natural.has_value());
+
+    const auto preferred = shell.preferredContentSize();
+    ASSERT_TRUE(preferred.has_value());
+    EXPECT_EQ(preferred->width, natural->width);
+    EXPECT_EQ(preferred->height, natural->height);
+
+    shell.setContentSize(*preferred);
+    shell.show();
+    ASSERT_TRUE(shell.isShown());
+    const QSize size(static_cast<int>(natural->width), static_cast<int>(natural->height));
+    EXPECT_EQ(shell.popupWindow()->geometry(),
+              QtShell::popupFrame(QRect(300, 0, 24, 24), size, screenArea()));
+    EXPECT_EQ(shell.panel()->geometry(), QRect(QPoint(0, 0), size)) << "the panel fills the popup";
+
+    EXPECT_EQ(shows, 0) << "didShow comes on a later turn";
+    QApplication::processEvents();
+    EXPECT_EQ(shows, 1);
+
+    shell.close();
+    EXPECT_FALSE(shell.isShown());
+    shell.show();
+    QApplication::processEvents();
+    EXPECT_TRUE(shell.isShown());
+    EXPECT_EQ(shows, 2) << "every showing is announced";
+    shell.close();
+}
+
+TEST(QtShell, WithoutAPanelThePopupOpensAtItsConfiguredSize) {
+    QtShell shell;
+    shell.anchorOverride = QRect(300, 0, 24, 24);
+    shell.configure(Size{300, 200}, {});
+    EXPECT_FALSE(shell.preferredContentSize().has_value())
+        << "no preferred size, so the delegate keeps the configured one";
+    shell.show();
+    EXPECT_EQ(shell.popupWindow()->size(), QSize(300, 200));
+    shell.close();
+}
+
+TEST(QtShell, WithoutASystemTrayTheItemHasNoButton) {
+    QtShell shell;
+    shell.trayAvailable = [] {
+        return false;
+    };
+    bool clicked = false;
+    EXPECT_FALSE(shell.addStatusItem("chevron.down.2", "Stowbar", [&clicked] { clicked = true; }));
+    EXPECT_EQ(shell.trayIcon(), nullptr);
+    EXPECT_FALSE(clicked);
+}
+
+TEST(QtShell, OnlyAPlainClickOnTheTrayIconRunsTheItemsAction) {
+    QtShell shell;
+    shell.trayAvailable = [] {
+        return true;
+    };
+    int clicks = 0;
+    ASSERT_TRUE(shell.addStatusItem("chevron.down.2", "Stowbar", [&clicks] { ++clicks; }));
+    QSystemTrayIcon* icon = shell.trayIcon();
+    ASSERT_NE(icon, nullptr);
+    EXPECT_EQ(icon->toolTip(), QStringLiteral("Stowbar"));
+    EXPECT_FALSE(icon->icon().isNull());
+    EXPECT_FALSE(shell.addStatusItem("chevron.down.2", "Stowbar", [] {}))
+        << "there is one status item";
+
+    emit icon->activated(QSystemTrayIcon::Context);
+    emit icon->activated(QSystemTrayIcon::MiddleClick);
+    emit icon->activated(QSystemTrayIcon::DoubleClick);
+    EXPECT_EQ(clicks, 0);
+    emit icon->activated(QSystemTrayIcon::Trigger);
+    EXPECT_EQ(clicks, 1);
+}
+
+TEST(QtShell, ALeftPressOutsideThePopupClosesItAndReachesTheMonitorsOnALaterTurn) {
+    QtShell shell;
+    shell.anchorOverride = QRect(300, 0, 24, 24);
+    shell.configure(Size{300, 200}, {});
+    int kept = 0;
+    int removed = 0;
+    ASSERT_TRUE(shell.addGlobalLeftMouseDownMonitor([&kept] { ++kept; }).has_value());
+    const auto gone = shell.addGlobalLeftMouseDownMonitor([&removed] { ++removed; });
+    ASSERT_TRUE(gone.has_value());
+
+    shell.show();
+    QApplication::processEvents();
+    const QPoint outside = shell.popupWindow()->geometry().bottomRight() + QPoint(50, 50);
+    pressOutside(*shell.popupWindow(), outside, Qt::RightButton);
+    EXPECT_FALSE(shell.isShown()) << "any press outside closes the popup";
+    QApplication::processEvents();
+    EXPECT_EQ(kept, 0) << "a right press reaches no monitor";
+
+    shell.show();
+    QApplication::processEvents();
+    pressOutside(*shell.popupWindow(), outside, Qt::LeftButton);
+    EXPECT_FALSE(shell.isShown());
+    EXPECT_EQ(kept, 0) << "monitors hear the press on a later turn";
+    shell.removeMonitor(*gone);
+    QApplication::processEvents();
+    EXPECT_EQ(kept, 1);
+    EXPECT_EQ(removed, 0) << "a monitor removed meanwhile hears nothing";
+}
+
+}  // namespace
+}  // namespace stowbar::qt
+
+// Widgets need an application object; the offscreen platform needs no display.
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    }
+    QApplication application(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}

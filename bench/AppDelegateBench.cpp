@@ -57,7 +57,7 @@ struct Desk {
     SimulatedShell shell{files};
     const Platform platform{system,    files,         propertyLists, accessibility,
                             workspace, screenCapture, imageRenderer, application,
-                            out,       &shell.ports};
+                            out,       shell.ports};
     std::string path;
 };
 

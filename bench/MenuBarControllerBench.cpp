@@ -19,6 +19,7 @@
 #include "runtime/ManualExecutor.hpp"
 #include "support/FakeApplication.hpp"
 #include "support/FakeSystemInfo.hpp"
+#include "support/InertShell.hpp"
 #include "support/PlistBuilder.hpp"
 #include "support/TemporaryDirectory.hpp"
 
@@ -113,9 +114,10 @@ struct Desk {
     QtImageRenderer imageRenderer;
     test::FakeApplication application;
     std::ostringstream out;
-    const Platform platform{system,        files,       propertyLists,
-                            accessibility, workspace,   screenCapture,
-                            imageRenderer, application, out};
+    test::InertShell inertShell;
+    const Platform platform{system,    files,           propertyLists, accessibility,
+                            workspace, screenCapture,   imageRenderer, application,
+                            out,       inertShell.ports};
     ManualExecutor executor;
     std::string path;
 };

@@ -10,57 +10,6 @@ namespace stowbar {
 
 namespace {
 
-// The ports of a platform that has no running-application shell of its own (tests of the
-// entry point): nothing is shown, watched, registered or checked.
-struct InertShell {
-    struct : StatusBar {
-        bool addStatusItem(const std::string&, const std::string&, std::function<void()>) override {
-            return false;
-        }
-    } statusBar;
-    struct : Popover {
-        void configure(Size, std::function<void()>) override {}
-        bool isShown() const override { return false; }
-        void show() override {}
-        void close() override {}
-        void setContentSize(Size) override {}
-        std::optional<Size> preferredContentSize() const override { return std::nullopt; }
-    } popover;
-    struct : EventMonitor {
-        std::optional<Token> addGlobalLeftMouseDownMonitor(std::function<void()>) override {
-            return std::nullopt;
-        }
-        void removeMonitor(Token) override {}
-    } eventMonitor;
-    struct : DirectoryWatcher {
-        std::unique_ptr<DirectoryWatch> watch(const std::string&, std::function<void()>) override {
-            return nullptr;
-        }
-    } directoryWatcher;
-    struct : LoginItemService {
-        std::string mainBundlePathExtension() const override { return {}; }
-        LoginItemStatus status() const override { return LoginItemStatus::notFound; }
-        bool registerMainApp() override { return false; }
-    } loginItems;
-    struct : Alerts {
-        int runModal(const AlertDescription&) override { return 0; }
-    } alerts;
-    struct : Updater {
-        void start() override {}
-        void checkForUpdates() override {}
-    } updater;
-    ShellPorts ports{statusBar,  popover, eventMonitor, directoryWatcher,
-                     loginItems, alerts,  updater};
-};
-
-const ShellPorts& shellOf(const Platform& platform) {
-    if (platform.shell != nullptr) {
-        return *platform.shell;
-    }
-    static InertShell inert;
-    return inert.ports;
-}
-
 Duration seconds(double value) {
     return std::chrono::duration_cast<Duration>(std::chrono::duration<double>(value));
 }
@@ -70,7 +19,7 @@ Duration seconds(double value) {
 AppDelegate::AppDelegate(const Platform& platform, MainExecutor& executor)
     : platform_(platform),
       executor_(executor),
-      shell_(shellOf(platform)),
+      shell_(platform.shell),
       controlCenterPrefs_(platform.system, platform.files, platform.propertyLists),
       interaction_(platform.accessibility),
       launchAtLoginManager_(shell_.loginItems, shell_.alerts),

@@ -39,7 +39,7 @@ int main(int argc, char** argv) {
                                     loginItems, alerts,    updater,   &trayShell};
     const stowbar::Platform platform{system,    files,         propertyLists, accessibility,
                                      workspace, screenCapture, imageRenderer, application,
-                                     std::cout, &shell};
+                                     std::cout, shell};
 
     const std::vector<std::string> arguments(argv, argv + argc);
     stowbar::StowbarApp::main(arguments, platform);

@@ -28,10 +28,9 @@ struct Platform {
     Application& application;
     // Where the diagnostics report goes: standard output in a real run.
     std::ostream& standardOutput;
-    // The running application's own ports. A platform without them (the diagnostics report
-    // needs none, nor do tests of the entry point) leaves this null and the application then
-    // runs with inert stand-ins: no status item, no watch, no login item, no updater.
-    const ShellPorts* shell = nullptr;
+    // The running application's own ports: status item, popover, directory watch, login item,
+    // alerts, updater. The diagnostics report uses none of them.
+    const ShellPorts& shell;
 };
 
 }  // namespace stowbar

@@ -189,7 +189,7 @@ int main(int argc, char** argv) {
     };
     const stowbar::Platform platform{system,    files,         propertyLists, accessibility,
                                      workspace, screenCapture, imageRenderer, application,
-                                     std::cout, &shell.ports};
+                                     std::cout, shell.ports};
 
     // The program sees its own path first and then only the arguments after the scenario.
     std::vector<std::string> arguments{given[0]};

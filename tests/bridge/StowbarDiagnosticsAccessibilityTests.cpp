@@ -15,6 +15,7 @@
 #include "support/FakeApplication.hpp"
 #include "support/FakeImageRenderer.hpp"
 #include "support/FakeSystemInfo.hpp"
+#include "support/InertShell.hpp"
 #include "support/PlistBuilder.hpp"
 #include "support/TemporaryDirectory.hpp"
 
@@ -47,9 +48,10 @@ class AccessibilitySectionTest : public ::testing::Test {
     std::string section(const SimulatedDesktop& desktop) {
         simulation.update([&](SimulatedDesktop& current) { current = desktop; });
         std::ostringstream out;
-        const Platform platform{system,        files,     propertyLists,
-                                accessibility, workspace, screenCapture,
-                                imageRenderer, eventLoop, out};
+        test::InertShell inertShell;
+        const Platform platform{system,    files,           propertyLists, accessibility,
+                                workspace, screenCapture,   imageRenderer, eventLoop,
+                                out,       inertShell.ports};
         StowbarDiagnostics::run(platform);
         const std::string text = out.str();
         const auto at = text.find(kHeader);

@@ -19,6 +19,7 @@
 #include "runtime/ManualExecutor.hpp"
 #include "support/FakeApplication.hpp"
 #include "support/FakeSystemInfo.hpp"
+#include "support/InertShell.hpp"
 #include "support/PlistBuilder.hpp"
 #include "support/TemporaryDirectory.hpp"
 
@@ -130,9 +131,10 @@ class MenuBarControllerTest : public ::testing::Test {
     QtImageRenderer imageRenderer;
     test::FakeApplication application_;
     std::ostringstream out;
-    const Platform platform{system,        files,        propertyLists,
-                            accessibility, workspace,    screenCapture,
-                            imageRenderer, application_, out};
+    test::InertShell inertShell;
+    const Platform platform{system,    files,           propertyLists, accessibility,
+                            workspace, screenCapture,   imageRenderer, application_,
+                            out,       inertShell.ports};
     ManualExecutor executor;
     std::shared_ptr<MenuBarController> controller;
     std::vector<Field> assigned;

@@ -12,6 +12,7 @@
 #include "support/FakeApplication.hpp"
 #include "support/FakeImageRenderer.hpp"
 #include "support/FakeSystemInfo.hpp"
+#include "support/InertShell.hpp"
 #include "support/TemporaryDirectory.hpp"
 
 namespace stowbar {
@@ -44,9 +45,10 @@ TEST(StowbarApp, OnlyAnExactDiagnoseArgumentPrintsTheReportInsteadOfStartingTheA
     for (const auto& c : cases) {
         test::FakeApplication application;
         std::ostringstream out;
-        const Platform platform{system,        files,       propertyLists,
-                                accessibility, workspace,   screenCapture,
-                                imageRenderer, application, out};
+        test::InertShell inertShell;
+        const Platform platform{system,    files,           propertyLists, accessibility,
+                                workspace, screenCapture,   imageRenderer, application,
+                                out,       inertShell.ports};
         EXPECT_EQ(StowbarApp::main(c.arguments, platform), 0);
         EXPECT_EQ(out.str().rfind("=== Stowbar diagnostics ===\n", 0) == 0, c.report)
             << c.arguments.back();

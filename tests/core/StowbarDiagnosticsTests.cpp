@@ -15,6 +15,7 @@
 #include "support/FakeApplication.hpp"
 #include "support/FakeImageRenderer.hpp"
 #include "support/FakeSystemInfo.hpp"
+#include "support/InertShell.hpp"
 #include "support/PlistBuilder.hpp"
 #include "support/TemporaryDirectory.hpp"
 
@@ -49,9 +50,10 @@ class StowbarDiagnosticsTest : public ::testing::Test {
 
     std::string report(const FileSystem& fileSystem) {
         std::ostringstream out;
-        const Platform platform{system,        fileSystem,  propertyLists,
-                                accessibility, workspace,   screenCapture,
-                                imageRenderer, application, out};
+        test::InertShell inertShell;
+        const Platform platform{system,    fileSystem,      propertyLists, accessibility,
+                                workspace, screenCapture,   imageRenderer, application,
+                                out,       inertShell.ports};
         StowbarDiagnostics::run(platform);
         return out.str();
     }

@@ -145,7 +145,7 @@ class AppDelegateTest : public ::testing::Test {
     SimulatedShell shell{files};
     const Platform platform{system,    files,         propertyLists, accessibility,
                             workspace, screenCapture, imageRenderer, application,
-                            out,       &shell.ports};
+                            out,       shell.ports};
     ManualExecutor executor;
     std::shared_ptr<AppDelegate> delegate;
     // Virtual seconds at which a refresh checked the Accessibility permission, which every

@@ -55,6 +55,7 @@ TEST(StowbarExecutable, TerminationSignalsEndTheApplicationCleanlyWithStatusZero
         const auto outcome = runStowbar(home, {}, signal);
         EXPECT_EQ(outcome.status, 0) << strsignal(signal);
         EXPECT_EQ(outcome.out, "");
+        EXPECT_EQ(outcome.err, "") << "nothing is logged, not even Qt's notes";
     }
 }
 

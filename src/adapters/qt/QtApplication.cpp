@@ -56,6 +56,10 @@ void QtApplication::run(ApplicationDelegate& delegate) {
         setenv("QT_QPA_PLATFORM", "offscreen", 1);
     }
     if (!application_) {
+        // The program writes nothing but its report: Qt's own notes about the machine (a
+        // runtime directory it chose, a platform without a tray) are dropped. A fatal error
+        // still ends the process, as Qt decides after the handler returns.
+        qInstallMessageHandler([](QtMsgType, const QMessageLogContext&, const QString&) {});
         application_ = std::make_unique<QApplication>(applicationArgc, applicationArgv);
         // The program lives in the menu bar; closing its popup must not end it.
         QApplication::setQuitOnLastWindowClosed(false);

@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <fstream>
 #include <sstream>
 
@@ -195,6 +197,47 @@ TEST_F(StowbarSimExecutable, AWatchedFileChangeRefreshesThreeTenthsOfASecondAfte
               "{\"t\":1.500,\"event\":\"panel\",\"count\":1,\"state\":\"list\"}\n"
               "{\"t\":1.500,\"event\":\"published\",\"items\":[\"Alpha\"]}\n"
               "{\"t\":3.000,\"event\":\"terminated\"}\n");
+}
+
+TEST_F(StowbarSimExecutable, ThePanelIsOpenedPointedAtAndClickedAndEachStateIsPictured) {
+    // The poll finds the file at 2 s; the popover opens at 3 s; a click on the second row closes
+    // it and presses Dropbox's extra 0.15 s later; "Updates" asks for a check; with
+    // Accessibility withdrawn the next tick shows the prompt, whose button opens its settings.
+    const auto snapshots = home.path() / "snapshots";
+    const auto outcome = runSim(home, {"--snapshots", snapshots.string(), example("panel.json")});
+    EXPECT_EQ(outcome.status, 0);
+    EXPECT_EQ(outcome.err, "");
+    EXPECT_EQ(
+        outcome.out,
+        "{\"t\":0.000,\"event\":\"panel\",\"count\":0,\"state\":\"accessibility\"}\n"
+        "{\"t\":0.000,\"event\":\"panel\",\"count\":0,\"state\":\"fullDiskAccess\"}\n"
+        "{\"t\":2.000,\"event\":\"scan\",\"targets\":[\"Weather\",\"Dropbox\"]}\n"
+        "{\"t\":2.000,\"event\":\"panel\",\"count\":0,\"state\":\"loading\"}\n"
+        "{\"t\":2.000,\"event\":\"panel\",\"count\":2,\"state\":\"list\"}\n"
+        "{\"t\":2.000,\"event\":\"published\",\"items\":[\"Weather\",\"Dropbox\"]}\n"
+        "{\"t\":2.000,\"event\":\"capture\",\"ok\":true,\"window\":812}\n"
+        "{\"t\":2.000,\"event\":\"capture\",\"ok\":true,\"window\":813}\n"
+        "{\"t\":2.000,\"event\":\"panel\",\"count\":2,\"state\":\"list\"}\n"
+        "{\"t\":2.000,\"event\":\"published\",\"items\":[\"Weather\",\"Dropbox\"]}\n"
+        "{\"t\":3.000,\"event\":\"popover\",\"height\":97.0,\"shown\":true,\"width\":200.0}\n"
+        "{\"t\":4.000,\"event\":\"popover\",\"height\":97.0,\"shown\":false,\"width\":200.0}\n"
+        "{\"t\":4.150,\"event\":\"press\",\"app\":\"Dropbox\",\"pid\":402}\n"
+        "{\"t\":5.000,\"event\":\"popover\",\"height\":97.0,\"shown\":true,\"width\":200.0}\n"
+        "{\"t\":5.500,\"event\":\"update-check\"}\n"
+        "{\"t\":6.000,\"event\":\"popover\",\"height\":97.0,\"shown\":false,\"width\":200.0}\n"
+        "{\"t\":8.000,\"event\":\"panel\",\"count\":2,\"state\":\"accessibility\"}\n"
+        "{\"t\":8.500,\"event\":\"popover\",\"height\":192.0,\"shown\":true,\"width\":200.0}\n"
+        "{\"t\":9.000,\"event\":\"open-url\",\"url\":\"x-apple.systempreferences:com.apple."
+        "preference.security?Privacy_Accessibility\"}\n"
+        "{\"t\":10.000,\"event\":\"terminated\"}\n");
+    std::vector<std::string> pictures;
+    for (const auto& entry : std::filesystem::directory_iterator(snapshots)) {
+        pictures.push_back(entry.path().filename().string());
+    }
+    std::sort(pictures.begin(), pictures.end());
+    EXPECT_EQ(pictures, (std::vector<std::string>{
+                            "0001-accessibility.png", "0002-fullDiskAccess.png", "0003-loading.png",
+                            "0004-list.png", "0005-list.png", "0006-accessibility.png"}));
 }
 
 TEST_F(StowbarSimExecutable, AnUnusableScenarioExitsWithTwoAndOneLineNamingFilePlaceAndProblem) {

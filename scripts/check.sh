@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Static checks: clang-format is clean, and the portable core includes no OS or toolkit
-# header (it reaches the system only through its ports).
+# Static checks: clang-format and clang-tidy are clean, and the portable core includes no OS or
+# toolkit header (it reaches the system only through its ports).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 status=0
@@ -15,5 +15,16 @@ forbidden='^#include <(unistd\.h|fcntl\.h|pwd\.h|poll\.h|signal\.h|dlfcn\.h|pthr
 if git grep -nE "$forbidden" -- src/core src/runtime src/platform; then
   echo "the core must reach the system through its ports only"
   status=1
+fi
+# clang-tidy over the program's sources, with the compile commands of a configured build.
+build=${STOWBAR_TIDY_BUILD:-build/release}
+if [ -f "$build/compile_commands.json" ]; then
+  if ! git ls-files 'src/*.cpp' | xargs -P2 -n4 clang-tidy -p "$build" --quiet >/tmp/stowbar-tidy.log 2>&1; then
+    grep -E "(warning|error):" /tmp/stowbar-tidy.log | sort -u
+    echo "clang-tidy: fix the findings above"
+    status=1
+  fi
+else
+  echo "clang-tidy skipped: no $build/compile_commands.json (configure a build first)"
 fi
 exit $status

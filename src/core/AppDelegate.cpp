@@ -391,7 +391,7 @@ Task<void> AppDelegate::pollTick(std::weak_ptr<AppDelegate> weakSelf) {
     // Runs on every tick, also after a permission refresh in this one.
     auto fingerprint = self->controlCenterPrefs_.fingerprint();
     if (fingerprint != self->lastObservedPrefsFingerprint_) {
-        self->lastObservedPrefsFingerprint_ = std::move(fingerprint);
+        self->lastObservedPrefsFingerprint_ = fingerprint;
         self->scheduleBackgroundRefresh();
     }
 }

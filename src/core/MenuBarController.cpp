@@ -163,7 +163,7 @@ Task<void> MenuBarController::refresh() {
 
     // The scan is the one step that may block for long; it reads only what it is given.
     const auto found = co_await runInBackground(
-        [bridge = axBridge_](std::vector<AppScanTarget> scanned) {
+        [bridge = axBridge_](const std::vector<AppScanTarget>& scanned) {
             return bridge.findMenuBarItems(scanned);
         },
         targets);

@@ -69,7 +69,7 @@ class PropertyListReader {
   public:
     static constexpr int kMaximumDepth = 512;
     static constexpr std::size_t kMaximumNodes = 1u << 20;
-    static constexpr std::size_t kMaximumPayloadBytes = 64u * 1024 * 1024;
+    static constexpr std::size_t kMaximumPayloadBytes = std::size_t{64} * 1024 * 1024;
 
     virtual ~PropertyListReader() = default;
 

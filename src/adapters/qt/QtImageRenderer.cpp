@@ -36,7 +36,7 @@ ImageRef QtImageRenderer::redraw(const Image& source, Size size) const {
         bitmap->pixels.size() == static_cast<std::size_t>(bitmap->width) * bitmap->height) {
         // QImage only borrows the pixels here; scaled() makes the copy we keep.
         const QImage original(reinterpret_cast<const uchar*>(bitmap->pixels.data()), bitmap->width,
-                              bitmap->height, bitmap->width * 4,
+                              bitmap->height, static_cast<qsizetype>(bitmap->width) * 4,
                               QImage::Format_ARGB32_Premultiplied);
         const QImage scaled = original
                                   .scaled(result.width, result.height, Qt::IgnoreAspectRatio,

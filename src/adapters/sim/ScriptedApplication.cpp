@@ -138,6 +138,7 @@ void ScriptedApplication::flushRecords() {
     }
     for (const auto& scan : scans) {
         std::vector<std::string> names;
+        names.reserve(scan.size());
         for (const auto pid : scan) {
             names.push_back(nameOf(pid));
         }

@@ -21,7 +21,7 @@ std::uint32_t colourFor(std::uint64_t number) {
 ImageRef simulatedApplicationIcon(std::int32_t pid) {
     constexpr int kSide = 64;
     constexpr int kRadius = 14;
-    Bitmap bitmap{kSide, kSide, std::vector<std::uint32_t>(kSide * kSide, 0)};
+    Bitmap bitmap{kSide, kSide, std::vector<std::uint32_t>(std::size_t{kSide} * kSide, 0)};
     const std::uint32_t colour = colourFor(static_cast<std::uint64_t>(pid));
     for (int y = 0; y < kSide; ++y) {
         for (int x = 0; x < kSide; ++x) {

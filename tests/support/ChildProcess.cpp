@@ -4,7 +4,7 @@
 #include <spawn.h>
 #include <sys/wait.h>
 
-#include <array>
+#include <cstdlib>
 #include <fstream>
 #include <sstream>
 
@@ -35,8 +35,18 @@ ProcessOutcome runProgram(const std::string& program, const TemporaryDirectory& 
         argv.push_back(argument.data());
     }
     argv.push_back(nullptr);
-    std::string homeVariable = "HOME=" + home.path().string();
-    std::array<char*, 2> environment{homeVariable.data(), nullptr};
+    // Only HOME, and the sanitizers' settings so that a sanitized child reports as its parent.
+    std::vector<std::string> variables{"HOME=" + home.path().string()};
+    for (const char* name : {"ASAN_OPTIONS", "UBSAN_OPTIONS", "LSAN_OPTIONS", "TSAN_OPTIONS"}) {
+        if (const char* value = std::getenv(name)) {
+            variables.push_back(std::string(name) + "=" + value);
+        }
+    }
+    std::vector<char*> environment;
+    for (auto& variable : variables) {
+        environment.push_back(variable.data());
+    }
+    environment.push_back(nullptr);
 
     ProcessOutcome outcome;
     pid_t child = 0;

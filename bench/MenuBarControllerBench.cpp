@@ -11,6 +11,7 @@
 #include "adapters/posix/PosixFileSystem.hpp"
 #include "adapters/qt/QtImageRenderer.hpp"
 #include "adapters/sim/DesktopSimulation.hpp"
+#include "adapters/sim/ForwardingAccessibility.hpp"
 #include "adapters/sim/SimulatedAccessibility.hpp"
 #include "adapters/sim/SimulatedFileSystem.hpp"
 #include "adapters/sim/SimulatedScreenCapture.hpp"
@@ -44,28 +45,15 @@ SimulatedApplication runningApplication(std::int32_t pid, int extras) {
 
 // Answers like the simulated desktop, but the first request of a scan to one application
 // takes real time, as a hung application's would.
-struct SlowToAnswer final : Accessibility {
-    SlowToAnswer(Accessibility& real, std::int32_t slowPid) : inner(real), slow(slowPid) {}
-    bool isProcessTrusted() const override { return inner.isProcessTrusted(); }
+struct SlowToAnswer final : ForwardingAccessibility {
+    SlowToAnswer(Accessibility& real, std::int32_t slowPid)
+        : ForwardingAccessibility(real), slow(slowPid) {}
     AXElement applicationElement(std::int32_t pid) override {
         if (pid == slow) {
             std::this_thread::sleep_for(std::chrono::milliseconds(100));
         }
-        return inner.applicationElement(pid);
+        return inner_.applicationElement(pid);
     }
-    AXError setMessagingTimeout(const AXElement& e, float s) override {
-        return inner.setMessagingTimeout(e, s);
-    }
-    AXAttributeResult copyAttributeValue(const AXElement& e, std::string_view a) override {
-        return inner.copyAttributeValue(e, a);
-    }
-    std::optional<AXWindowNumberFunction> windowNumberFunction() override {
-        return inner.windowNumberFunction();
-    }
-    AXError performAction(const AXElement& e, std::string_view a) override {
-        return inner.performAction(e, a);
-    }
-    Accessibility& inner;
     std::int32_t slow;
 };
 

@@ -12,6 +12,7 @@
 #include "adapters/posix/PosixFileSystem.hpp"
 #include "adapters/qt/QtImageRenderer.hpp"
 #include "adapters/sim/DesktopSimulation.hpp"
+#include "adapters/sim/ForwardingAccessibility.hpp"
 #include "adapters/sim/SimulatedAccessibility.hpp"
 #include "adapters/sim/SimulatedFileSystem.hpp"
 #include "adapters/sim/SimulatedScreenCapture.hpp"
@@ -38,25 +39,11 @@ constexpr const char* kPrefsFile =
 
 // The simulated Accessibility, with a gate that can hold every request made off the main
 // thread (the scan), so that a refresh can be kept suspended in its scan.
-struct GatedAccessibility final : Accessibility {
-    explicit GatedAccessibility(Accessibility& real) : inner(real) {}
-    bool isProcessTrusted() const override { return inner.isProcessTrusted(); }
+struct GatedAccessibility final : ForwardingAccessibility {
+    using ForwardingAccessibility::ForwardingAccessibility;
     AXElement applicationElement(std::int32_t pid) override {
         wait();
-        return inner.applicationElement(pid);
-    }
-    AXError setMessagingTimeout(const AXElement& element, float seconds) override {
-        return inner.setMessagingTimeout(element, seconds);
-    }
-    AXAttributeResult copyAttributeValue(const AXElement& element,
-                                         std::string_view attribute) override {
-        return inner.copyAttributeValue(element, attribute);
-    }
-    std::optional<AXWindowNumberFunction> windowNumberFunction() override {
-        return inner.windowNumberFunction();
-    }
-    AXError performAction(const AXElement& element, std::string_view action) override {
-        return inner.performAction(element, action);
+        return inner_.applicationElement(pid);
     }
     void close() {
         const std::lock_guard lock(mutex);
@@ -73,7 +60,6 @@ struct GatedAccessibility final : Accessibility {
         std::unique_lock lock(mutex);
         changed.wait(lock, [this] { return open; });
     }
-    Accessibility& inner;
     std::mutex mutex;
     std::condition_variable changed;
     bool open = true;

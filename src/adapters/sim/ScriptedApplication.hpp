@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "adapters/sim/DesktopSimulation.hpp"
+#include "adapters/sim/ForwardingAccessibility.hpp"
 #include "adapters/sim/SimulatedShell.hpp"
 #include "adapters/sim/SimulatedWorkspace.hpp"
 #include "platform/Accessibility.hpp"
@@ -22,32 +23,17 @@ namespace stowbar {
 // (each scan runs as one background job on a thread of its own).
 //
 // Threading: as the wrapped port; the record is guarded by a mutex.
-class ScanRecordingAccessibility final : public Accessibility {
+class ScanRecordingAccessibility final : public ForwardingAccessibility {
   public:
     ScanRecordingAccessibility(Accessibility& inner, std::thread::id mainThread)
-        : inner_(inner), mainThread_(mainThread) {}
+        : ForwardingAccessibility(inner), mainThread_(mainThread) {}
 
-    bool isProcessTrusted() const override { return inner_.isProcessTrusted(); }
     AXElement applicationElement(std::int32_t pid) override;
-    AXError setMessagingTimeout(const AXElement& element, float seconds) override {
-        return inner_.setMessagingTimeout(element, seconds);
-    }
-    AXAttributeResult copyAttributeValue(const AXElement& element,
-                                         std::string_view attribute) override {
-        return inner_.copyAttributeValue(element, attribute);
-    }
-    std::optional<AXWindowNumberFunction> windowNumberFunction() override {
-        return inner_.windowNumberFunction();
-    }
-    AXError performAction(const AXElement& element, std::string_view action) override {
-        return inner_.performAction(element, action);
-    }
 
     // The pids each scan asked for since the last call, one list per scan, in order.
     std::vector<std::vector<std::int32_t>> takeScans();
 
   private:
-    Accessibility& inner_;
     const std::thread::id mainThread_;
     std::mutex mutex_;
     std::vector<std::pair<std::thread::id, std::vector<std::int32_t>>> scans_;

@@ -246,6 +246,29 @@ void waitForNoAnswer(State& state, std::int32_t pid) {
     state.record.secondsWaited += seconds;
 }
 
+// The application that answers a request about `asked`, or the error the request fails with
+// first: no trust, an element whose application has ended or changed, or an application that
+// does not answer (which costs its timeout).
+struct Addressee {
+    const SimulatedApplication* application = nullptr;
+    AXError error = kAXErrorSuccess;
+};
+
+Addressee addresseeOf(State& state, const SimulatedElement& asked) {
+    if (!state.desktop.accessibilityTrusted) {
+        return {nullptr, kAXErrorAPIDisabled};
+    }
+    const SimulatedApplication* application = owner(state, asked);
+    if (application == nullptr) {
+        return {nullptr, kAXErrorInvalidUIElement};
+    }
+    if (!application->responds) {
+        waitForNoAnswer(state, asked.pid);
+        return {nullptr, kAXErrorCannotComplete};
+    }
+    return {application, kAXErrorSuccess};
+}
+
 }  // namespace
 
 bool SimulatedAccessibility::isProcessTrusted() const {
@@ -291,16 +314,9 @@ AXAttributeResult SimulatedAccessibility::copyAttributeValue(const AXElement& el
     ++requests.attributeRequests;
     ++requests.attributes[std::string(attribute)];
 
-    if (!state->desktop.accessibilityTrusted) {
-        return failure(kAXErrorAPIDisabled);
-    }
-    const SimulatedApplication* application = owner(*state, *asked);
+    const auto [application, error] = addresseeOf(*state, *asked);
     if (application == nullptr) {
-        return failure(kAXErrorInvalidUIElement);
-    }
-    if (!application->responds) {
-        waitForNoAnswer(*state, asked->pid);
-        return failure(kAXErrorCannotComplete);
+        return failure(error);
     }
     switch (asked->kind) {
         case Kind::application:
@@ -339,16 +355,9 @@ AXError SimulatedAccessibility::windowNumber(const AXElement& element,
     }
     auto state = simulation_.lock();
     ++state->record.applications[asked->pid].windowNumberAttempts;
-    if (!state->desktop.accessibilityTrusted) {
-        return kAXErrorAPIDisabled;
-    }
-    const SimulatedApplication* application = owner(*state, *asked);
+    const auto [application, error] = addresseeOf(*state, *asked);
     if (application == nullptr) {
-        return kAXErrorInvalidUIElement;
-    }
-    if (!application->responds) {
-        waitForNoAnswer(*state, asked->pid);
-        return kAXErrorCannotComplete;
+        return error;
     }
     const auto window = windowNumberOf(*application, *asked);
     if (!window) {
@@ -365,16 +374,9 @@ AXError SimulatedAccessibility::performAction(const AXElement& element, std::str
     }
     auto state = simulation_.lock();
     state->record.applications[asked->pid].actions.emplace_back(action);
-    if (!state->desktop.accessibilityTrusted) {
-        return kAXErrorAPIDisabled;
-    }
-    const SimulatedApplication* application = owner(*state, *asked);
+    const auto [application, error] = addresseeOf(*state, *asked);
     if (application == nullptr) {
-        return kAXErrorInvalidUIElement;
-    }
-    if (!application->responds) {
-        waitForNoAnswer(*state, asked->pid);
-        return kAXErrorCannotComplete;
+        return error;
     }
     // Only an extra reacts to being pressed, as its application would to a click on it.
     return asked->kind == Kind::extra && action == "AXPress" ? kAXErrorSuccess

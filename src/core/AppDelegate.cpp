@@ -112,6 +112,7 @@ PanelActions AppDelegate::makePanelActions() {
     Application& application = platform_.application;
     Workspace& workspace = platform_.workspace;
     PanelActions actions;
+    actions.offersUpdates = updaterController_.isAvailable();
     actions.onCheckForUpdates = [weakSelf] {
         if (auto self = weakSelf.lock()) {
             self->checkForUpdates();

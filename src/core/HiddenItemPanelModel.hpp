@@ -48,6 +48,8 @@ struct PanelActions {
     std::function<void()> terminate;
     // "Open Settings": the workspace's URL opener. Its result is not the panel's business.
     std::function<void(const std::string&)> openURL;
+    // Whether "Updates" is shown at all: a build without an updater leaves it out.
+    bool offersUpdates = true;
 };
 
 // The fixed texts the panel shows, exactly as the user sees them (each is also the key a
@@ -149,6 +151,7 @@ class HiddenItemPanelModel {
     void quit() const;
     void openSettings(const PermissionPrompt& prompt) const;
     void activate(const StatusItemInfo& item) const;
+    bool offersUpdates() const { return actions_.offersUpdates; }
 
   private:
     PanelActions actions_;

@@ -130,6 +130,9 @@ class Updater {
     virtual void start() = 0;
     // Begins a check the user can see.
     virtual void checkForUpdates() = 0;
+    // Whether this build has an updater at all. One without answers false; starting it and
+    // checking then do nothing, and no update control is offered.
+    virtual bool isAvailable() const { return true; }
 };
 
 // Built by a composition root next to the Platform, and outliving everything the core builds.

@@ -325,6 +325,21 @@ TEST(HiddenItemPanelTest, SnapshotsOfEveryStateAreWritten) {
     }
 }
 
+TEST(HiddenItemPanelTest, ABuildWithoutAnUpdaterShowsNoUpdatesButton) {
+    for (const bool offered : {true, false}) {
+        int checks = 0;
+        PanelActions actions;
+        actions.onCheckForUpdates = [&checks] {
+            ++checks;
+        };
+        actions.offersUpdates = offered;
+        HiddenItemPanel panel(std::move(actions));
+        EXPECT_EQ(panel.clickButton(panel_text::kUpdates), offered);
+        EXPECT_EQ(checks, offered ? 1 : 0);
+        EXPECT_TRUE(panel.clickButton(panel_text::kQuit));
+    }
+}
+
 TEST(HiddenItemPanelTest, APanelThatWasNeverShownStillDrawsItsContent) {
     HiddenItemPanel panel(PanelActions{});
     panel.setInputs(granted(pictureItems(3)));

@@ -139,6 +139,17 @@ class AppDelegateTest : public ::testing::Test {
     std::vector<double> refreshStarts;
 };
 
+TEST_F(AppDelegateTest, ThePanelOffersUpdatesOnlyWhenThereIsAnUpdater) {
+    for (const bool available : {true, false}) {
+        shell.updater.available = available;
+        auto other = std::make_shared<AppDelegate>(platform, executor);
+        other->applicationDidFinishLaunching();
+        EXPECT_EQ(shell.panel.actions.offersUpdates, available);
+        EXPECT_EQ(shell.panel.clickUpdates(), available);
+        other->applicationWillTerminate();
+    }
+}
+
 TEST_F(AppDelegateTest,
        TheApprovalNoticeHoldsBackTheInitialRefreshBaselineAndPollWhileTriggersAreArmed) {
     shell.loginItems.currentStatus = LoginItemStatus::requiresApproval;

@@ -32,6 +32,17 @@ class Descriptor {
     int fd_;
 };
 
+// The modification time with its nanoseconds: POSIX names the field st_mtim, Darwin
+// st_mtimespec. Only the overload whose field exists takes part, so no system test is needed.
+template <typename Stat>
+auto modificationTime(const Stat& info) -> decltype(info.st_mtim) {
+    return info.st_mtim;
+}
+template <typename Stat>
+auto modificationTime(const Stat& info) -> decltype(info.st_mtimespec) {
+    return info.st_mtimespec;
+}
+
 }  // namespace
 
 std::optional<FileAttributes> PosixFileSystem::attributes(const std::string& path) const {
@@ -40,8 +51,9 @@ std::optional<FileAttributes> PosixFileSystem::attributes(const std::string& pat
         return std::nullopt;
     }
     FileAttributes attributes;
-    attributes.modificationDate = FileTimestamp{static_cast<std::int64_t>(info.st_mtim.tv_sec),
-                                                static_cast<std::int32_t>(info.st_mtim.tv_nsec)};
+    const timespec modified = modificationTime(info);
+    attributes.modificationDate = FileTimestamp{static_cast<std::int64_t>(modified.tv_sec),
+                                                static_cast<std::int32_t>(modified.tv_nsec)};
     attributes.size = static_cast<std::uint64_t>(info.st_size);
     return attributes;
 }

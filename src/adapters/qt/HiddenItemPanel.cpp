@@ -98,6 +98,9 @@ HiddenItemPanel::HiddenItemPanel(PanelActions actions, QWidget* parent)
     layout_->addWidget(footer);
     layout_->addSpacing(kBottomSpace);
 
+    if (!model_.offersUpdates()) {
+        updatesButton_->hide();
+    }
     connect(updatesButton_, &QAbstractButton::clicked, this, [this] { model_.checkForUpdates(); });
     connect(quitButton_, &QAbstractButton::clicked, this, [this] { model_.quit(); });
 
@@ -354,7 +357,7 @@ bool HiddenItemPanel::clickButton(std::string_view label) {
     } else if (label == panel_text::kOpenSettings) {
         button = openSettingsButton_;
     }
-    if (button == nullptr) {
+    if (button == nullptr || button->isHidden()) {
         return false;
     }
     button->click();

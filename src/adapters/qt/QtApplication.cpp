@@ -1,12 +1,7 @@
 #include "adapters/qt/QtApplication.hpp"
 
-#include <signal.h>
-#include <sys/signalfd.h>
-#include <unistd.h>
-
 #include <QApplication>
 #include <QMetaObject>
-#include <QSocketNotifier>
 #include <QTimer>
 #include <chrono>
 #include <cstdlib>
@@ -16,14 +11,6 @@ namespace stowbar {
 
 namespace {
 
-sigset_t terminationSignals() {
-    sigset_t blocked;
-    sigemptyset(&blocked);
-    sigaddset(&blocked, SIGINT);
-    sigaddset(&blocked, SIGTERM);
-    return blocked;
-}
-
 // QApplication keeps references to these for its whole life.
 int applicationArgc = 1;
 char applicationName[] = "stowbar";
@@ -31,23 +18,17 @@ char* applicationArgv[] = {applicationName, nullptr};
 
 }  // namespace
 
-QtApplication::QtApplication() : owner_(std::this_thread::get_id()) {
-    const sigset_t blocked = terminationSignals();
-    pthread_sigmask(SIG_BLOCK, &blocked, nullptr);
-    signalDescriptor_ = signalfd(-1, &blocked, SFD_CLOEXEC | SFD_NONBLOCK);
-}
+QtApplication::QtApplication()
+    : owner_(std::this_thread::get_id()), signals_(std::make_unique<TerminationSignals>()) {}
 
 QtApplication::~QtApplication() {
     // Background jobs may still post; they must end before the queue goes away.
     workers_.joinAll();
     context_.store(nullptr);
-    signalNotifier_.reset();
+    signals_.reset();
     wakeTimer_.reset();
     contextObject_.reset();
     application_.reset();
-    if (signalDescriptor_ >= 0) {
-        close(signalDescriptor_);
-    }
 }
 
 void QtApplication::run(ApplicationDelegate& delegate) {
@@ -69,12 +50,7 @@ void QtApplication::run(ApplicationDelegate& delegate) {
         wakeTimer_->setTimerType(Qt::PreciseTimer);
         QObject::connect(wakeTimer_.get(), &QTimer::timeout, contextObject_.get(),
                          [this] { runDueTimers(); });
-        if (signalDescriptor_ >= 0) {
-            signalNotifier_ =
-                std::make_unique<QSocketNotifier>(signalDescriptor_, QSocketNotifier::Read);
-            QObject::connect(signalNotifier_.get(), &QSocketNotifier::activated,
-                             contextObject_.get(), [this] { onSignal(); });
-        }
+        signals_->listen([this] { terminate(); });
         context_.store(contextObject_.get());
     }
     running_ = true;
@@ -101,12 +77,6 @@ void QtApplication::terminate() {
     if (running_) {
         QCoreApplication::quit();
     }
-}
-
-void QtApplication::onSignal() {
-    signalfd_siginfo info{};
-    [[maybe_unused]] const auto consumed = ::read(signalDescriptor_, &info, sizeof info);
-    terminate();
 }
 
 void QtApplication::post(Job job) {

@@ -9,6 +9,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "adapters/qt/TerminationSignals.hpp"
 #include "platform/Application.hpp"
 #include "runtime/BackgroundThreads.hpp"
 #include "runtime/Clock.hpp"
@@ -16,17 +17,16 @@
 
 class QApplication;
 class QObject;
-class QSocketNotifier;
 class QTimer;
 
 namespace stowbar {
 
 // The application's event loop on Qt, and the main thread's executor on that loop.
 //
-// Construct it on the main thread before any other thread starts: the constructor blocks
-// SIGINT and SIGTERM for the process, and the loop receives them through a descriptor as the
-// request to terminate. The QApplication itself is created only by run(), so a run that never
-// starts the loop (the diagnostics report) touches no display. Without a display (neither
+// Construct it on the main thread before any other thread starts: from then on SIGINT and
+// SIGTERM no longer end the process by themselves, and the loop receives them as the request to
+// terminate (TerminationSignals). The QApplication itself is created only by run(), so a run that
+// never starts the loop (the diagnostics report) touches no display. Without a display (neither
 // DISPLAY nor WAYLAND_DISPLAY set) Qt's offscreen platform is chosen, so the program still runs.
 //
 // Threading: post() may be called from any thread; everything else on the main thread.
@@ -64,11 +64,10 @@ class QtApplication final : public Application, public MainExecutor {
     void drainPosted();
     void runDueTimers();
     void rearmWakeTimer();
-    void onSignal();
 
     const std::thread::id owner_;
     SteadyClock clock_;
-    int signalDescriptor_ = -1;
+    std::unique_ptr<TerminationSignals> signals_;
 
     std::mutex postedMutex_;
     std::vector<Job> posted_;
@@ -85,7 +84,6 @@ class QtApplication final : public Application, public MainExecutor {
     std::unique_ptr<QApplication> application_;
     std::unique_ptr<QObject> contextObject_;
     std::unique_ptr<QTimer> wakeTimer_;
-    std::unique_ptr<QSocketNotifier> signalNotifier_;
     BackgroundThreads workers_;
 };
 

@@ -168,6 +168,9 @@ bool SimulatedPanelHost::clickRow(std::size_t index) const {
 }
 
 bool SimulatedPanelHost::clickUpdates() const {
+    if (!actions.offersUpdates) {
+        return false;
+    }
     HiddenItemPanelModel(actions).checkForUpdates();
     return true;
 }

@@ -121,7 +121,9 @@ class SimulatedUpdater final : public Updater {
   public:
     void start() override { ++starts; }
     void checkForUpdates() override;
+    bool isAvailable() const override { return available; }
 
+    bool available = true;
     int starts = 0;
     int checks = 0;
     std::function<void()> onCheck;

@@ -1,0 +1,35 @@
+#pragma once
+
+#include <functional>
+#include <memory>
+
+namespace stowbar {
+
+// SIGINT and SIGTERM as requests to end the application's event loop, delivered on the main
+// thread instead of ending the process wherever they land.
+//
+// Construct it on the main thread before any other thread starts: from then on the two signals
+// no longer end the process by themselves. listen() needs the Qt application object; it then
+// calls `onSignal` on the main thread, on a turn of the loop, for the signals that arrive. A
+// signal that came before listen() is not lost: it is delivered on the loop's first turns, or
+// from within listen() itself.
+//
+// Each system has its own source file: a signal descriptor read through the loop on Linux, a
+// dispatch signal source on the main queue on macOS.
+//
+// Threading: main thread only. Destroy it before the Qt application object.
+class TerminationSignals {
+  public:
+    TerminationSignals();
+    ~TerminationSignals();
+    TerminationSignals(const TerminationSignals&) = delete;
+    TerminationSignals& operator=(const TerminationSignals&) = delete;
+
+    void listen(std::function<void()> onSignal);
+
+  private:
+    struct State;
+    std::unique_ptr<State> state_;
+};
+
+}  // namespace stowbar

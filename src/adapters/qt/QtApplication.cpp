@@ -1,10 +1,11 @@
 #include "adapters/qt/QtApplication.hpp"
 
+#include "adapters/qt/QtPlatformChoice.hpp"
+
 #include <QApplication>
 #include <QMetaObject>
 #include <QTimer>
 #include <chrono>
-#include <cstdlib>
 #include <limits>
 
 namespace stowbar {
@@ -32,10 +33,7 @@ QtApplication::~QtApplication() {
 }
 
 void QtApplication::run(ApplicationDelegate& delegate) {
-    if (std::getenv("DISPLAY") == nullptr && std::getenv("WAYLAND_DISPLAY") == nullptr &&
-        std::getenv("QT_QPA_PLATFORM") == nullptr) {
-        setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    }
+    chooseQtPlatform();
     if (!application_) {
         // The program writes nothing but its report: Qt's own notes about the machine (a
         // runtime directory it chose, a platform without a tray) are dropped. A fatal error

@@ -26,8 +26,8 @@ namespace stowbar {
 // Construct it on the main thread before any other thread starts: from then on SIGINT and
 // SIGTERM no longer end the process by themselves, and the loop receives them as the request to
 // terminate (TerminationSignals). The QApplication itself is created only by run(), so a run that
-// never starts the loop (the diagnostics report) touches no display. Without a display (neither
-// DISPLAY nor WAYLAND_DISPLAY set) Qt's offscreen platform is chosen, so the program still runs.
+// never starts the loop (the diagnostics report) touches no display. On Linux without a display
+// Qt's offscreen platform is chosen, so the program still runs (QtPlatformChoice).
 //
 // Threading: post() may be called from any thread; everything else on the main thread.
 // Timers: all deadlines share one single-shot Qt timer set to the earliest of them, so an idle

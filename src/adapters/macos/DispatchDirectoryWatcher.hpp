@@ -1,0 +1,22 @@
+#pragma once
+
+#include "platform/ShellPorts.hpp"
+
+namespace stowbar {
+
+// Watches a directory with a dispatch source of type VNODE on a descriptor opened with
+// O_EVTONLY (which does not keep the volume from being unmounted), for writes, deletions,
+// extensions, renames and attribute changes, delivered on the main queue. A directory that
+// cannot be opened gives no watch and no message.
+//
+// Threading: watch() and cancel() on the main thread; callbacks on the main queue, which the Qt
+// event loop drains, so on the main thread on a turn of their own. Cancelling stops the source
+// at once: no callback follows cancel(), and the source's cancel handler closes the descriptor
+// afterwards.
+class DispatchDirectoryWatcher final : public DirectoryWatcher {
+  public:
+    std::unique_ptr<DirectoryWatch> watch(const std::string& directory,
+                                          std::function<void()> onEvent) override;
+};
+
+}  // namespace stowbar

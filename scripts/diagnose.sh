@@ -5,4 +5,6 @@ cd "$(dirname "$0")/.."
 scripts/setup.sh
 cmake --preset release >/dev/null
 cmake --build --preset release --target stowbar
-exec build/release/src/main/stowbar --diagnose "$@"
+program=build/release/src/main/stowbar
+[ "$(uname -s)" = Darwin ] && program=build/release/src/main/Stowbar.app/Contents/MacOS/Stowbar
+exec "$program" --diagnose "$@"

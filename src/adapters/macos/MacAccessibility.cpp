@@ -45,10 +45,9 @@ AXUIElementRef refOf(const AXElement& element) {
 class CFText {
   public:
     explicit CFText(std::string_view text)
-        : ref_(CFStringCreateWithBytes(kCFAllocatorDefault,
-                                       reinterpret_cast<const UInt8*>(text.data()),
-                                       static_cast<CFIndex>(text.size()), kCFStringEncodingUTF8,
-                                       false)) {}
+        : ref_(CFStringCreateWithBytes(
+              kCFAllocatorDefault, reinterpret_cast<const UInt8*>(text.data()),
+              static_cast<CFIndex>(text.size()), kCFStringEncodingUTF8, false)) {}
     ~CFText() {
         if (ref_ != nullptr) {
             CFRelease(ref_);
@@ -129,8 +128,7 @@ AXElement MacAccessibility::applicationElement(std::int32_t pid) {
 
 AXError MacAccessibility::setMessagingTimeout(const AXElement& element, float seconds) {
     const AXUIElementRef ref = refOf(element);
-    return ref != nullptr ? AXUIElementSetMessagingTimeout(ref, seconds)
-                          : kAXErrorIllegalArgument;
+    return ref != nullptr ? AXUIElementSetMessagingTimeout(ref, seconds) : kAXErrorIllegalArgument;
 }
 
 AXAttributeResult MacAccessibility::copyAttributeValue(const AXElement& element,

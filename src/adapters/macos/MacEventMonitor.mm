@@ -31,22 +31,21 @@ std::optional<EventMonitor::Token> MacEventMonitor::addGlobalLeftMouseDownMonito
     std::function<void()> handler) {
     const Token token = monitors_->lastToken + 1;
     std::weak_ptr<Monitors> weakMonitors = monitors_;
-    id monitor = [NSEvent addGlobalMonitorForEventsMatchingMask:NSEventMaskLeftMouseDown
-                                                        handler:^(NSEvent*) {
-                                                          const auto table = weakMonitors.lock();
-                                                          if (!table) {
-                                                              return;
-                                                          }
-                                                          const auto found =
-                                                              table->entries.find(token);
-                                                          if (found != table->entries.end()) {
-                                                              // A copy: the handler may remove
-                                                              // its own monitor.
-                                                              const auto call =
-                                                                  found->second.handler;
-                                                              call();
-                                                          }
-                                                        }];
+    id monitor =
+        [NSEvent addGlobalMonitorForEventsMatchingMask:NSEventMaskLeftMouseDown
+                                               handler:^(NSEvent*) {
+                                                 const auto table = weakMonitors.lock();
+                                                 if (!table) {
+                                                     return;
+                                                 }
+                                                 const auto found = table->entries.find(token);
+                                                 if (found != table->entries.end()) {
+                                                     // A copy: the handler may remove
+                                                     // its own monitor.
+                                                     const auto call = found->second.handler;
+                                                     call();
+                                                 }
+                                               }];
     if (monitor == nil) {
         return std::nullopt;
     }

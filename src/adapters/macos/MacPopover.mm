@@ -40,8 +40,7 @@ int rounded(double value) {
 // The popover's window: draws the rounded fill the panel sits on and keeps the panel centred.
 class MacPopover::Window final : public QWidget {
   public:
-    Window()
-        : QWidget(nullptr, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint) {
+    Window() : QWidget(nullptr, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint) {
         setAttribute(Qt::WA_TranslucentBackground);
         // Cocoa hides tool windows when their application deactivates, which an agent
         // application does as soon as the user looks elsewhere.
@@ -76,8 +75,7 @@ class MacPopover::Window final : public QWidget {
     }
 };
 
-MacPopover::MacPopover(std::function<std::optional<Rect>()> anchor)
-    : anchor_(std::move(anchor)) {}
+MacPopover::MacPopover(std::function<std::optional<Rect>()> anchor) : anchor_(std::move(anchor)) {}
 
 MacPopover::~MacPopover() {
     // The panel belongs to the window; the host only forgets it.
@@ -157,8 +155,9 @@ void MacPopover::place() {
     const QScreen* primary = QGuiApplication::primaryScreen();
     // Without a status item on screen, hang from the top-right corner of the main display,
     // where the item would be.
-    QRect from = primary != nullptr ? QRect(primary->geometry().right(), primary->geometry().y(), 1, 0)
-                                    : QRect(0, 0, 1, 0);
+    QRect from = primary != nullptr
+                     ? QRect(primary->geometry().right(), primary->geometry().y(), 1, 0)
+                     : QRect(0, 0, 1, 0);
     if (frame) {
         from = QRect(static_cast<int>(std::lround(frame->origin.x)),
                      static_cast<int>(std::lround(frame->origin.y)),

@@ -22,24 +22,24 @@ MacScreenCapture::~MacScreenCapture() = default;
 
 void MacScreenCapture::getShareableContent(ContentCompletion completion) {
     const std::shared_ptr<Listing> listing = listing_;
-    [SCShareableContent getShareableContentWithCompletionHandler:^(SCShareableContent* content,
-                                                                   NSError* error) {
-      if (content == nil || error != nil) {
-          completion(std::nullopt);
-          return;
-      }
-      NSArray<SCWindow*>* windows = content.windows;
-      {
-          const std::lock_guard lock(listing->mutex);
-          listing->windows = windows;
-      }
-      std::vector<ShareableWindow> result;
-      result.reserve(windows.count);
-      for (SCWindow* window in windows) {
-          result.push_back(ShareableWindow{static_cast<std::uint32_t>(window.windowID)});
-      }
-      completion(std::move(result));
-    }];
+    [SCShareableContent
+        getShareableContentWithCompletionHandler:^(SCShareableContent* content, NSError* error) {
+          if (content == nil || error != nil) {
+              completion(std::nullopt);
+              return;
+          }
+          NSArray<SCWindow*>* windows = content.windows;
+          {
+              const std::lock_guard lock(listing->mutex);
+              listing->windows = windows;
+          }
+          std::vector<ShareableWindow> result;
+          result.reserve(windows.count);
+          for (SCWindow* window in windows) {
+              result.push_back(ShareableWindow{static_cast<std::uint32_t>(window.windowID)});
+          }
+          completion(std::move(result));
+        }];
 }
 
 void MacScreenCapture::captureImage(const ShareableWindow& window,

@@ -56,7 +56,8 @@ bool MacStatusBar::addStatusItem(const std::string& symbolName,
     if (item_->statusItem != nil) {
         return false;
     }
-    item_->statusItem = [[NSStatusBar systemStatusBar] statusItemWithLength:NSSquareStatusItemLength];
+    item_->statusItem =
+        [[NSStatusBar systemStatusBar] statusItemWithLength:NSSquareStatusItemLength];
     NSStatusBarButton* button = item_->statusItem.button;
     if (button == nil) {
         return false;

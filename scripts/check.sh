@@ -20,8 +20,13 @@ fi
 # clang-tidy over the program's sources, with the compile commands of a configured build.
 build=${STOWBAR_TIDY_BUILD:-build/release}
 if [ -f "$build/compile_commands.json" ]; then
-  # The macOS adapters are not part of a Linux build, so there are no compile commands for them.
-  if ! git ls-files 'src/*.cpp' ':!src/adapters/macos' ':!src/main/macos' | xargs -P2 -n4 clang-tidy -p "$build" --quiet >/tmp/stowbar-tidy.log 2>&1; then
+  # Only the sources this build compiles: another system's files (the macOS adapters on Linux)
+  # have no compile commands here.
+  if ! git ls-files 'src/*.cpp' |
+    while read -r file; do
+      if grep -qF "\"$PWD/$file\"" "$build/compile_commands.json"; then echo "$file"; fi
+    done |
+    xargs -P2 -n4 clang-tidy -p "$build" --quiet >/tmp/stowbar-tidy.log 2>&1; then
     grep -E "(warning|error):" /tmp/stowbar-tidy.log | sort -u
     echo "clang-tidy: fix the findings above"
     status=1
@@ -53,7 +58,7 @@ else
   for file in "${gnustep_checked[@]}"; do
     if ! clang++-14 -fsyntax-only -x objective-c++ -std=c++20 -fobjc-runtime=gnustep-2.0 -fblocks \
         "${objc_flags[@]}" -isystem "$(gcc -print-file-name=include)" -isystem "$shim" -I src \
-        -Wall -Wextra -Werror "$file"; then
+        -Wall -Wextra -Wpedantic -Wshadow -Wconversion -Wno-sign-conversion -Werror "$file"; then
       echo "GNUstep syntax check failed: $file"
       status=1
     fi

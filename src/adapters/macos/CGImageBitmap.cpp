@@ -24,7 +24,8 @@ std::optional<Bitmap> bitmapFromCGImage(CGImageRef image, std::size_t width, std
     // 0xAARRGGBB, the core's own layout.
     CGContextRef context = CGBitmapContextCreate(
         bitmap.pixels.data(), width, height, 8, width * sizeof(std::uint32_t), space,
-        static_cast<CGBitmapInfo>(kCGImageAlphaPremultipliedFirst) | kCGBitmapByteOrder32Little);
+        static_cast<std::uint32_t>(kCGImageAlphaPremultipliedFirst) |
+            static_cast<std::uint32_t>(kCGBitmapByteOrder32Little));
     CGColorSpaceRelease(space);
     if (context == nullptr) {
         return std::nullopt;

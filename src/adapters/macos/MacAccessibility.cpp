@@ -128,7 +128,10 @@ AXElement MacAccessibility::applicationElement(std::int32_t pid) {
 
 AXError MacAccessibility::setMessagingTimeout(const AXElement& element, float seconds) {
     const AXUIElementRef ref = refOf(element);
-    return ref != nullptr ? AXUIElementSetMessagingTimeout(ref, seconds) : kAXErrorIllegalArgument;
+    if (ref == nullptr) {
+        return kAXErrorIllegalArgument;
+    }
+    return AXUIElementSetMessagingTimeout(ref, seconds);
 }
 
 AXAttributeResult MacAccessibility::copyAttributeValue(const AXElement& element,

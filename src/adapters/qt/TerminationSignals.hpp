@@ -27,8 +27,10 @@ class TerminationSignals {
 
     void listen(std::function<void()> onSignal);
 
-  private:
+    // What the system's callbacks reach; defined by each system's source file.
     struct State;
+
+  private:
     std::unique_ptr<State> state_;
 };
 

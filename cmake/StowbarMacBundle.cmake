@@ -37,9 +37,14 @@ function(stowbar_make_bundle target)
       VERBATIM)
   endif()
 
-  get_target_property(qmake Qt6::qmake IMPORTED_LOCATION)
-  get_filename_component(qt_bin "${qmake}" DIRECTORY)
-  find_program(STOWBAR_MACDEPLOYQT macdeployqt HINTS "${qt_bin}" REQUIRED)
+  # Homebrew links Qt's tools into its bin directory, which is on PATH; Qt's own bin directory
+  # is tried as well.
+  set(qt_bin "")
+  if(TARGET Qt6::qmake)
+    get_target_property(qmake Qt6::qmake LOCATION)
+    get_filename_component(qt_bin "${qmake}" DIRECTORY)
+  endif()
+  find_program(STOWBAR_MACDEPLOYQT macdeployqt HINTS "${qt_bin}" "${QT6_INSTALL_PREFIX}/bin" REQUIRED)
   install(TARGETS ${target} BUNDLE DESTINATION .)
   install(CODE "
     set(app \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/Stowbar.app\")

@@ -74,7 +74,7 @@ class PropertyListReader {
     virtual ~PropertyListReader() = default;
 
     // XML and binary property lists, detected from the bytes; absent when they are neither,
-    // are malformed, or break a bound.
+    // are malformed, break a bound, or cannot be held in memory. Never throws.
     virtual std::optional<PlistValue> parse(std::span<const std::uint8_t> bytes) const = 0;
 };
 

@@ -7,7 +7,6 @@
 #include <bit>
 #include <cstdlib>
 #include <cstring>
-#include <exception>
 #include <limits>
 #include <memory>
 #include <string>
@@ -260,15 +259,16 @@ constexpr std::size_t kStackBytesBase = std::size_t{1} << 20;
 struct XmlJob {
     std::span<const std::uint8_t> bytes;
     std::optional<PlistValue> result;
-    std::exception_ptr failure;
 };
 
 void* runXmlJob(void* argument) {
     auto* job = static_cast<XmlJob*>(argument);
+    // An exception must not leave the thread's start routine; running out of memory on the
+    // way reads as an unreadable document, like everywhere else in the reader.
     try {
         job->result = parseXmlHere(job->bytes);
     } catch (...) {
-        job->failure = std::current_exception();
+        job->result.reset();
     }
     return nullptr;
 }
@@ -281,7 +281,7 @@ std::optional<PlistValue> parseXml(std::span<const std::uint8_t> bytes) {
     if (check.startTags <= kElementsParsedOnCallersStack) {
         return parseXmlHere(bytes);
     }
-    XmlJob job{bytes, std::nullopt, nullptr};
+    XmlJob job{bytes, std::nullopt};
     pthread_attr_t attributes;
     if (pthread_attr_init(&attributes) != 0) {
         return std::nullopt;
@@ -295,24 +295,29 @@ std::optional<PlistValue> parseXml(std::span<const std::uint8_t> bytes) {
         return std::nullopt;
     }
     pthread_join(thread, nullptr);
-    if (job.failure) {
-        std::rethrow_exception(job.failure);
-    }
     return std::move(job.result);
 }
 
 }  // namespace
 
-std::optional<PlistValue> LibplistReader::parse(std::span<const std::uint8_t> bytes) const {
+std::optional<PlistValue> LibplistReader::parse(
+    std::span<const std::uint8_t> bytes) const noexcept {
     // libplist takes 32-bit lengths; a longer input would be read cut short.
     if (bytes.empty() || bytes.size() > std::numeric_limits<std::uint32_t>::max()) {
         return std::nullopt;
     }
-    if (plist_is_binary(reinterpret_cast<const char*>(bytes.data()),
-                        static_cast<std::uint32_t>(bytes.size())) != 0) {
-        return parseBinary(bytes);
+    // The bounds keep a decoded tree within tens of megabytes, but the process may still run
+    // out of memory while building it. That makes this input unreadable, not the caller's
+    // problem: the port answers every input with a value or nothing.
+    try {
+        if (plist_is_binary(reinterpret_cast<const char*>(bytes.data()),
+                            static_cast<std::uint32_t>(bytes.size())) != 0) {
+            return parseBinary(bytes);
+        }
+        return parseXml(bytes);
+    } catch (...) {
+        return std::nullopt;
     }
-    return parseXml(bytes);
 }
 
 }  // namespace stowbar

@@ -34,9 +34,11 @@ namespace stowbar {
 //
 // Adapter limits below the port's, for XML only: documents are refused beyond 2^17
 // dictionary keys in all, or when ampersands times document size passes 2^35.
+//
+// Nothing is thrown: input whose tree cannot be allocated is refused like any other.
 class LibplistReader final : public PropertyListReader {
   public:
-    std::optional<PlistValue> parse(std::span<const std::uint8_t> bytes) const override;
+    std::optional<PlistValue> parse(std::span<const std::uint8_t> bytes) const noexcept override;
 };
 
 }  // namespace stowbar

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
+#include <ostream>
 #include <set>
 #include <string_view>
 #include <tuple>

@@ -31,8 +31,4 @@ std::string canonicalSortKey(std::string_view text) {
     return std::string(reinterpret_cast<const char*>(composed), static_cast<std::size_t>(length));
 }
 
-bool canonicallyOrderedBefore(std::string_view left, std::string_view right) {
-    return canonicalSortKey(left) < canonicalSortKey(right);
-}
-
 }  // namespace stowbar

@@ -13,7 +13,4 @@ namespace stowbar {
 // The NFC form of `text`; text that is not valid UTF-8 is returned unchanged.
 std::string canonicalSortKey(std::string_view text);
 
-// Strict weak order by canonicalSortKey.
-bool canonicallyOrderedBefore(std::string_view left, std::string_view right);
-
 }  // namespace stowbar

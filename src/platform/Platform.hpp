@@ -1,6 +1,6 @@
 #pragma once
 
-#include <ostream>
+#include <iosfwd>
 
 #include "platform/Accessibility.hpp"
 #include "platform/Application.hpp"

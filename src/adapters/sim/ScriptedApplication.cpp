@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <nlohmann/json.hpp>
+#include <ostream>
 #include <type_traits>
 
 #include "adapters/sim/ControlCenterFileWriter.hpp"

@@ -1,9 +1,9 @@
 #pragma once
 
 #include <functional>
+#include <iosfwd>
 #include <map>
 #include <mutex>
-#include <ostream>
 #include <string>
 #include <thread>
 #include <vector>

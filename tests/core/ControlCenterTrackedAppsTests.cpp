@@ -199,15 +199,5 @@ TEST_F(ControlCenterTrackedAppsTest, FingerprintChangesWhenTheFileIsTouchedOrRes
     EXPECT_NE(reader().fingerprint(), touched) << "same modification date, new size";
 }
 
-TEST(ControlCenterTrackedAppsFingerprint, ComparesFieldByFieldWithAbsentEqualToAbsent) {
-    using Fingerprint = ControlCenterTrackedApps::Fingerprint;
-    const FileTimestamp t{100, 5};
-    EXPECT_EQ(Fingerprint{}, Fingerprint{});
-    EXPECT_NE((Fingerprint{t, std::nullopt}), Fingerprint{});
-    EXPECT_NE((Fingerprint{std::nullopt, 0}), Fingerprint{});
-    EXPECT_NE((Fingerprint{t, 1}), (Fingerprint{FileTimestamp{100, 6}, 1}));
-    EXPECT_EQ((Fingerprint{t, 1}), (Fingerprint{t, 1}));
-}
-
 }  // namespace
 }  // namespace stowbar

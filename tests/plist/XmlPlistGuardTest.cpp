@@ -54,9 +54,5 @@ TEST(XmlPlistGuard, RefusesNulBytes) {
               XmlPlistVerdict::NulCharacter);
 }
 
-TEST(XmlPlistGuard, AcceptsEmptyInput) {
-    EXPECT_EQ(check("").verdict, XmlPlistVerdict::Accepted);
-}
-
 }  // namespace
 }  // namespace stowbar::plist

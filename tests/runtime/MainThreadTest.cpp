@@ -10,12 +10,6 @@
 namespace stowbar {
 namespace {
 
-TEST(AssertOnMainThread, PassesOnTheExecutorsThread) {
-    ManualExecutor executor;
-    assertOnMainThread(executor);
-    SUCCEED();
-}
-
 TEST(AssertOnMainThreadDeathTest, AbortsWithAClearMessageOnAnotherThread) {
     GTEST_FLAG_SET(death_test_style, "threadsafe");
     EXPECT_DEATH(

@@ -1,10 +1,19 @@
 #!/usr/bin/env bash
 # Static checks: clang-format and clang-tidy are clean, the portable core includes no OS or
 # toolkit header (it reaches the system only through its ports), and the Objective-C++ of the
-# macOS adapters that GNUstep can parse is free of syntax errors.
+# macOS adapters that GNUstep can parse is free of syntax errors. A missing tool fails the
+# check: a check that quietly does not run passes nothing.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 status=0
+
+tidy=${STOWBAR_CLANG_TIDY:-clang-tidy}
+for tool in clang-format "$tidy"; do
+  if ! command -v "$tool" >/dev/null; then
+    echo "$tool is missing: run scripts/setup.sh"
+    exit 1
+  fi
+done
 
 files=$(git ls-files '*.cpp' '*.hpp' '*.mm')
 if ! clang-format --dry-run --Werror $files; then
@@ -17,22 +26,23 @@ if git grep -nE "$forbidden" -- src/core src/runtime src/platform; then
   echo "the core must reach the system through its ports only"
   status=1
 fi
-# clang-tidy over the program's sources, with the compile commands of a configured build.
+# clang-tidy over the program's sources, with the compile commands of a configured build
+# (configured here when there is none yet; nothing needs to be built).
 build=${STOWBAR_TIDY_BUILD:-build/release}
-if [ -f "$build/compile_commands.json" ]; then
-  # Only the sources this build compiles: another system's files (the macOS adapters on Linux)
-  # have no compile commands here.
-  if ! git ls-files 'src/*.cpp' |
-    while read -r file; do
-      if grep -qF "\"$PWD/$file\"" "$build/compile_commands.json"; then echo "$file"; fi
-    done |
-    xargs -P2 -n4 clang-tidy -p "$build" --quiet >/tmp/stowbar-tidy.log 2>&1; then
-    grep -E "(warning|error):" /tmp/stowbar-tidy.log | sort -u
-    echo "clang-tidy: fix the findings above"
-    status=1
-  fi
-else
-  echo "clang-tidy skipped: no $build/compile_commands.json (configure a build first)"
+if [ ! -f "$build/compile_commands.json" ]; then
+  cmake --preset release >/dev/null
+  build=build/release
+fi
+# Only the sources this build compiles: another system's files (the macOS adapters on Linux)
+# have no compile commands here.
+if ! git ls-files 'src/*.cpp' |
+  while read -r file; do
+    if grep -qF "\"$PWD/$file\"" "$build/compile_commands.json"; then echo "$file"; fi
+  done |
+  xargs -P2 -n4 "$tidy" -p "$build" --quiet >/tmp/stowbar-tidy.log 2>&1; then
+  grep -E "(warning|error):" /tmp/stowbar-tidy.log | sort -u
+  echo "clang-tidy: fix the findings above"
+  status=1
 fi
 
 # No Mac is at hand here, so the macOS adapters' Objective-C++ is at least parsed against Debian's

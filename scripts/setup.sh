@@ -31,7 +31,7 @@ if [ "$(uname -s)" = Darwin ]; then
 fi
 
 packages=(
-  cmake ninja-build g++ clang-14 clang-19 clang-format clang-tidy-19 pkg-config
+  cmake ninja-build g++ clang-14 clang-19 clang-format clang-tidy clang-tidy-19 pkg-config
   libplist-dev libutf8proc-dev nlohmann-json3-dev
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   libclang-rt-14-dev libfuzzer-14-dev

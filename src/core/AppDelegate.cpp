@@ -149,6 +149,13 @@ void AppDelegate::pushPanelInputs() {
     shell_.panelHost->setPanelInputs(
         PanelInputs{controller.hiddenItems(), controller.accessibilityGranted(),
                     controller.fullDiskAccessGranted(), controller.isLoading()});
+    // An open popover follows the panel whenever what it shows changes (a prompt giving way to
+    // the list, a list growing or shrinking), not only after the refresh its showing started:
+    // that refresh may end before the panel has drawn its result, or the change may come from
+    // a refresh of its own.
+    if (shell_.popover.isShown()) {
+        applyPreferredContentSize();
+    }
 }
 
 void AppDelegate::activate(const StatusItemInfo& item) {

@@ -417,6 +417,66 @@ TEST_F(AppDelegateTest, TheStatusItemTogglesThePopoverAndEachShowingRefreshes) {
     EXPECT_FALSE(shell.popover.isShown());
 }
 
+// A panel whose ideal size follows what it shows, as a drawn one's does: the prompt is taller
+// than a list of one row, and each row adds to the list's height.
+struct SizingPanel final : PanelHost {
+    explicit SizingPanel(SimulatedPopover& sized) : popover(sized) {}
+    void setPanelActions(PanelActions) override {}
+    void setPanelInputs(const PanelInputs& inputs) override {
+        popover.preferred = inputs.accessibilityGranted
+                                ? Size{200, 60.0 + 40.0 * double(inputs.hiddenItems.size())}
+                                : Size{200, 192};
+    }
+    SimulatedPopover& popover;
+};
+
+TEST_F(AppDelegateTest, AShownPopoverTakesThePanelsNewSizeWheneverWhatItShowsChanges) {
+    SizingPanel sizing(shell.popover);
+    shell.panel.display = &sizing;
+    std::vector<std::pair<bool, Size>> changes;
+    shell.popover.onChange = [&](bool shown, Size size) {
+        changes.emplace_back(shown, size);
+    };
+    setTrusted(false);
+    launch();
+    // Trust arrives at 1.0 s; the popover opens at 1.5 s, before the poll at 2 s notices, so
+    // the refresh that showing it starts is the one that brings the list.
+    advanceTo(1.0);
+    setTrusted(true);
+    advanceTo(1.5);
+    shell.statusBar.click();
+    executor.runUntilIdle();
+    ASSERT_EQ(shell.panel.inputs->hiddenItems.size(), 1u);
+    EXPECT_EQ(shell.popover.contentSize(), (Size{200, 100})) << "the refresh on show";
+
+    // The list grows while the popover stays open.
+    simulation.update([](SimulatedDesktop& desktop) {
+        desktop.applications.push_back(
+            test::application(402, "beta", {test::extraAt(1450, -30, 24, 22)}));
+    });
+    writeHiddenSet({"com.example.alpha", "com.example.beta"});
+    workspace.notify(WorkspaceNotification::didLaunchApplication);
+    advanceTo(2.5);
+    ASSERT_EQ(shell.panel.inputs->hiddenItems.size(), 2u);
+    EXPECT_EQ(shell.popover.contentSize(), (Size{200, 140})) << "a list that grew";
+
+    // A closed popover is not resized; it opens at the size of what the panel shows then.
+    shell.statusBar.click();
+    simulation.update([](SimulatedDesktop& desktop) { desktop.applications.pop_back(); });
+    workspace.notify(WorkspaceNotification::didTerminateApplication);
+    advanceTo(3.5);
+    ASSERT_EQ(shell.panel.inputs->hiddenItems.size(), 1u);
+    EXPECT_EQ(shell.popover.contentSize(), (Size{200, 140}));
+    shell.statusBar.click();
+    EXPECT_EQ(shell.popover.contentSize(), (Size{200, 100}));
+    executor.runUntilIdle();
+
+    const std::vector<std::pair<bool, Size>> expected = {{true, {200, 192}},  {true, {200, 60}},
+                                                         {true, {200, 100}},  {true, {200, 140}},
+                                                         {false, {200, 140}}, {true, {200, 100}}};
+    EXPECT_EQ(changes, expected);
+}
+
 // Clicks on panel rows, on the virtual clock: the uptime the delegate reads follows it.
 class AppDelegateActivationTest : public AppDelegateTest {
   protected:

@@ -303,6 +303,25 @@ TEST_F(StowbarSimExecutable, TheLoginItemAtLaunchShowsItsNoticeAndAPressOfAGoneP
     EXPECT_EQ(outcome.out, golden.substr(golden.find("{\"t\":0.000,\"event\":\"panel\"")));
 }
 
+TEST_F(StowbarSimExecutable, AScriptsTimesAreExactSoAClickAtTheDuplicateWindowIsAccepted) {
+    writeHiddenSet();
+    // 8.001 s is exactly 0.35 s after 7.651 s, though neither is a whole number of nanoseconds
+    // in floating point.
+    std::ofstream(home.path() / "scenario.json") << R"({
+        "applications": [{"pid": 401, "name": "Alpha", "bundleIdentifier": "com.example.alpha",
+                          "extras": [{"position": [1500, -30], "size": [22, 22]}]}],
+        "script": [{"at": 7.5, "action": "click-status-item"},
+                   {"at": 7.651, "action": "click-row", "index": 0},
+                   {"at": 7.8, "action": "click-status-item"},
+                   {"at": 8.001, "action": "click-row", "index": 0},
+                   {"at": 9.0, "action": "quit"}]})";
+    const auto outcome = runSim(home, {(home.path() / "scenario.json").string()});
+    EXPECT_EQ(outcome.status, 0);
+    const std::string press = "\"event\":\"press\",\"app\":\"Alpha\",\"pid\":401}\n";
+    EXPECT_NE(outcome.out.find("{\"t\":7.801," + press), std::string::npos) << outcome.out;
+    EXPECT_NE(outcome.out.find("{\"t\":8.151," + press), std::string::npos) << outcome.out;
+}
+
 TEST_F(StowbarSimExecutable, AnUnusableSnapshotFolderOrAMisplacedOptionIsRefusedAtTheStart) {
     home.write("file", test::bytesOf("not a folder"));
     struct Row {

@@ -13,8 +13,10 @@ namespace stowbar {
 
 namespace {
 
+// A script's time as the nearest whole nanosecond: truncating would put 8.001 s one
+// nanosecond early, and a click there less than 0.35 s after one at 7.651 s.
 TimePoint atSeconds(double value) {
-    return TimePoint{} + std::chrono::duration_cast<Duration>(std::chrono::duration<double>(value));
+    return TimePoint{} + std::chrono::round<Duration>(std::chrono::duration<double>(value));
 }
 
 template <class... Ts>

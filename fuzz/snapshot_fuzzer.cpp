@@ -13,7 +13,7 @@ struct MemorySystem final : stowbar::SystemInfo {
     std::optional<std::string> homeDirectory() const override { return "/home/fuzz"; }
     std::int32_t processIdentifier() const override { return 1; }
     stowbar::OperatingSystemVersion operatingSystemVersion() const override { return {}; }
-    double systemUptime() const override { return 0; }
+    stowbar::Duration systemUptime() const override { return {}; }
 };
 
 struct MemoryFile final : stowbar::FileSystem {

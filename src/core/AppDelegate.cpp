@@ -8,14 +8,6 @@
 
 namespace stowbar {
 
-namespace {
-
-Duration seconds(double value) {
-    return std::chrono::duration_cast<Duration>(std::chrono::duration<double>(value));
-}
-
-}  // namespace
-
 AppDelegate::AppDelegate(const Platform& platform, MainExecutor& executor)
     : platform_(platform),
       executor_(executor),
@@ -47,7 +39,7 @@ void AppDelegate::applicationDidFinishLaunching() {
     // The task starts on a later turn, so the baseline below is taken before it runs.
     spawn(executor_, initialRefresh(weak_from_this()));
     lastObservedPrefsFingerprint_ = controlCenterPrefs_.fingerprint();
-    armPollTimer(deadlineAfter(executor_.clock().now(), seconds(kPollIntervalSeconds)));
+    armPollTimer(deadlineAfter(executor_.clock().now(), kPollInterval));
 }
 
 void AppDelegate::applicationWillTerminate() {
@@ -157,11 +149,18 @@ void AppDelegate::pushPanelInputs() {
     shell_.panelHost->setPanelInputs(
         PanelInputs{controller.hiddenItems(), controller.accessibilityGranted(),
                     controller.fullDiskAccessGranted(), controller.isLoading()});
+    // An open popover follows the panel whenever what it shows changes (a prompt giving way to
+    // the list, a list growing or shrinking), not only after the refresh its showing started:
+    // that refresh may end before the panel has drawn its result, or the change may come from
+    // a refresh of its own.
+    if (shell_.popover.isShown()) {
+        applyPreferredContentSize();
+    }
 }
 
 void AppDelegate::activate(const StatusItemInfo& item) {
     assertOnMainThread(executor_);
-    const double now = platform_.system.systemUptime();
+    const Duration now = platform_.system.systemUptime();
     // A repeat of the last accepted click (a double click while the popover is closing) is
     // dropped entirely; the window is measured from the accepted click, not from a dropped one.
     if (lastActivation_ && lastActivation_->itemID == item.id &&
@@ -183,7 +182,7 @@ Task<void> AppDelegate::pressAfterDelay(std::weak_ptr<AppDelegate> weakSelf, Sta
     }
     // The press waits for the popover to be out of the way. A sleep cut short by cancellation
     // still ends in the press: nothing cancels it on purpose.
-    co_await sleepFor(Duration(static_cast<Duration::rep>(kPressDelayNanoseconds)));
+    co_await sleepFor(kPressDelay);
     if (auto self = weakSelf.lock()) {
         self->interaction_.activate(item);
     }
@@ -300,7 +299,7 @@ void AppDelegate::scheduleBackgroundRefresh() {
         scheduledRefreshTask_->cancel();
     }
     scheduledRefreshTask_ =
-        spawn(executor_, debouncedRefresh(weak_from_this(), backgroundRefreshDebounceNanoseconds_));
+        spawn(executor_, debouncedRefresh(weak_from_this(), backgroundRefreshDebounce_));
 }
 
 Task<void> AppDelegate::initialRefresh(std::weak_ptr<AppDelegate> weakSelf) {
@@ -313,13 +312,12 @@ Task<void> AppDelegate::initialRefresh(std::weak_ptr<AppDelegate> weakSelf) {
     }
 }
 
-Task<void> AppDelegate::debouncedRefresh(std::weak_ptr<AppDelegate> weakSelf,
-                                         std::uint64_t nanoseconds) {
+Task<void> AppDelegate::debouncedRefresh(std::weak_ptr<AppDelegate> weakSelf, Duration delay) {
     if (weakSelf.expired()) {
         co_return;
     }
     // An early end of the sleep is not a reason of its own; the stop token decides below.
-    co_await sleepFor(Duration(static_cast<Duration::rep>(nanoseconds)));
+    co_await sleepFor(delay);
     const std::stop_token stop = co_await currentStopToken();
     if (stop.stop_requested()) {
         co_return;
@@ -344,7 +342,7 @@ void AppDelegate::armPollTimer(TimePoint deadline) {
         if (!self || !self->pollTimer_) {
             return;
         }
-        self->armPollTimer(deadlineAfter(deadline, seconds(kPollIntervalSeconds)));
+        self->armPollTimer(deadlineAfter(deadline, kPollInterval));
         // Ticks are not serialised: one awaiting a refresh may still run when the next starts.
         spawn(self->executor_, pollTick(weakSelf));
     });

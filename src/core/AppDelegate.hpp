@@ -31,13 +31,15 @@ class AppDelegate final : public ApplicationDelegate,
   public:
     static constexpr const char* kControlCenterPrefsDirectoryPath =
         "~/Library/Group Containers/group.com.apple.controlcenter/Library/Preferences";
-    static constexpr std::uint64_t kBackgroundRefreshDebounceNanoseconds = 300'000'000;
-    static constexpr double kPollIntervalSeconds = 2.0;
-    static constexpr double kDuplicateActivationWindowSeconds = 0.35;
+    // Every interval is a whole number of nanoseconds, and so is every instant compared with
+    // one, so that a boundary falls at the same place whatever the clock or uptime reads.
+    static constexpr Duration kBackgroundRefreshDebounce = std::chrono::milliseconds(300);
+    static constexpr Duration kPollInterval = std::chrono::seconds(2);
+    static constexpr Duration kDuplicateActivationWindow = std::chrono::milliseconds(350);
     static constexpr const char* kStatusItemSymbol = "chevron.down.2";
     static constexpr const char* kStatusItemDescription = "Stowbar";
     static constexpr Size kInitialPopoverSize{300, 200};
-    static constexpr std::uint64_t kPressDelayNanoseconds = 150'000'000;
+    static constexpr Duration kPressDelay = std::chrono::milliseconds(150);
 
     // Fills in the defaults and starts the updater. The platform and the executor are borrowed
     // and must outlive the delegate.
@@ -83,8 +85,7 @@ class AppDelegate final : public ApplicationDelegate,
     void armPollTimer(TimePoint deadline);
 
     static Task<void> initialRefresh(std::weak_ptr<AppDelegate> weakSelf);
-    static Task<void> debouncedRefresh(std::weak_ptr<AppDelegate> weakSelf,
-                                       std::uint64_t nanoseconds);
+    static Task<void> debouncedRefresh(std::weak_ptr<AppDelegate> weakSelf, Duration delay);
     static Task<void> pollTick(std::weak_ptr<AppDelegate> weakSelf);
     static Task<void> refreshAfterShow(std::weak_ptr<AppDelegate> weakSelf);
     static Task<void> pressAfterDelay(std::weak_ptr<AppDelegate> weakSelf, StatusItemInfo item);
@@ -106,11 +107,12 @@ class AppDelegate final : public ApplicationDelegate,
     std::optional<ControlCenterTrackedApps::Fingerprint> lastObservedPrefsFingerprint_;
     struct Activation {
         std::uint32_t itemID = 0;
-        double timestamp = 0;
+        // The system uptime when it was accepted.
+        Duration timestamp{};
     };
     // The last accepted click on a row; it only ever moves forward.
     std::optional<Activation> lastActivation_;
-    const double duplicateActivationWindow_ = kDuplicateActivationWindowSeconds;
+    const Duration duplicateActivationWindow_ = kDuplicateActivationWindow;
     InteractionEngine interaction_;
     std::vector<Workspace::ObserverToken> workspaceObservers_;
     std::unique_ptr<DirectoryWatch> prefsMonitorSource_;
@@ -118,8 +120,7 @@ class AppDelegate final : public ApplicationDelegate,
     LaunchAtLoginManager launchAtLoginManager_;
     Updater& updaterController_;
     const std::string controlCenterPrefsDirectoryURL_;
-    const std::uint64_t backgroundRefreshDebounceNanoseconds_ =
-        kBackgroundRefreshDebounceNanoseconds;
+    const Duration backgroundRefreshDebounce_ = kBackgroundRefreshDebounce;
 
     // Set while the panel's host is due to be handed the controller's state on a later turn.
     bool panelInputsScheduled_ = false;

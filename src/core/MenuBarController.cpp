@@ -293,7 +293,7 @@ void MenuBarController::scheduleDelayedRetry(const RefreshSignature& signature) 
         retryRefreshTask_->cancel();
     }
     pendingRetrySignature_ = signature;
-    retryRefreshTask_ = spawn(executor_, retryRefresh(weak_from_this(), delayedRetryNanoseconds_));
+    retryRefreshTask_ = spawn(executor_, retryRefresh(weak_from_this(), delayedRetry_));
 }
 
 void MenuBarController::cancelPendingRetry() {
@@ -305,14 +305,13 @@ void MenuBarController::cancelPendingRetry() {
 }
 
 Task<void> MenuBarController::retryRefresh(std::weak_ptr<MenuBarController> weakSelf,
-                                           std::uint64_t nanoseconds) {
+                                           Duration delay) {
     // Held from the start: once the retry runs, the controller stays until it ends.
     const auto self = weakSelf.lock();
     if (!self) {
         co_return;
     }
-    if (!co_await sleepFor(Duration(static_cast<Duration::rep>(std::min<std::uint64_t>(
-            nanoseconds, static_cast<std::uint64_t>(Duration::max().count())))))) {
+    if (!co_await sleepFor(delay)) {
         co_return;
     }
     if ((co_await currentStopToken()).stop_requested()) {

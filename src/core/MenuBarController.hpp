@@ -48,7 +48,7 @@ class MenuBarController : public std::enable_shared_from_this<MenuBarController>
     using Observer = std::function<void(Field)>;
     using ObserverId = std::uint64_t;
 
-    static constexpr std::uint64_t kDelayedRetryNanoseconds = 12'000'000'000;
+    static constexpr Duration kDelayedRetry = std::chrono::seconds(12);
     static constexpr const char* kControlCenterBundleIdentifier = "com.apple.controlcenter";
 
     // The platform and the main thread's executor are borrowed and must outlive the
@@ -96,8 +96,7 @@ class MenuBarController : public std::enable_shared_from_this<MenuBarController>
                          const std::vector<RunningApplication>& running) const;
 
     static Task<void> captureIconsAsync(std::weak_ptr<MenuBarController> weakSelf);
-    static Task<void> retryRefresh(std::weak_ptr<MenuBarController> weakSelf,
-                                   std::uint64_t nanoseconds);
+    static Task<void> retryRefresh(std::weak_ptr<MenuBarController> weakSelf, Duration delay);
     void scheduleDelayedRetry(const RefreshSignature& signature);
     void cancelPendingRetry();
 
@@ -116,7 +115,7 @@ class MenuBarController : public std::enable_shared_from_this<MenuBarController>
     std::optional<RefreshSignature> lastRefreshSignature_;
     std::optional<TaskHandle> retryRefreshTask_;
     std::optional<RefreshSignature> pendingRetrySignature_;
-    const std::uint64_t delayedRetryNanoseconds_ = kDelayedRetryNanoseconds;
+    const Duration delayedRetry_ = kDelayedRetry;
 
     std::vector<std::pair<ObserverId, Observer>> observers_;
     ObserverId nextObserverId_ = 1;

@@ -13,6 +13,13 @@ int StowbarApp::main(const std::vector<std::string>& arguments, const Platform& 
         StowbarDiagnostics::run(platform);
         return 0;
     }
+    // A second start (autostart plus a manual one) leaves the running instance alone and ends
+    // quietly, as successfully as if it had been the first. A lock that cannot be made at all
+    // does not keep the program from running.
+    if (platform.shell.instanceLock != nullptr &&
+        platform.shell.instanceLock->acquire() == InstanceLockResult::heldByAnotherProcess) {
+        return 0;
+    }
     // This reference keeps the delegate alive for the whole life of the loop; everything it
     // hands out holds it weakly.
     auto delegate = std::make_shared<AppDelegate>(platform, platform.application.mainExecutor());

@@ -12,6 +12,7 @@
 #include "core/AccessibilityBridge.hpp"
 #include "core/ControlCenterTrackedApps.hpp"
 #include "core/DateFormat.hpp"
+#include "core/DisplayText.hpp"
 #include "core/MenuBarController.hpp"
 #include "core/UnicodeOrdering.hpp"
 
@@ -71,7 +72,7 @@ void StowbarDiagnostics::diagnoseControlCenterFile(const Platform& platform,
                                                    const std::string& path) {
     std::ostream& out = platform.standardOutput;
     out << kFileHeader << '\n';
-    out << "path: " << path << '\n';
+    out << "path: " << escapedControlCharacters(path) << '\n';
 
     if (const auto attributes = platform.files.attributes(path)) {
         out << "stat: size=" << attributes->size.value_or(0) << " bytes  modified="
@@ -86,7 +87,7 @@ void StowbarDiagnostics::diagnoseControlCenterFile(const Platform& platform,
     if (contents.succeeded()) {
         out << "Data(contentsOf:) read OK: " << contents.bytes->size() << " bytes\n";
     } else {
-        out << kReadFailed << contents.errorDescription << '\n';
+        out << kReadFailed << escapedControlCharacters(contents.errorDescription) << '\n';
         out << kReadFailedAdvice << '\n';
     }
     out << '\n';
@@ -123,7 +124,7 @@ void StowbarDiagnostics::diagnoseSnapshot(const Platform& platform) {
 
     out << "hidden bundle identifiers (" << ordered.size() << "):\n";
     for (const auto& entry : ordered) {
-        out << "  \u2022 " << *entry.second << '\n';
+        out << "  \u2022 " << escapedControlCharacters(*entry.second) << '\n';
     }
     out << '\n';
 }
@@ -168,7 +169,9 @@ void StowbarDiagnostics::diagnoseAccessibility(const Platform& platform) {
         const Rect frame = item.axFrame.standardized();
         const bool hiddenInPlist =
             item.bundleIdentifier && hidden.count(*item.bundleIdentifier) != 0;
-        out << "  " << item.appName << " [" << item.bundleIdentifier.value_or("-") << "]  ax=("
+        // Names and identifiers come from other applications; each item stays on its line.
+        out << "  " << escapedControlCharacters(item.appName) << " ["
+            << escapedControlCharacters(item.bundleIdentifier.value_or("-")) << "]  ax=("
             << wholeNumber(frame.origin.x) << ',' << wholeNumber(frame.origin.y) << ' '
             << wholeNumber(frame.size.width) << 'x' << wholeNumber(frame.size.height)
             << ")  hiddenInPlist=" << (hiddenInPlist ? "YES" : "no") << '\n';

@@ -9,6 +9,7 @@
 #include "adapters/linux/LinuxShell.hpp"
 #include "adapters/linux/LinuxWorkspace.hpp"
 #include "adapters/plist/LibplistReader.hpp"
+#include "adapters/posix/FlockInstanceLock.hpp"
 #include "adapters/posix/PosixFileSystem.hpp"
 #include "adapters/posix/PosixSystemInfo.hpp"
 #include "adapters/qt/InotifyDirectoryWatcher.hpp"
@@ -35,8 +36,10 @@ int main(int argc, char** argv) {
     stowbar::LinuxLoginItemService loginItems;
     stowbar::LinuxAlerts alerts;
     stowbar::LinuxUpdater updater;
-    const stowbar::ShellPorts shell{trayShell,  trayShell, trayShell, directoryWatcher,
-                                    loginItems, alerts,    updater,   &trayShell};
+    stowbar::FlockInstanceLock instanceLock(
+        stowbar::FlockInstanceLock::defaultPath(system.homeDirectory().value_or("")));
+    const stowbar::ShellPorts shell{trayShell, trayShell, trayShell,  directoryWatcher, loginItems,
+                                    alerts,    updater,   &trayShell, &instanceLock};
     const stowbar::Platform platform{system,    files,         propertyLists, accessibility,
                                      workspace, screenCapture, imageRenderer, application,
                                      std::cout, shell};

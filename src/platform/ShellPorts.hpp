@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform/Geometry.hpp"
+#include "platform/InstanceLock.hpp"
 
 namespace stowbar {
 
@@ -147,6 +148,9 @@ struct ShellPorts {
     // What draws the panel inside the popover; none where nothing can draw it (the popover
     // then opens empty, at its own size).
     PanelHost* panelHost = nullptr;
+    // Keeps a second instance from starting; none where only one can run anyway (a simulated
+    // desktop, a test).
+    InstanceLock* instanceLock = nullptr;
 };
 
 }  // namespace stowbar

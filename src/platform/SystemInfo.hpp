@@ -4,6 +4,8 @@
 #include <optional>
 #include <string>
 
+#include "runtime/Clock.hpp"
+
 namespace stowbar {
 
 struct OperatingSystemVersion {
@@ -30,8 +32,9 @@ class SystemInfo {
     // answers 0.0.0 rather than inventing one.
     virtual OperatingSystemVersion operatingSystemVersion() const = 0;
 
-    // Seconds the system has been up; never goes backwards.
-    virtual double systemUptime() const = 0;
+    // How long the system has been up; never goes backwards. A whole number of nanoseconds,
+    // so that instants read from it compare exactly whatever the uptime is.
+    virtual Duration systemUptime() const = 0;
 };
 
 }  // namespace stowbar

@@ -4,6 +4,10 @@
 
 #include <QApplication>
 
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -45,7 +49,26 @@ void quietQtMessages(QtMsgType type, const QMessageLogContext& context, const QS
     std::cerr << qFormatLogMessage(type, context, message).toStdString() << '\n';
 }
 
-constexpr const char* kUsage = "usage: stowbar-sim [--snapshots DIR] SCENARIO.json [ARGS...]";
+constexpr const char* kUsage =
+    "usage: stowbar-sim [--snapshots DIR] SCENARIO.json [ARGS...]\n"
+    "  ARGS, everything after SCENARIO.json, are passed on to Stowbar as its own arguments\n"
+    "  (--diagnose prints the report); options of stowbar-sim go before SCENARIO.json.";
+
+// Makes the folder the pictures go to, or says in one line why it cannot be used.
+std::optional<std::string> snapshotFolderProblem(const std::string& folder) {
+    std::error_code error;
+    std::filesystem::create_directories(folder, error);
+    if (!error && !std::filesystem::is_directory(folder, error)) {
+        error = std::make_error_code(std::errc::not_a_directory);
+    }
+    if (!error && access(folder.c_str(), W_OK | X_OK) != 0) {
+        error = std::error_code(errno, std::generic_category());
+    }
+    if (!error) {
+        return std::nullopt;
+    }
+    return "cannot write pictures to " + folder + ": " + error.message();
+}
 
 }  // namespace
 
@@ -66,6 +89,13 @@ int main(int argc, char** argv) {
         return kUsageStatus;
     }
     const std::string& scenarioPath = given[next++];
+    // Given after the scenario, stowbar-sim's own option would reach Stowbar, which ignores
+    // it, and no picture would be written: refuse it rather than pass it on silently.
+    if (std::find(given.begin() + static_cast<std::ptrdiff_t>(next), given.end(), "--snapshots") !=
+        given.end()) {
+        std::cerr << "stowbar-sim: --snapshots goes before SCENARIO.json\n" << kUsage << '\n';
+        return kUsageStatus;
+    }
 
     stowbar::PosixFileSystem realFiles;
     auto scenario = stowbar::ScenarioLoader::load(realFiles, scenarioPath);
@@ -73,6 +103,13 @@ int main(int argc, char** argv) {
         std::cerr << "stowbar-sim: " << stowbar::ScenarioLoader::describe(scenarioPath, *error)
                   << '\n';
         return kUsageStatus;
+    }
+
+    if (snapshots) {
+        if (const auto problem = snapshotFolderProblem(*snapshots)) {
+            std::cerr << "stowbar-sim: " << *problem << '\n';
+            return kUsageStatus;
+        }
     }
 
     stowbar::DesktopSimulation simulation(std::get<stowbar::SimulatedDesktop>(std::move(scenario)));
@@ -146,10 +183,6 @@ int main(int argc, char** argv) {
         }
     };
     int snapshotCount = 0;
-    if (snapshots) {
-        std::error_code ignored;
-        std::filesystem::create_directories(*snapshots, ignored);
-    }
     application.onPanelChange = [&](const stowbar::PanelContent& content) {
         auto* panel = panelWidgets.panel();
         if (!snapshots || panel == nullptr) {

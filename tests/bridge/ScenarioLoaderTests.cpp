@@ -35,6 +35,21 @@ TEST(ScenarioLoader, AnEmptyScenarioTakesTheDocumentedDefaults) {
     EXPECT_TRUE(application.extrasMenuBar);
 }
 
+TEST(ScenarioLoader, TheLoginItemAtLaunchAndTheBundleCanBeChosen) {
+    EXPECT_EQ(loaded("{}").loginItemStatus, script::LoginItemStatus::enabled);
+    EXPECT_TRUE(loaded("{}").inApplicationBundle);
+    const auto desktop =
+        loaded(R"({"loginItemStatus": "requiresApproval", "inApplicationBundle": false})");
+    EXPECT_EQ(desktop.loginItemStatus, script::LoginItemStatus::requiresApproval);
+    EXPECT_FALSE(desktop.inApplicationBundle);
+    // A pid is free again once its process was terminated.
+    EXPECT_EQ(loaded(R"({"applications": [{"pid": 5}], "script": [
+                 {"at": 1, "action": "terminate", "pid": 5},
+                 {"at": 2, "action": "launch", "application": {"pid": 5, "name": "Again"}}]})")
+                  .script.size(),
+              2u);
+}
+
 TEST(ScenarioLoader, TheDocumentedExampleLoadsFieldForField) {
     const auto desktop = loaded(R"({
       "accessibilityTrusted": true, "screenRecordingGranted": false,
@@ -257,6 +272,19 @@ TEST(ScenarioLoader, AScenarioWithAnErrorIsRefusedWithThePlaceAndTheProblem) {
         {"{\"script\": [{\"at\": 1, \"action\": \"set-login-item-status\", \"status\": "
          "\"on\"}]}",
          Kind::content, "/script/0/status", "unknown value \"on\""},
+        {"{\"loginItemStatus\": \"approved\"}", Kind::content, "/loginItemStatus",
+         "unknown value \"approved\"; expected one of \"notRegistered\", \"enabled\", "
+         "\"requiresApproval\", \"notFound\""},
+        {"{\"inApplicationBundle\": \"yes\"}", Kind::content, "/inApplicationBundle",
+         "expected true or false, found a string"},
+        {"{\"applications\": [{\"pid\": 5}], \"script\": [{\"at\": 1, \"action\": \"launch\", "
+         "\"application\": {\"pid\": 5}}]}",
+         Kind::content, "/script/0/application/pid", "pid 5 is already running"},
+        {"{\"script\": [{\"at\": 1, \"action\": \"launch\", \"application\": {\"pid\": 6}}, "
+         "{\"at\": 2, \"action\": \"terminate\", \"pid\": 6}, "
+         "{\"at\": 3, \"action\": \"launch\", \"application\": {\"pid\": 6}}, "
+         "{\"at\": 4, \"action\": \"launch\", \"application\": {\"pid\": 6}}]}",
+         Kind::content, "/script/3/application/pid", "pid 6 is already running"},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.text);

@@ -101,6 +101,16 @@ TEST_F(AccessibilitySectionTest, ListsEveryEligibleApplicationsExtrasByNameWithF
                   "\n");
 }
 
+TEST_F(AccessibilitySectionTest, ControlCharactersInNamesAndIdentifiersAreEscapedOnTheItemsLine) {
+    auto twoLines = application(401, "Two\nLines", {extraAt(1500, 0, 22, 24)});
+    twoLines.bundleIdentifier = "com.example.\ttab\x1b";
+    const auto report = section(test::desktopWith({twoLines}));
+    EXPECT_NE(report.find("  Two\\nLines [com.example.\\ttab\\u{1B}]  ax=(1500,0 22x24)  "
+                          "hiddenInPlist=no\n"),
+              std::string::npos)
+        << report;
+}
+
 TEST_F(AccessibilitySectionTest, WithoutASnapshotTheScanStillRunsAndMarksNothingHidden) {
     EXPECT_EQ(section(desk()),
               std::string(kHeader) +

@@ -276,8 +276,93 @@ TEST_F(StowbarSimExecutable, AnUnusableScenarioExitsWithTwoAndOneLineNamingFileP
     }
 }
 
+TEST_F(StowbarSimExecutable, TheLoginItemAtLaunchShowsItsNoticeAndAPressOfAGoneProcessSaysSo) {
+    writeHiddenSet();
+    // Alpha is clicked at 3.5 s and ends at 3.6 s, before its press 0.15 s after the click.
+    const auto scenario = [&](const char* loginItem) {
+        std::ofstream(home.path() / "scenario.json") << std::string(R"({)") + loginItem + R"(
+          "applications": [{"pid": 401, "name": "Alpha", "bundleIdentifier": "com.example.alpha",
+                            "extras": [{"position": [1500, -30], "size": [22, 22], "window": 812}]}],
+          "script": [{"at": 3.0, "action": "click-status-item"},
+                     {"at": 3.5, "action": "click-row", "index": 0},
+                     {"at": 3.6, "action": "terminate", "pid": 401},
+                     {"at": 4.0, "action": "quit"}]})";
+        return (home.path() / "scenario.json").string();
+    };
+    const auto golden =
+        test::readWholeFile(STOWBAR_GOLDEN_DIR "/sim-approval-notice-and-gone-press.jsonl");
+    auto outcome = runSim(home, {scenario(R"("loginItemStatus": "requiresApproval",)")});
+    EXPECT_EQ(outcome.status, 0);
+    EXPECT_EQ(outcome.err, "");
+    EXPECT_EQ(outcome.out, golden);
+
+    // Outside an application bundle there is nothing to register and no notice.
+    outcome = runSim(home, {scenario(R"("loginItemStatus": "requiresApproval",
+                                        "inApplicationBundle": false,)")});
+    EXPECT_EQ(outcome.status, 0);
+    EXPECT_EQ(outcome.out, golden.substr(golden.find("{\"t\":0.000,\"event\":\"panel\"")));
+}
+
+TEST_F(StowbarSimExecutable, AScriptsTimesAreExactSoAClickAtTheDuplicateWindowIsAccepted) {
+    writeHiddenSet();
+    // 8.001 s is exactly 0.35 s after 7.651 s, though neither is a whole number of nanoseconds
+    // in floating point.
+    std::ofstream(home.path() / "scenario.json") << R"({
+        "applications": [{"pid": 401, "name": "Alpha", "bundleIdentifier": "com.example.alpha",
+                          "extras": [{"position": [1500, -30], "size": [22, 22]}]}],
+        "script": [{"at": 7.5, "action": "click-status-item"},
+                   {"at": 7.651, "action": "click-row", "index": 0},
+                   {"at": 7.8, "action": "click-status-item"},
+                   {"at": 8.001, "action": "click-row", "index": 0},
+                   {"at": 9.0, "action": "quit"}]})";
+    const auto outcome = runSim(home, {(home.path() / "scenario.json").string()});
+    EXPECT_EQ(outcome.status, 0);
+    const std::string press = "\"event\":\"press\",\"app\":\"Alpha\",\"pid\":401}\n";
+    EXPECT_NE(outcome.out.find("{\"t\":7.801," + press), std::string::npos) << outcome.out;
+    EXPECT_NE(outcome.out.find("{\"t\":8.151," + press), std::string::npos) << outcome.out;
+}
+
+TEST_F(StowbarSimExecutable, AnUnusableSnapshotFolderOrAMisplacedOptionIsRefusedAtTheStart) {
+    home.write("file", test::bytesOf("not a folder"));
+    struct Row {
+        const char* name;
+        std::vector<std::string> arguments;
+        const char* firstLine;  // after "stowbar-sim: "
+        long lines;
+    };
+    const auto file = (home.path() / "file").string();
+    const Row rows[] = {
+        {"a file where the folder should be",
+         {"--snapshots", file, example("panel.json")},
+         "cannot write pictures to ",
+         1},
+        {"a folder that would have to be made inside a file",
+         {"--snapshots", file + "/pictures", example("panel.json")},
+         "cannot write pictures to ",
+         1},
+        {"the option after the scenario, which would go to the program",
+         {example("panel.json"), "--snapshots", (home.path() / "pictures").string()},
+         "--snapshots goes before SCENARIO.json",
+         4},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        const auto outcome = runSim(home, row.arguments);
+        EXPECT_EQ(outcome.status, 2);
+        EXPECT_EQ(outcome.out, "") << "nothing runs";
+        EXPECT_EQ(outcome.err.rfind(std::string("stowbar-sim: ") + row.firstLine, 0), 0u)
+            << outcome.err;
+        EXPECT_EQ(std::count(outcome.err.begin(), outcome.err.end(), '\n'), row.lines)
+            << outcome.err;
+        EXPECT_FALSE(std::filesystem::exists(home.path() / "pictures"));
+    }
+}
+
 TEST_F(StowbarSimExecutable, AMissingScenarioArgumentShowsTheUsage) {
-    const char* usage = "usage: stowbar-sim [--snapshots DIR] SCENARIO.json [ARGS...]\n";
+    const char* usage =
+        "usage: stowbar-sim [--snapshots DIR] SCENARIO.json [ARGS...]\n"
+        "  ARGS, everything after SCENARIO.json, are passed on to Stowbar as its own arguments\n"
+        "  (--diagnose prints the report); options of stowbar-sim go before SCENARIO.json.\n";
     for (const auto& arguments :
          {std::vector<std::string>{}, std::vector<std::string>{"--snapshots"},
           std::vector<std::string>{"--snapshots", "dir"}}) {

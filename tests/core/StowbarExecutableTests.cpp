@@ -5,6 +5,9 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <filesystem>
+#include <functional>
+#include <optional>
 #include <thread>
 
 #include "support/ChildProcess.hpp"
@@ -12,12 +15,25 @@
 namespace stowbar {
 namespace {
 
+// Waits until /proc/locks shows a lock held by `child`: the moment it holds its instance lock.
+void waitForLockOf(pid_t child) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    std::string held(1, ' ');
+    held.append(std::to_string(child)).push_back(' ');
+    while (std::chrono::steady_clock::now() < deadline &&
+           test::readWholeFile("/proc/locks").find(held) == std::string::npos) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+}
+
 // Runs the program with HOME pointing at `home`; when `signal` is not 0, sends it once the
-// program has routed it to its event loop. The program writes nothing before that, so the
-// test watches the blocked-signal mask in /proc: the one place a short real wait is needed.
+// program has routed it to its event loop and holds its instance lock, after `meanwhile`. The
+// program writes nothing before that, so the test watches the blocked-signal mask and the lock
+// table in /proc: the one place a short real wait is needed.
 test::ProcessOutcome runStowbar(const test::TemporaryDirectory& home,
-                                std::vector<std::string> arguments, int signal = 0) {
-    return test::runProgram(STOWBAR_EXECUTABLE, home, std::move(arguments), [signal](pid_t child) {
+                                std::vector<std::string> arguments, int signal = 0,
+                                const std::function<void()>& meanwhile = {}) {
+    return test::runProgram(STOWBAR_EXECUTABLE, home, std::move(arguments), [=](pid_t child) {
         if (signal == 0) {
             return;
         }
@@ -33,6 +49,10 @@ test::ProcessOutcome runStowbar(const test::TemporaryDirectory& home,
                 break;
             }
             std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+        waitForLockOf(child);
+        if (meanwhile) {
+            meanwhile();
         }
         kill(child, signal);
     });
@@ -57,6 +77,39 @@ TEST(StowbarExecutable, TerminationSignalsEndTheApplicationCleanlyWithStatusZero
         EXPECT_EQ(outcome.out, "");
         EXPECT_EQ(outcome.err, "") << "nothing is logged, not even Qt's notes";
     }
+}
+
+TEST(StowbarExecutable, ASecondInstanceEndsAtOnceWithZeroAndLeavesTheFirstRunning) {
+    // Two homes share one cache directory, so both starts look for the same lock while each
+    // writes its output to its own home.
+    test::TemporaryDirectory first;
+    test::TemporaryDirectory second;
+    std::filesystem::create_directories(first.path() / ".cache");
+    std::filesystem::create_directory_symlink(first.path() / ".cache", second.path() / ".cache");
+    std::optional<test::ProcessOutcome> secondStart;
+    std::optional<test::ProcessOutcome> report;
+    const auto outcome = runStowbar(first, {}, SIGTERM, [&] {
+        // One that ran on instead of ending is stopped, so that the test fails, not hangs.
+        secondStart = test::runProgram(STOWBAR_EXECUTABLE, second, {}, [](pid_t child) {
+            const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+            const auto stat = "/proc/" + std::to_string(child) + "/stat";
+            while (std::chrono::steady_clock::now() < deadline &&
+                   test::readWholeFile(stat).find(") Z ") == std::string::npos) {
+                std::this_thread::sleep_for(std::chrono::milliseconds(1));
+            }
+            kill(child, SIGKILL);
+        });
+        report = runStowbar(second, {"--diagnose"});
+    });
+    ASSERT_TRUE(secondStart.has_value());
+    EXPECT_EQ(secondStart->status, 0);
+    EXPECT_EQ(secondStart->out, "");
+    EXPECT_EQ(secondStart->err, "");
+    ASSERT_TRUE(report.has_value());
+    EXPECT_EQ(report->status, 0);
+    EXPECT_EQ(report->out.rfind("=== Stowbar diagnostics ===\n", 0), 0u) << "never refused";
+    EXPECT_EQ(outcome.status, 0) << "the first ran on until it was told to end";
+    EXPECT_EQ(outcome.err, "");
 }
 
 }  // namespace

@@ -92,6 +92,13 @@ TEST(StatusItemRowTest, ALongNameIsCutAtItsEndOnOneLineAndTheRowDoesNotGrow) {
     EXPECT_EQ(longName.row.nameRect().left(), 6 + 12 + 18 + 10);
 }
 
+TEST(StatusItemRowTest, ControlCharactersInANameShowAsSpacesOnTheOneLine) {
+    RowUnderTest twoLines(item(1, "Alpha\nBeta\tGamma"));
+    EXPECT_EQ(twoLines.row.displayedName(), "Alpha Beta Gamma");
+    RowUnderTest oneLine(item(2, "Alpha Beta Gamma"));
+    EXPECT_EQ(twoLines.row.nameRect(), oneLine.row.nameRect());
+}
+
 TEST(StatusItemRowTest, RowIsThePictureFramePlusItsInsetsHigh) {
     RowUnderTest subject(item(1, ""));
     const int line = QFontMetrics(fontFor(TextStyle::subheadline)).height();

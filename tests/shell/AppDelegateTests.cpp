@@ -417,6 +417,66 @@ TEST_F(AppDelegateTest, TheStatusItemTogglesThePopoverAndEachShowingRefreshes) {
     EXPECT_FALSE(shell.popover.isShown());
 }
 
+// A panel whose ideal size follows what it shows, as a drawn one's does: the prompt is taller
+// than a list of one row, and each row adds to the list's height.
+struct SizingPanel final : PanelHost {
+    explicit SizingPanel(SimulatedPopover& sized) : popover(sized) {}
+    void setPanelActions(PanelActions) override {}
+    void setPanelInputs(const PanelInputs& inputs) override {
+        popover.preferred = inputs.accessibilityGranted
+                                ? Size{200, 60.0 + 40.0 * double(inputs.hiddenItems.size())}
+                                : Size{200, 192};
+    }
+    SimulatedPopover& popover;
+};
+
+TEST_F(AppDelegateTest, AShownPopoverTakesThePanelsNewSizeWheneverWhatItShowsChanges) {
+    SizingPanel sizing(shell.popover);
+    shell.panel.display = &sizing;
+    std::vector<std::pair<bool, Size>> changes;
+    shell.popover.onChange = [&](bool shown, Size size) {
+        changes.emplace_back(shown, size);
+    };
+    setTrusted(false);
+    launch();
+    // Trust arrives at 1.0 s; the popover opens at 1.5 s, before the poll at 2 s notices, so
+    // the refresh that showing it starts is the one that brings the list.
+    advanceTo(1.0);
+    setTrusted(true);
+    advanceTo(1.5);
+    shell.statusBar.click();
+    executor.runUntilIdle();
+    ASSERT_EQ(shell.panel.inputs->hiddenItems.size(), 1u);
+    EXPECT_EQ(shell.popover.contentSize(), (Size{200, 100})) << "the refresh on show";
+
+    // The list grows while the popover stays open.
+    simulation.update([](SimulatedDesktop& desktop) {
+        desktop.applications.push_back(
+            test::application(402, "beta", {test::extraAt(1450, -30, 24, 22)}));
+    });
+    writeHiddenSet({"com.example.alpha", "com.example.beta"});
+    workspace.notify(WorkspaceNotification::didLaunchApplication);
+    advanceTo(2.5);
+    ASSERT_EQ(shell.panel.inputs->hiddenItems.size(), 2u);
+    EXPECT_EQ(shell.popover.contentSize(), (Size{200, 140})) << "a list that grew";
+
+    // A closed popover is not resized; it opens at the size of what the panel shows then.
+    shell.statusBar.click();
+    simulation.update([](SimulatedDesktop& desktop) { desktop.applications.pop_back(); });
+    workspace.notify(WorkspaceNotification::didTerminateApplication);
+    advanceTo(3.5);
+    ASSERT_EQ(shell.panel.inputs->hiddenItems.size(), 1u);
+    EXPECT_EQ(shell.popover.contentSize(), (Size{200, 140}));
+    shell.statusBar.click();
+    EXPECT_EQ(shell.popover.contentSize(), (Size{200, 100}));
+    executor.runUntilIdle();
+
+    const std::vector<std::pair<bool, Size>> expected = {{true, {200, 192}},  {true, {200, 60}},
+                                                         {true, {200, 100}},  {true, {200, 140}},
+                                                         {false, {200, 140}}, {true, {200, 100}}};
+    EXPECT_EQ(changes, expected);
+}
+
 // Clicks on panel rows, on the virtual clock: the uptime the delegate reads follows it.
 class AppDelegateActivationTest : public AppDelegateTest {
   protected:
@@ -426,12 +486,13 @@ class AppDelegateActivationTest : public AppDelegateTest {
         ASSERT_EQ(shell.panel.inputs->hiddenItems.size(), 1u);
         item = shell.panel.inputs->hiddenItems[0];
         ASSERT_TRUE(item.axElement);
-        start = seconds() + 1;
+        start = executor.now().time_since_epoch() + 1s;
     }
-    // Opens the popover, then clicks the row `after` seconds past the start.
-    void clickAt(double after, const StatusItemInfo& clicked) {
-        advanceTo(start + after);
-        system.uptime = 1000 + start + after;
+    // Opens the popover, then clicks the row `after` past the start, with the system up for
+    // `uptimeBase` longer than the virtual clock has run.
+    void clickAt(Duration after, const StatusItemInfo& clicked) {
+        executor.advanceTo(TimePoint{} + start + after);
+        system.uptime = uptimeBase + start + after;
         if (!shell.popover.isShown()) {
             shell.statusBar.click();
         }
@@ -441,32 +502,43 @@ class AppDelegateActivationTest : public AppDelegateTest {
         const auto actions = simulation.record().of(401).actions;
         return std::count(actions.begin(), actions.end(), "AXPress");
     }
+    void clickAt(double after, const StatusItemInfo& clicked) {
+        clickAt(std::chrono::duration_cast<Duration>(std::chrono::duration<double>(after)),
+                clicked);
+    }
     StatusItemInfo item;
-    double start = 0;
+    Duration start{};
+    Duration uptimeBase = 1000s;
 };
 
 TEST_F(AppDelegateActivationTest, RepeatedClicksOnOneItemCountFromTheLastAcceptedClick) {
     struct Case {
         const char* name;
-        std::vector<double> clicks;
+        std::vector<Duration> clicks;
         long pressed;
     };
     const Case cases[] = {
-        {"a double click", {0, 0.2}, 1},
-        {"just inside the window", {0, 0.349}, 1},
-        {"exactly at the window", {0, 0.35}, 2},
-        {"the third click is measured from the first", {0, 0.2, 0.4}, 2},
-        {"a click after each window", {0, 0.35, 0.7}, 3},
+        {"a double click", {0ms, 200ms}, 1},
+        {"one nanosecond inside the window", {0ms, 350ms - 1ns}, 1},
+        {"exactly at the window", {0ms, 350ms}, 2},
+        {"the third click is measured from the first", {0ms, 200ms, 400ms}, 2},
+        {"a click after each window", {0ms, 350ms, 700ms}, 3},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
-        const long before = presses();
-        for (const double at : c.clicks) {
-            clickAt(at, item);
+    // The boundary may not move with the uptime it is measured on: sums like 10.0 + 0.35
+    // once fell short of the window in floating point at some uptimes and not at others.
+    const Duration uptimeBases[] = {0s, 10s, 1000s, 86'400s * 400 + 123'456'789ns};
+    for (const auto base : uptimeBases) {
+        uptimeBase = base;
+        for (const auto& c : cases) {
+            SCOPED_TRACE(testing::Message() << c.name << " at uptime " << base.count() << " ns");
+            const long before = presses();
+            for (const auto at : c.clicks) {
+                clickAt(at, item);
+            }
+            executor.advanceTo(TimePoint{} + start + c.clicks.back() + 1s);
+            EXPECT_EQ(presses() - before, c.pressed);
+            start = executor.now().time_since_epoch() + 1s;
         }
-        advanceTo(start + c.clicks.back() + 1);
-        EXPECT_EQ(presses() - before, c.pressed);
-        start = seconds() + 1;
     }
 }
 
@@ -483,7 +555,7 @@ TEST_F(AppDelegateActivationTest, DifferentItemsClickedWithinTheWindowAreBothPre
     other.id = item.id + 1;
     clickAt(0, item);
     clickAt(0.1, other);
-    advanceTo(start + 1);
+    executor.advanceTo(TimePoint{} + start + 1s);
     EXPECT_EQ(presses(), 2);
 }
 
@@ -493,9 +565,9 @@ TEST_F(AppDelegateActivationTest, ThePopoverClosesAtOnceAndThePressFollowsAfterT
     EXPECT_EQ(shell.eventMonitor.monitorCount(), 0u) << "the outside-click monitor is removed";
     executor.runUntilIdle();
     EXPECT_EQ(presses(), 0);
-    advanceTo(start + 0.149);
+    executor.advanceTo(TimePoint{} + start + 149ms);
     EXPECT_EQ(presses(), 0);
-    advanceTo(start + 0.150);
+    executor.advanceTo(TimePoint{} + start + 150ms);
     EXPECT_EQ(presses(), 1);
 }
 
@@ -504,7 +576,7 @@ TEST_F(AppDelegateActivationTest, AnItemWithoutAnElementClosesThePopoverAndPress
     bare.axElement = nullptr;
     clickAt(0, bare);
     EXPECT_FALSE(shell.popover.isShown());
-    advanceTo(start + 1);
+    executor.advanceTo(TimePoint{} + start + 1s);
     EXPECT_EQ(presses(), 0);
     // The click still counts as the last accepted one.
     clickAt(1.2, bare);
@@ -516,11 +588,11 @@ TEST_F(AppDelegateActivationTest, NoPressOnceTheDelegateIsGone) {
     clickAt(0, item);
     auto actions = shell.panel.actions;
     delegate.reset();
-    advanceTo(start + 1);
+    executor.advanceTo(TimePoint{} + start + 1s);
     EXPECT_EQ(presses(), 0);
     actions.onActivate(item);
     actions.onCheckForUpdates();
-    advanceTo(start + 2);
+    executor.advanceTo(TimePoint{} + start + 2s);
     EXPECT_EQ(presses(), 0);
     EXPECT_EQ(shell.updater.checks, 0);
 }

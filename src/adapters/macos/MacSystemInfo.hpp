@@ -17,7 +17,7 @@ class MacSystemInfo final : public SystemInfo {
     std::optional<std::string> homeDirectory() const override { return posix_.homeDirectory(); }
     std::int32_t processIdentifier() const override;
     OperatingSystemVersion operatingSystemVersion() const override;
-    double systemUptime() const override;
+    Duration systemUptime() const override;
 
   private:
     PosixSystemInfo posix_;

@@ -4,6 +4,8 @@
 
 #import <Foundation/Foundation.h>
 
+#include <chrono>
+
 namespace stowbar {
 
 std::int32_t MacSystemInfo::processIdentifier() const {
@@ -17,8 +19,11 @@ OperatingSystemVersion MacSystemInfo::operatingSystemVersion() const {
             static_cast<std::int64_t>(version.patchVersion)};
 }
 
-double MacSystemInfo::systemUptime() const {
-    return [NSProcessInfo processInfo].systemUptime;
+Duration MacSystemInfo::systemUptime() const {
+    // Seconds as a double, turned once into the nearest whole nanosecond, the form in which the
+    // rest of the program compares instants.
+    return std::chrono::round<Duration>(
+        std::chrono::duration<double>([NSProcessInfo processInfo].systemUptime));
 }
 
 }  // namespace stowbar

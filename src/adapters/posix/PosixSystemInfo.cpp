@@ -34,10 +34,10 @@ OperatingSystemVersion PosixSystemInfo::operatingSystemVersion() const {
     return {0, 0, 0};
 }
 
-double PosixSystemInfo::systemUptime() const {
+Duration PosixSystemInfo::systemUptime() const {
     timespec now{};
     clock_gettime(CLOCK_MONOTONIC, &now);
-    return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) / 1e9;
+    return std::chrono::seconds(now.tv_sec) + std::chrono::nanoseconds(now.tv_nsec);
 }
 
 }  // namespace stowbar

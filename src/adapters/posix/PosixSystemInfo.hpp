@@ -10,7 +10,7 @@ class PosixSystemInfo final : public SystemInfo {
     std::optional<std::string> homeDirectory() const override;
     std::int32_t processIdentifier() const override;
     OperatingSystemVersion operatingSystemVersion() const override;
-    double systemUptime() const override;
+    Duration systemUptime() const override;
 };
 
 }  // namespace stowbar

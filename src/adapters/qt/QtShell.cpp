@@ -9,6 +9,7 @@
 #include <QPixmap>
 #include <QScreen>
 #include <QSystemTrayIcon>
+#include <QTimer>
 #include <QWidget>
 
 #include <algorithm>
@@ -29,6 +30,8 @@ constexpr int kGap = 4;
 // A tray activation this soon after the popup was closed by a press on the tray icon is the
 // same click reaching the icon; it must not reopen the popup.
 constexpr qint64 kIconPressActivationMilliseconds = 500;
+// How often a desktop without a tray is asked again whether it has one now.
+constexpr int kTrayLookMilliseconds = 2000;
 // The sizes trays ask icons for; each is drawn at its own size rather than scaled.
 constexpr int kIconSizes[] = {16, 22, 24, 32, 48, 64};
 
@@ -119,6 +122,7 @@ QtShell::~QtShell() {
     // The panel belongs to the popup; the host only forgets it.
     host_.reset();
     popup_.reset();
+    trayWatch_.reset();
     trayIcon_.reset();
 }
 
@@ -126,11 +130,6 @@ bool QtShell::addStatusItem(const std::string& symbolName,
                             const std::string& accessibilityDescription,
                             std::function<void()> action) {
     if (QApplication::instance() == nullptr || trayIcon_) {
-        return false;
-    }
-    const bool available =
-        trayAvailable ? trayAvailable() : QSystemTrayIcon::isSystemTrayAvailable();
-    if (!available) {
         return false;
     }
     action_ = std::move(action);
@@ -141,8 +140,30 @@ bool QtShell::addStatusItem(const std::string& symbolName,
                      [this](QSystemTrayIcon::ActivationReason reason) {
                          onTrayActivated(static_cast<int>(reason));
                      });
-    trayIcon_->show();
+    // Shown at once where there is a tray; otherwise as soon as one appears.
+    trayWatch_ = std::make_unique<QTimer>();
+    trayWatch_->setInterval(kTrayLookMilliseconds);
+    QObject::connect(trayWatch_.get(), &QTimer::timeout, trayWatch_.get(),
+                     [this] { lookForTray(); });
+    trayWatch_->start();
+    lookForTray();
     return true;
+}
+
+void QtShell::lookForTray() {
+    if (!trayIcon_ || !trayWatch_ || !trayWatch_->isActive()) {
+        return;
+    }
+    const bool available =
+        trayAvailable ? trayAvailable() : QSystemTrayIcon::isSystemTrayAvailable();
+    if (available) {
+        trayWatch_->stop();
+        trayIcon_->show();
+    }
+}
+
+bool QtShell::waitingForTray() const {
+    return trayWatch_ && trayWatch_->isActive();
 }
 
 void QtShell::onTrayActivated(int reason) {

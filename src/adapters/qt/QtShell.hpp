@@ -16,6 +16,7 @@
 #include "platform/ShellPorts.hpp"
 
 class QSystemTrayIcon;
+class QTimer;
 class QWidget;
 
 namespace stowbar::qt {
@@ -25,9 +26,11 @@ class PopupWindow;
 // The status item, the popover and the global click monitor on a Linux desktop, with Qt.
 //
 // Status item: a QSystemTrayIcon showing our own drawing of the requested symbol, with the
-// accessibility description as its tooltip. A plain (left) click calls the item's action. When
-// the desktop has no system tray the item has no button: addStatusItem() returns false, nothing
-// is created and the program runs on without a visible presence.
+// accessibility description as its tooltip. A plain (left) click calls the item's action. A
+// desktop often starts its autostart entries before its panel and tray: when there is no system
+// tray yet, the item is made but not shown, and the shell looks for a tray every two seconds and
+// shows the item as soon as one is there. Once shown, Qt itself docks it again whenever a tray
+// is replaced or restarted.
 //
 // Popover: a frameless Qt::Popup window with a rounded, translucent background that hosts the
 // hidden item panel (this object is also the panel's host, so the panel lives inside the popup).
@@ -86,6 +89,10 @@ class QtShell final : public StatusBar, public Popover, public EventMonitor, pub
 
     // Whether the desktop shows tray icons; asks Qt unless replaced (tests replace it).
     std::function<bool()> trayAvailable;
+    // What the two-second look for a tray does: shows the item once there is a tray.
+    void lookForTray();
+    // Whether the item is made and still waits for a tray to appear in.
+    bool waitingForTray() const;
     // Where the popup hangs from, in global coordinates, instead of the tray icon's geometry.
     std::optional<QRect> anchorOverride;
 
@@ -110,6 +117,7 @@ class QtShell final : public StatusBar, public Popover, public EventMonitor, pub
     std::function<void()> didShow_;
     std::function<void()> action_;
     std::unique_ptr<QSystemTrayIcon> trayIcon_;
+    std::unique_ptr<QTimer> trayWatch_;
     std::unique_ptr<PopupWindow> popup_;
     std::unique_ptr<PanelWidgetHost> host_;
     std::map<Token, std::function<void()>> monitors_;

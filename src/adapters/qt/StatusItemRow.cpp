@@ -11,6 +11,7 @@
 
 #include "adapters/qt/PanelStyle.hpp"
 #include "adapters/qt/SymbolPainter.hpp"
+#include "core/DisplayText.hpp"
 #include "core/HiddenItemPanelModel.hpp"
 
 namespace stowbar::qt {
@@ -78,7 +79,8 @@ QRect StatusItemRow::nameRect() const {
     const QFontMetrics metrics(fontFor(TextStyle::subheadline));
     const int left = pictureRect().right() + 1 + kGap;
     const int available = std::max(0, width() - kFixedWidth);
-    const int natural = metrics.horizontalAdvance(QString::fromStdString(item_.appName));
+    const int natural =
+        metrics.horizontalAdvance(QString::fromStdString(singleLineText(item_.appName)));
     const int lineHeight = metrics.height();
     return {left, (height() - lineHeight) / 2, std::min(natural, available), lineHeight};
 }
@@ -86,7 +88,8 @@ QRect StatusItemRow::nameRect() const {
 QString StatusItemRow::displayedName() const {
     const QFontMetrics metrics(fontFor(TextStyle::subheadline));
     const int available = std::max(0, width() - kFixedWidth);
-    return metrics.elidedText(QString::fromStdString(item_.appName), Qt::ElideRight, available);
+    return metrics.elidedText(QString::fromStdString(singleLineText(item_.appName)), Qt::ElideRight,
+                              available);
 }
 
 void StatusItemRow::paintEvent(QPaintEvent*) {

@@ -95,6 +95,13 @@ class DesktopSimulation {
         AccessibilityRecord record;
         // Every capture asked for, in order: the window number and whether it succeeded.
         std::vector<std::pair<std::uint32_t, bool>> captures;
+        // Every press performed, in order: the pid of the element and, while the process the
+        // element belongs to still ran, its name (absent once that process has gone).
+        struct Press {
+            std::int32_t pid = 0;
+            std::optional<std::string> runningApplication;
+        };
+        std::vector<Press> presses;
 
         const SimulatedApplication* application(std::int32_t pid) const;
         // The messaging timeout that applies to requests to `pid` now.

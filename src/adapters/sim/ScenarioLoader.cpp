@@ -339,6 +339,16 @@ std::uint32_t index(Object& object) {
     return static_cast<std::uint32_t>(object.required("index").integer(0, UINT32_MAX));
 }
 
+script::LoginItemStatus loginItemStatus(const Node& node) {
+    using script::LoginItemStatus;
+    return node.choice<LoginItemStatus>({
+        {"notRegistered", LoginItemStatus::notRegistered},
+        {"enabled", LoginItemStatus::enabled},
+        {"requiresApproval", LoginItemStatus::requiresApproval},
+        {"notFound", LoginItemStatus::notFound},
+    });
+}
+
 script::Event event(Object& object, const std::string& action) {
     using namespace script;
     if (action == "click-status-item") {
@@ -409,12 +419,7 @@ script::Event event(Object& object, const std::string& action) {
         return write;
     }
     if (action == "set-login-item-status") {
-        return SetLoginItemStatus{object.required("status").choice<LoginItemStatus>({
-            {"notRegistered", LoginItemStatus::notRegistered},
-            {"enabled", LoginItemStatus::enabled},
-            {"requiresApproval", LoginItemStatus::requiresApproval},
-            {"notFound", LoginItemStatus::notFound},
-        })};
+        return SetLoginItemStatus{loginItemStatus(object.required("status"))};
     }
     if (action == "quit") {
         return Quit{};
@@ -454,6 +459,12 @@ SimulatedDesktop desktop(const Node& root) {
     if (const auto value = object.field("ownPid")) {
         result.ownPid = value->pid();
     }
+    if (const auto value = object.field("loginItemStatus")) {
+        result.loginItemStatus = loginItemStatus(*value);
+    }
+    if (const auto value = object.field("inApplicationBundle")) {
+        result.inApplicationBundle = value->boolean();
+    }
     if (const auto list = object.field("applications")) {
         std::map<std::int32_t, std::string> seen;
         for (std::size_t at = 0, count = list->arraySize(); at < count; ++at) {
@@ -470,9 +481,27 @@ SimulatedDesktop desktop(const Node& root) {
     }
     if (const auto list = object.field("script")) {
         double earliest = 0;
+        // Which pids run at each point of the script, so that a launch cannot start a second
+        // process under a pid that is taken, as no system would.
+        std::set<std::int32_t> running;
+        for (const auto& application : result.applications) {
+            running.insert(application.pid);
+        }
         for (std::size_t at = 0, count = list->arraySize(); at < count; ++at) {
             result.script.push_back(scriptAction(list->at(at), earliest));
             earliest = result.script.back().at;
+            const auto& event = result.script.back().event;
+            if (const auto* launch = std::get_if<script::Launch>(&event)) {
+                if (!running.insert(launch->application.pid).second) {
+                    const Node node = list->at(at);
+                    Node(node.json().at("application").at("pid"),
+                         node.pointer() + "/application/pid")
+                        .refuse("pid " + std::to_string(launch->application.pid) +
+                                " is already running");
+                }
+            } else if (const auto* ended = std::get_if<script::Terminate>(&event)) {
+                running.erase(ended->pid);
+            }
         }
     }
     object.finish();

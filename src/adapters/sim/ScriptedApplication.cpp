@@ -14,8 +14,10 @@ namespace stowbar {
 
 namespace {
 
+// A script's time as the nearest whole nanosecond: truncating would put 8.001 s one
+// nanosecond early, and a click there less than 0.35 s after one at 7.651 s.
 TimePoint atSeconds(double value) {
-    return TimePoint{} + std::chrono::duration_cast<Duration>(std::chrono::duration<double>(value));
+    return TimePoint{} + std::chrono::round<Duration>(std::chrono::duration<double>(value));
 }
 
 template <class... Ts>
@@ -65,6 +67,10 @@ ScriptedApplication::ScriptedApplication(DesktopSimulation& simulation,
       out_(transcript) {
     // The same scenario prints the same transcript, whatever the worker threads do.
     executor_.setBackgroundJobsSettleAfterEachJob(true);
+    // The login item as the system keeps it at launch, and where the executable runs from.
+    const auto desktop = simulation_.desktop();
+    shell_.loginItems.currentStatus = static_cast<LoginItemStatus>(desktop.loginItemStatus);
+    shell_.loginItems.bundleExtension = desktop.inApplicationBundle ? "app" : "";
     shell_.alerts.onAlert = [this](const AlertDescription& alert) {
         writeLine("alert", nlohmann::json{{"message", alert.messageText},
                                           {"informative", alert.informativeText},
@@ -146,24 +152,27 @@ void ScriptedApplication::flushRecords() {
         writeLine("scan", nlohmann::json{{"targets", names}}.dump());
     }
     std::vector<std::pair<std::uint32_t, bool>> captures;
-    std::vector<std::pair<std::int32_t, std::size_t>> presses;
+    std::vector<DesktopSimulation::State::Press> presses;
     {
         const auto state = simulation_.lock();
         captures.assign(state->captures.begin() + static_cast<std::ptrdiff_t>(std::min(
                                                       capturesWritten_, state->captures.size())),
                         state->captures.end());
         capturesWritten_ = state->captures.size();
-        for (const auto& [pid, requests] : state->record.applications) {
-            const auto pressCount = static_cast<std::size_t>(
-                std::count(requests.actions.begin(), requests.actions.end(), "AXPress"));
-            auto& written = actionsWritten_[pid];
-            for (; written < pressCount; ++written) {
-                presses.emplace_back(pid, written);
-            }
-        }
+        presses.assign(state->presses.begin() + static_cast<std::ptrdiff_t>(std::min(
+                                                    pressesWritten_, state->presses.size())),
+                       state->presses.end());
+        pressesWritten_ = state->presses.size();
     }
-    for (const auto& [pid, index] : presses) {
-        writeLine("press", nlohmann::json{{"pid", pid}, {"app", nameOf(pid)}}.dump());
+    for (const auto& press : presses) {
+        // A press whose process has gone reached nobody; it says so rather than looking like
+        // a press of an application without a name.
+        auto fields =
+            nlohmann::json{{"pid", press.pid}, {"app", press.runningApplication.value_or("")}};
+        if (!press.runningApplication) {
+            fields["found"] = false;
+        }
+        writeLine("press", fields.dump());
     }
     for (const auto& [window, ok] : captures) {
         writeLine("capture", nlohmann::json{{"window", window}, {"ok", ok}}.dump());

@@ -2,7 +2,6 @@
 
 #include <functional>
 #include <iosfwd>
-#include <map>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -89,7 +88,7 @@ class ScriptedApplication final : public Application {
     ManualExecutor executor_;
     bool terminateRequested_ = false;
     std::size_t capturesWritten_ = 0;
-    std::map<std::int32_t, std::size_t> actionsWritten_;
+    std::size_t pressesWritten_ = 0;
     std::vector<std::string> panelLines_;
 };
 

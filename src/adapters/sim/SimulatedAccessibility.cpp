@@ -374,6 +374,14 @@ AXError SimulatedAccessibility::performAction(const AXElement& element, std::str
     }
     auto state = simulation_.lock();
     state->record.applications[asked->pid].actions.emplace_back(action);
+    if (action == "AXPress") {
+        DesktopSimulation::State::Press press;
+        press.pid = asked->pid;
+        if (const auto* running = owner(*state, *asked)) {
+            press.runningApplication = running->name.value_or("");
+        }
+        state->presses.push_back(std::move(press));
+    }
     const auto [application, error] = addresseeOf(*state, *asked);
     if (application == nullptr) {
         return error;

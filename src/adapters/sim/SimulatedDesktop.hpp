@@ -177,6 +177,10 @@ struct SimulatedDesktop {
     bool windowNumberFunction = true;
     // The process id Stowbar itself runs under in the simulation.
     std::int32_t ownPid = 100;
+    // The login item's status at launch, before the program registers it.
+    script::LoginItemStatus loginItemStatus = script::LoginItemStatus::enabled;
+    // false: the executable runs outside an application bundle, which has nothing to register.
+    bool inApplicationBundle = true;
     // In the order the workspace lists them; pids are unique.
     std::vector<SimulatedApplication> applications;
     // In order of time.

@@ -21,11 +21,11 @@ std::int32_t SimulatedSystemInfo::processIdentifier() const {
     return simulation_.lock()->desktop.ownPid;
 }
 
-double SimulatedSystemInfo::systemUptime() const {
+Duration SimulatedSystemInfo::systemUptime() const {
     if (clock_ == nullptr) {
         return system_.systemUptime();
     }
-    return std::chrono::duration<double>(clock_->now().time_since_epoch()).count();
+    return clock_->now().time_since_epoch();
 }
 
 }  // namespace stowbar

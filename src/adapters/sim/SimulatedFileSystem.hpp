@@ -39,7 +39,7 @@ class SimulatedSystemInfo final : public SystemInfo {
     OperatingSystemVersion operatingSystemVersion() const override {
         return system_.operatingSystemVersion();
     }
-    double systemUptime() const override;
+    Duration systemUptime() const override;
 
     // The clock must outlive this object; null goes back to the real uptime.
     void followClock(const Clock* clock) { clock_ = clock; }

@@ -40,6 +40,14 @@ void SimulatedPopover::show() {
     }
 }
 
+void SimulatedPopover::setContentSize(Size size) {
+    const bool changed = size != contentSize_;
+    contentSize_ = size;
+    if (shown_ && changed && onChange) {
+        onChange(true, contentSize_);
+    }
+}
+
 void SimulatedPopover::close() {
     if (!shown_) {
         return;

@@ -43,7 +43,8 @@ class SimulatedPopover final : public Popover {
     // Calls the didShow callback on the same turn, as the real one does after its animation.
     void show() override;
     void close() override;
-    void setContentSize(Size size) override { contentSize_ = size; }
+    // A shown popover that changes size tells onChange, still shown, with its new size.
+    void setContentSize(Size size) override;
     std::optional<Size> preferredContentSize() const override { return preferred; }
 
     Size contentSize() const { return contentSize_; }

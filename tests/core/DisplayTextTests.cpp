@@ -1,0 +1,43 @@
+#include "core/DisplayText.hpp"
+
+#include <gtest/gtest.h>
+
+namespace stowbar {
+namespace {
+
+TEST(DisplayText, ControlCharactersShowAsSpacesInARowAndEscapedInAReport) {
+    struct Case {
+        std::string_view text;
+        const char* row;
+        const char* report;
+    };
+    using namespace std::string_view_literals;
+    const Case cases[] = {
+        {"Alpha", "Alpha", "Alpha"},
+        {"Alpha\nBeta", "Alpha Beta", "Alpha\\nBeta"},
+        {"\tTab\r", " Tab ", "\\tTab\\r"},
+        {"nul\0end"sv, "nul end", "nul\\u{0}end"},
+        {"esc\x1b[31m", "esc [31m", "esc\\u{1B}[31m"},
+        {"del\x7f", "del ", "del\\u{7F}"},
+        // C1 controls and the Unicode line and paragraph separators, in UTF-8.
+        {"next\xc2\x85line", "next line", "next\\u{85}line"},
+        {"a\xe2\x80\xa8"
+         "b\xe2\x80\xa9"
+         "c",
+         "a b c", "a\\u{2028}b\\u{2029}c"},
+        // Letters beyond ASCII are not controls, nor are bytes that are not UTF-8 at all.
+        {"Caf\xc3\xa9 \xc2\xa0 \xe2\x80\xa6", "Caf\xc3\xa9 \xc2\xa0 \xe2\x80\xa6",
+         "Caf\xc3\xa9 \xc2\xa0 \xe2\x80\xa6"},
+        {"bad\xc2", "bad\xc2", "bad\xc2"},
+        {"\xff\xfe", "\xff\xfe", "\xff\xfe"},
+        {"", "", ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.report);
+        EXPECT_EQ(singleLineText(c.text), c.row);
+        EXPECT_EQ(escapedControlCharacters(c.text), c.report);
+    }
+}
+
+}  // namespace
+}  // namespace stowbar

@@ -84,6 +84,8 @@ std::optional<AXValue> copyGeometry(Accessibility& accessibility, const AXElemen
 std::vector<AppMenuBarItem> AccessibilityBridge::findMenuBarItems(
     const std::vector<AppScanTarget>& targets) const {
     std::vector<AppMenuBarItem> items;
+    // Most applications show one extra; more only grow the vector geometrically.
+    items.reserve(targets.size());
     for (const auto& target : targets) {
         const AXElement application = accessibility_.applicationElement(target.pid);
         if (!application) {
@@ -97,11 +99,11 @@ std::vector<AppMenuBarItem> AccessibilityBridge::findMenuBarItems(
         if (!bar) {
             continue;
         }
-        const auto children = copyElements(accessibility_, bar, kChildren);
+        auto children = copyElements(accessibility_, bar, kChildren);
         if (!children) {
             continue;
         }
-        for (const auto& child : *children) {
+        for (auto& child : *children) {
             const auto position = copyGeometry(accessibility_, child, kPosition);
             if (!position) {
                 continue;
@@ -115,8 +117,8 @@ std::vector<AppMenuBarItem> AccessibilityBridge::findMenuBarItems(
             if (!(frame.size.width > 0)) {
                 continue;
             }
-            items.push_back(
-                AppMenuBarItem{child, target.appName, target.bundleIdentifier, frame, target.pid});
+            items.push_back(AppMenuBarItem{std::move(child), target.appName,
+                                           target.bundleIdentifier, frame, target.pid});
         }
     }
     return items;

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <string_view>
+#include <unordered_set>
 #include <utility>
 
 #include "runtime/MainThread.hpp"
@@ -81,6 +83,15 @@ void MenuBarController::removeObserver(ObserverId id) {
 std::vector<AppScanTarget> MenuBarController::scanTargets(
     const std::vector<RunningApplication>& applications,
     const std::optional<std::set<std::string>>& hiddenBundleIdentifiers, std::int32_t excluding) {
+    // Every running application is looked up in the hidden set: hashing costs less than the
+    // ordered set's string comparisons, which were most of a refresh that found nothing new.
+    std::unordered_set<std::string_view> hidden;
+    if (hiddenBundleIdentifiers) {
+        hidden.reserve(hiddenBundleIdentifiers->size());
+        hidden.insert(hiddenBundleIdentifiers->begin(), hiddenBundleIdentifiers->end());
+    }
+    const std::string_view controlCenter = kControlCenterBundleIdentifier;
+
     std::vector<AppScanTarget> targets;
     targets.reserve(hiddenBundleIdentifiers ? hiddenBundleIdentifiers->size()
                                             : applications.size());
@@ -88,11 +99,11 @@ std::vector<AppScanTarget> MenuBarController::scanTargets(
         if (application.pid == excluding ||
             application.activationPolicy == ActivationPolicy::prohibited ||
             !application.localizedName || application.localizedName->empty() ||
-            application.bundleIdentifier == kControlCenterBundleIdentifier) {
+            (application.bundleIdentifier && *application.bundleIdentifier == controlCenter)) {
             continue;
         }
         if (hiddenBundleIdentifiers &&
-            !inHiddenSet(application.bundleIdentifier, hiddenBundleIdentifiers)) {
+            (!application.bundleIdentifier || !hidden.contains(*application.bundleIdentifier))) {
             continue;
         }
         targets.push_back(

@@ -87,7 +87,7 @@ echo "# medians of processor time, ns: poll tick $poll (floor $poll_floor); no-c
   "$refresh (two reads and a parse $reads, listing $listing); loadSnapshot $snapshot" \
   "(floor $snapshot_floor); findMenuBarItems $scan (floor $scan_floor)"
 for slowness in hang_before_scan hang_after_scan slow_answers; do
-  for panel in shown hidden; do
+  for panel in shown hidden absent; do
     row="LongestTurn/${slowness}_panel_${panel}/iterations:3"
     echo "# longest turn, $slowness, panel $panel: $(value main_thread_stall_bench "$row" \
       longest_turn_ms) ms wall, $(value main_thread_stall_bench "$row" longest_turn_cpu_ms) ms" \

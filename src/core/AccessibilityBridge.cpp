@@ -83,9 +83,17 @@ std::optional<AXValue> copyGeometry(Accessibility& accessibility, const AXElemen
 
 std::vector<AppMenuBarItem> AccessibilityBridge::findMenuBarItems(
     const std::vector<AppScanTarget>& targets) const {
-    std::vector<AppMenuBarItem> items;
-    // Most applications show one extra; more only grow the vector geometrically.
-    items.reserve(targets.size());
+    // What was found is noted first and made into records once their number is known: the
+    // records carry their application's strings, which are then copied once and never moved
+    // as the list grows.
+    struct Found {
+        const AppScanTarget* target;
+        AXElement element;
+        Rect frame;
+    };
+    std::vector<Found> found;
+    // Most applications show one extra; more only grow the list geometrically.
+    found.reserve(targets.size());
     for (const auto& target : targets) {
         const AXElement application = accessibility_.applicationElement(target.pid);
         if (!application) {
@@ -117,9 +125,16 @@ std::vector<AppMenuBarItem> AccessibilityBridge::findMenuBarItems(
             if (!(frame.size.width > 0)) {
                 continue;
             }
-            items.push_back(AppMenuBarItem{std::move(child), target.appName,
-                                           target.bundleIdentifier, frame, target.pid});
+            found.push_back(Found{&target, std::move(child), frame});
         }
+    }
+
+    std::vector<AppMenuBarItem> items;
+    items.reserve(found.size());
+    for (auto& extra : found) {
+        items.push_back(AppMenuBarItem{std::move(extra.element), extra.target->appName,
+                                       extra.target->bundleIdentifier, extra.frame,
+                                       extra.target->pid});
     }
     return items;
 }

@@ -1,17 +1,13 @@
 // What a refresh costs: the path that finds nothing changed against the file work it cannot
-// avoid, a full refresh with pictures, and how long the main thread is busy at a stretch while
-// one application does not answer.
+// avoid, and a full refresh with pictures. How long the main thread is busy at a stretch while
+// an application is slow is measured on the real loop (MainThreadStallBench).
 
 #include <benchmark/benchmark.h>
-
-#include <chrono>
-#include <thread>
 
 #include "adapters/plist/LibplistReader.hpp"
 #include "adapters/posix/PosixFileSystem.hpp"
 #include "adapters/qt/QtImageRenderer.hpp"
 #include "adapters/sim/DesktopSimulation.hpp"
-#include "adapters/sim/ForwardingAccessibility.hpp"
 #include "adapters/sim/SimulatedAccessibility.hpp"
 #include "adapters/sim/SimulatedFileSystem.hpp"
 #include "adapters/sim/SimulatedScreenCapture.hpp"
@@ -43,24 +39,9 @@ SimulatedApplication runningApplication(std::int32_t pid, int extras) {
     return application;
 }
 
-// Answers like the simulated desktop, but the first request of a scan to one application
-// takes real time, as a hung application's would.
-struct SlowToAnswer final : ForwardingAccessibility {
-    SlowToAnswer(Accessibility& real, std::int32_t slowPid)
-        : ForwardingAccessibility(real), slow(slowPid) {}
-    AXElement applicationElement(std::int32_t pid) override {
-        if (pid == slow) {
-            std::this_thread::sleep_for(std::chrono::milliseconds(100));
-        }
-        return inner_.applicationElement(pid);
-    }
-    std::int32_t slow;
-};
-
 // A desktop of `running` applications of which the first `hidden` are in the hidden set.
 struct Desk {
-    Desk(int running, int hidden, int extras, std::int32_t slowPid = 0)
-        : accessibility(simulated, slowPid) {
+    Desk(int running, int hidden, int extras) {
         system.home = home.path().string();
         SimulatedDesktop desktop;
         plist_t entries = plist_new_array();
@@ -95,8 +76,7 @@ struct Desk {
     PosixFileSystem realFiles;
     SimulatedFileSystem files{realFiles, simulation};
     LibplistReader propertyLists;
-    SimulatedAccessibility simulated{simulation};
-    SlowToAnswer accessibility;
+    SimulatedAccessibility accessibility{simulation};
     SimulatedWorkspace workspace{simulation};
     SimulatedScreenCapture screenCapture{simulation};
     QtImageRenderer imageRenderer;
@@ -153,37 +133,5 @@ void BM_FullRefresh50HiddenApplicationsWith3ExtrasAndPictures(benchmark::State& 
     }
 }
 BENCHMARK(BM_FullRefresh50HiddenApplicationsWith3ExtrasAndPictures)->Unit(benchmark::kMillisecond);
-
-// Runs the loop one batch at a time and reports the longest batch: the longest the main
-// thread was busy without a break while a scan waited 100 ms on one application.
-void BM_LongestMainThreadStretchWhileOneApplicationHangs(benchmark::State& state) {
-    Desk desk(50, 50, 3, 1007);
-    double longest = 0;
-    double total = 0;
-    for (auto _ : state) {
-        const auto controller = std::make_shared<MenuBarController>(desk.platform, desk.executor);
-        spawn(desk.executor, [](std::shared_ptr<MenuBarController> c) -> Task<void> {
-            co_await c->refresh();
-        }(controller));
-        const auto start = std::chrono::steady_clock::now();
-        while (desk.executor.pendingCount() > 0 || desk.executor.backgroundJobCount() > 0) {
-            const auto before = std::chrono::steady_clock::now();
-            if (desk.executor.runDue() == 0) {
-                std::this_thread::yield();  // the scan is out; the main thread is free
-                continue;
-            }
-            longest = std::max(longest, std::chrono::duration<double, std::milli>(
-                                            std::chrono::steady_clock::now() - before)
-                                            .count());
-        }
-        total += std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
-                     .count();
-    }
-    state.counters["longest_main_thread_ms"] = longest;
-    state.counters["refresh_wall_ms"] = total / static_cast<double>(state.iterations());
-}
-BENCHMARK(BM_LongestMainThreadStretchWhileOneApplicationHangs)
-    ->Iterations(5)
-    ->Unit(benchmark::kMillisecond);
 
 }  // namespace

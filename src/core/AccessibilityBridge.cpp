@@ -83,7 +83,17 @@ std::optional<AXValue> copyGeometry(Accessibility& accessibility, const AXElemen
 
 std::vector<AppMenuBarItem> AccessibilityBridge::findMenuBarItems(
     const std::vector<AppScanTarget>& targets) const {
-    std::vector<AppMenuBarItem> items;
+    // What was found is noted first and made into records once their number is known: the
+    // records carry their application's strings, which are then copied once and never moved
+    // as the list grows.
+    struct Found {
+        const AppScanTarget* target;
+        AXElement element;
+        Rect frame;
+    };
+    std::vector<Found> found;
+    // Most applications show one extra; more only grow the list geometrically.
+    found.reserve(targets.size());
     for (const auto& target : targets) {
         const AXElement application = accessibility_.applicationElement(target.pid);
         if (!application) {
@@ -97,11 +107,11 @@ std::vector<AppMenuBarItem> AccessibilityBridge::findMenuBarItems(
         if (!bar) {
             continue;
         }
-        const auto children = copyElements(accessibility_, bar, kChildren);
+        auto children = copyElements(accessibility_, bar, kChildren);
         if (!children) {
             continue;
         }
-        for (const auto& child : *children) {
+        for (auto& child : *children) {
             const auto position = copyGeometry(accessibility_, child, kPosition);
             if (!position) {
                 continue;
@@ -115,9 +125,16 @@ std::vector<AppMenuBarItem> AccessibilityBridge::findMenuBarItems(
             if (!(frame.size.width > 0)) {
                 continue;
             }
-            items.push_back(
-                AppMenuBarItem{child, target.appName, target.bundleIdentifier, frame, target.pid});
+            found.push_back(Found{&target, std::move(child), frame});
         }
+    }
+
+    std::vector<AppMenuBarItem> items;
+    items.reserve(found.size());
+    for (auto& extra : found) {
+        items.push_back(AppMenuBarItem{std::move(extra.element), extra.target->appName,
+                                       extra.target->bundleIdentifier, extra.frame,
+                                       extra.target->pid});
     }
     return items;
 }

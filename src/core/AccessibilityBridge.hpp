@@ -17,7 +17,8 @@ namespace stowbar {
 // port, which must outlive it. Any thread may call it and calls may overlap. Every request
 // blocks the calling thread until the other application answers or its messaging timeout
 // (0.1 s, set on each application element before the first request) expires, so the scan
-// runs on a worker thread; windowID is called on the main thread, one item at a time.
+// and the window-number search both run on a refresh's background job, never on the main
+// thread.
 // Failures never leave the bridge: what cannot be read is simply left out.
 class AccessibilityBridge {
   public:

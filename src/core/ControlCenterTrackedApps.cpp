@@ -69,13 +69,17 @@ std::optional<ControlCenterTrackedApps::Snapshot> ControlCenterTrackedApps::load
     if (!attributes) {
         return std::nullopt;
     }
-    Snapshot snapshot{fingerprintFrom(*attributes), {}};
-
     const auto contents = files_.readFile(groupPrefsURL_);
     if (!contents.succeeded()) {
         return std::nullopt;
     }
-    const auto root = propertyLists_.parse(*contents.bytes);
+    return snapshotFrom(fingerprintFrom(*attributes), *contents.bytes);
+}
+
+std::optional<ControlCenterTrackedApps::Snapshot> ControlCenterTrackedApps::snapshotFrom(
+    const Fingerprint& fingerprint, std::span<const std::uint8_t> contents) const {
+    Snapshot snapshot{fingerprint, {}};
+    const auto root = propertyLists_.parse(contents);
     if (!root) {
         return std::nullopt;
     }

@@ -2,6 +2,7 @@
 
 #include <optional>
 #include <set>
+#include <span>
 #include <string>
 
 #include "platform/FileSystem.hpp"
@@ -54,6 +55,12 @@ class ControlCenterTrackedApps {
     // Absent when the file cannot be examined, read or parsed (the outer file or the embedded
     // list); present, possibly with an empty set, otherwise.
     std::optional<Snapshot> loadSnapshot() const;
+
+    // The snapshot that `contents`, read from the file just after `fingerprint` was taken,
+    // hold: the steps of loadSnapshot after the read. A refresh reads the file once, both to
+    // learn whether it may read it at all and to parse it, and hands the bytes here.
+    std::optional<Snapshot> snapshotFrom(const Fingerprint& fingerprint,
+                                         std::span<const std::uint8_t> contents) const;
 
   private:
     // Adds every identifier a location value names to `into`.

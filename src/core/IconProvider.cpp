@@ -61,7 +61,12 @@ Task<ImageRef> IconProvider::capture(std::uint32_t windowID, Rect frame) {
 }
 
 ImageRef IconProvider::appIcon(const std::string& appName) const {
-    for (const auto& application : workspace_.runningApplications()) {
+    return appIcon(appName, workspace_.runningApplications());
+}
+
+ImageRef IconProvider::appIcon(const std::string& appName,
+                               const std::vector<RunningApplication>& running) {
+    for (const auto& application : running) {
         if (application.localizedName && *application.localizedName == appName) {
             return application.icon;
         }

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "platform/Geometry.hpp"
 #include "platform/Image.hpp"
@@ -28,6 +29,11 @@ class IconProvider {
 
     // The icon of the first running application whose display name is exactly `appName`.
     ImageRef appIcon(const std::string& appName) const;
+
+    // The same choice made from a list of running applications taken earlier; any thread, so
+    // that a refresh can draw its initial icons off the main thread.
+    static ImageRef appIcon(const std::string& appName,
+                            const std::vector<RunningApplication>& running);
 
     // Pixels for `points` at double density: trunc(2 × points), at least 1. Absent when that
     // is not a finite number a capture can be asked for.

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <string_view>
+#include <unordered_set>
 #include <utility>
 
 #include "runtime/MainThread.hpp"
@@ -29,13 +31,15 @@ bool outsideMenuBarBand(const Rect& frame) {
     return top < kMenuBarBandTop || top > kMenuBarBandBottom;
 }
 
-std::vector<std::string> namesOf(const std::vector<StatusItemInfo>& items) {
-    std::vector<std::string> names;
-    names.reserve(items.size());
-    for (const auto& item : items) {
-        names.push_back(item.appName);
-    }
-    return names;
+// Whether a new list shows nothing the published one does not: the same names in the same
+// order, of the same processes. A relaunched application has a new process whose elements
+// the old records cannot press, so its list counts as changed even under the same names.
+bool sameNamesOfSameProcesses(const std::vector<StatusItemInfo>& a,
+                              const std::vector<StatusItemInfo>& b) {
+    return std::equal(a.begin(), a.end(), b.begin(), b.end(),
+                      [](const StatusItemInfo& x, const StatusItemInfo& y) {
+                          return x.pid == y.pid && x.appName == y.appName;
+                      });
 }
 
 }  // namespace
@@ -79,6 +83,15 @@ void MenuBarController::removeObserver(ObserverId id) {
 std::vector<AppScanTarget> MenuBarController::scanTargets(
     const std::vector<RunningApplication>& applications,
     const std::optional<std::set<std::string>>& hiddenBundleIdentifiers, std::int32_t excluding) {
+    // Every running application is looked up in the hidden set: hashing costs less than the
+    // ordered set's string comparisons, which were most of a refresh that found nothing new.
+    std::unordered_set<std::string_view> hidden;
+    if (hiddenBundleIdentifiers) {
+        hidden.reserve(hiddenBundleIdentifiers->size());
+        hidden.insert(hiddenBundleIdentifiers->begin(), hiddenBundleIdentifiers->end());
+    }
+    const std::string_view controlCenter = kControlCenterBundleIdentifier;
+
     std::vector<AppScanTarget> targets;
     targets.reserve(hiddenBundleIdentifiers ? hiddenBundleIdentifiers->size()
                                             : applications.size());
@@ -86,11 +99,11 @@ std::vector<AppScanTarget> MenuBarController::scanTargets(
         if (application.pid == excluding ||
             application.activationPolicy == ActivationPolicy::prohibited ||
             !application.localizedName || application.localizedName->empty() ||
-            application.bundleIdentifier == kControlCenterBundleIdentifier) {
+            (application.bundleIdentifier && *application.bundleIdentifier == controlCenter)) {
             continue;
         }
         if (hiddenBundleIdentifiers &&
-            !inHiddenSet(application.bundleIdentifier, hiddenBundleIdentifiers)) {
+            (!application.bundleIdentifier || !hidden.contains(*application.bundleIdentifier))) {
             continue;
         }
         targets.push_back(
@@ -120,32 +133,36 @@ Task<void> MenuBarController::refresh() {
         finish();
         co_return;
     }
+    // The probe's bytes are the ones parsed: one read per refresh. The fingerprint is taken
+    // first, so that a change made during the read shows as a new fingerprint next time.
+    const auto fingerprint = trackedApps_.fingerprint();
+    const auto contents = platform_.files.readFile(trackedApps_.groupPrefsURL());
     // A whole read is the only honest probe of Full Disk Access: attributes stay readable
     // without it.
-    assign(fullDiskAccessGranted_,
-           platform_.files.readFile(trackedApps_.groupPrefsURL()).succeeded(),
-           Field::fullDiskAccessGranted);
+    assign(fullDiskAccessGranted_, contents.succeeded(), Field::fullDiskAccessGranted);
     if (!fullDiskAccessGranted_) {
         finish();
         co_return;
     }
 
-    auto snapshot = trackedApps_.loadSnapshot();
+    std::optional<ControlCenterTrackedApps::Snapshot> snapshot;
+    if (fingerprint) {
+        snapshot = trackedApps_.snapshotFrom(*fingerprint, *contents.bytes);
+    }
     std::optional<std::set<std::string>> hidden;
     if (snapshot) {
         hidden = std::move(snapshot->hiddenBundleIdentifiers);
     }
-    const auto targets = scanTargets(platform_.workspace.runningApplications(), hidden,
-                                     platform_.system.processIdentifier());
+    auto running = platform_.workspace.runningApplications();
+    auto targets = scanTargets(running, hidden, platform_.system.processIdentifier());
 
     RefreshSignature signature;
-    signature.candidateProcesses.reserve(targets.size());
     if (snapshot) {
         signature.plistFingerprint = snapshot->fingerprint;
     }
+    signature.candidateProcesses.reserve(targets.size());
     for (const auto& target : targets) {
-        signature.candidateProcesses.push_back(target.bundleIdentifier.value_or("-") + ":" +
-                                               std::to_string(target.pid));
+        signature.candidateProcesses.emplace_back(target.pid, target.bundleIdentifier);
     }
     std::sort(signature.candidateProcesses.begin(), signature.candidateProcesses.end());
 
@@ -155,72 +172,89 @@ Task<void> MenuBarController::refresh() {
     }
     if (targets.empty()) {
         cancelPendingRetry();
-        lastRefreshSignature_ = signature;
+        lastRefreshSignature_ = std::move(signature);
         assign(hiddenItems_, {}, Field::hiddenItems);
         finish();
         co_return;
     }
 
-    // The scan is the one step that may block for long; it reads only what it is given.
-    const auto found = co_await runInBackground(
-        [bridge = axBridge_](const std::vector<AppScanTarget>& scanned) {
-            return bridge.findMenuBarItems(scanned);
+    // Everything that asks another application, which may not answer, runs on the background
+    // job; the main thread only takes the finished list.
+    auto scanned = co_await runInBackground(
+        [bridge = axBridge_, &renderer = platform_.imageRenderer](
+            const std::vector<AppScanTarget>& toScan,
+            const std::optional<std::set<std::string>>& hiddenSet,
+            const std::vector<RunningApplication>& runningApplications) {
+            return scan(bridge, renderer, toScan, hiddenSet, runningApplications);
         },
-        targets);
+        std::move(targets), std::move(hidden), std::move(running));
 
-    std::set<std::int32_t> missing;
-    for (const auto& target : targets) {
-        missing.insert(target.pid);
-    }
-    for (const auto& item : found) {
-        missing.erase(item.pid);
+    const bool foundHidden = !scanned.items.empty();
+    if (!sameNamesOfSameProcesses(scanned.items, hiddenItems_)) {
+        assign(hiddenItems_, std::move(scanned.items), Field::hiddenItems);
     }
 
-    auto items = hiddenItemsFrom(found, hidden);
-    if (namesOf(items) != namesOf(hiddenItems_)) {
-        assign(hiddenItems_, items, Field::hiddenItems);
-    }
-
-    if (missing.empty()) {
+    if (!scanned.missedATarget) {
         cancelPendingRetry();
-        lastRefreshSignature_ = signature;
+        lastRefreshSignature_ = std::move(signature);
     } else {
         // Typically an application still starting: look again soon, and rescan until then.
         lastRefreshSignature_.reset();
         scheduleDelayedRetry(signature);
     }
 
-    if (!items.empty()) {
+    if (foundHidden) {
         spawn(executor_, captureIconsAsync(weak_from_this()));
     }
     finish();
 }
 
-std::vector<StatusItemInfo> MenuBarController::hiddenItemsFrom(
-    const std::vector<AppMenuBarItem>& found,
-    const std::optional<std::set<std::string>>& hiddenBundleIdentifiers) const {
-    const auto running = platform_.workspace.runningApplications();
-    std::vector<StatusItemInfo> items;
-    std::uint32_t position = 0;
+MenuBarController::ScanResult MenuBarController::scan(
+    const AccessibilityBridge& bridge, const ImageRenderer& renderer,
+    const std::vector<AppScanTarget>& targets,
+    const std::optional<std::set<std::string>>& hiddenBundleIdentifiers,
+    const std::vector<RunningApplication>& running) {
+    auto found = bridge.findMenuBarItems(targets);
+
+    ScanResult result;
+    // A target counts as covered as soon as one of its extras was found, hidden or not.
+    std::vector<std::int32_t> covered;
+    covered.reserve(found.size());
     for (const auto& item : found) {
+        covered.push_back(item.pid);
+    }
+    std::sort(covered.begin(), covered.end());
+    result.missedATarget = std::any_of(targets.begin(), targets.end(), [&](const auto& target) {
+        return !std::binary_search(covered.begin(), covered.end(), target.pid);
+    });
+
+    result.items.reserve(found.size());
+    std::uint32_t position = 0;
+    for (auto& item : found) {
         ++position;
         // The hidden set decides first; the position only when the set does not claim it.
         if (!inHiddenSet(item.bundleIdentifier, hiddenBundleIdentifiers) &&
             !outsideMenuBarBand(item.axFrame)) {
             continue;
         }
-        const std::uint32_t windowID = axBridge_.windowID(item.element).value_or(0);
-        items.push_back(StatusItemInfo{windowID != 0 ? windowID : position, windowID, item.axFrame,
-                                       item.appName, initialIcon(item, running), item.element,
-                                       item.bundleIdentifier});
+        const std::uint32_t windowID = bridge.windowID(item.element).value_or(0);
+        // The extras of one application come one after another and share its icon, drawn
+        // once for all of them.
+        ImageRef icon = !result.items.empty() && result.items.back().pid == item.pid
+                            ? result.items.back().icon
+                            : initialIcon(item, running, renderer);
+        result.items.push_back(StatusItemInfo{
+            windowID != 0 ? windowID : position, windowID, item.axFrame, std::move(item.appName),
+            std::move(icon), std::move(item.element), std::move(item.bundleIdentifier), item.pid});
     }
-    return items;
+    return result;
 }
 
 ImageRef MenuBarController::initialIcon(const AppMenuBarItem& item,
-                                        const std::vector<RunningApplication>& running) const {
-    const auto redrawn = [this](const ImageRef& source) -> ImageRef {
-        return source ? platform_.imageRenderer.redraw(*source, kIconSize) : nullptr;
+                                        const std::vector<RunningApplication>& running,
+                                        const ImageRenderer& renderer) {
+    const auto redrawn = [&renderer](const ImageRef& source) -> ImageRef {
+        return source ? renderer.redraw(*source, kIconSize) : nullptr;
     };
     if (item.bundleIdentifier) {
         const auto application =
@@ -234,7 +268,7 @@ ImageRef MenuBarController::initialIcon(const AppMenuBarItem& item,
         }
     }
     if (!item.appName.empty()) {
-        if (auto icon = redrawn(iconProvider_.appIcon(item.appName))) {
+        if (auto icon = redrawn(IconProvider::appIcon(item.appName, running))) {
             return icon;
         }
     }
@@ -246,22 +280,26 @@ ImageRef MenuBarController::initialIcon(const AppMenuBarItem& item,
 // a capture is suspended; the pictures are then put into the list current at the end, by
 // window number, so the newer list is never replaced by the older copy.
 Task<void> MenuBarController::captureIconsAsync(std::weak_ptr<MenuBarController> weakSelf) {
-    std::vector<StatusItemInfo> copy;
+    // Only what a capture needs is kept of the list as it was when the pass started.
+    std::vector<std::pair<std::uint32_t, Rect>> windows;
     if (auto self = weakSelf.lock()) {
-        copy = self->hiddenItems_;
+        windows.reserve(self->hiddenItems_.size());
+        for (const auto& item : self->hiddenItems_) {
+            if (item.windowID != 0) {
+                windows.emplace_back(item.windowID, item.frame);
+            }
+        }
     }
     std::vector<std::pair<std::uint32_t, ImageRef>> captured;
-    for (const auto& item : copy) {
-        if (item.windowID == 0) {
-            continue;
-        }
+    captured.reserve(windows.size());
+    for (const auto& [windowID, frame] : windows) {
         auto self = weakSelf.lock();
         if (!self) {
             co_return;
         }
-        auto image = co_await self->iconProvider_.capture(item.windowID, item.frame);
+        auto image = co_await self->iconProvider_.capture(windowID, frame);
         if (image) {
-            captured.emplace_back(item.windowID, std::move(image));
+            captured.emplace_back(windowID, std::move(image));
         }
     }
     const auto self = weakSelf.lock();

@@ -6,6 +6,7 @@
 #include <optional>
 #include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "core/AccessibilityBridge.hpp"
@@ -22,8 +23,9 @@ namespace stowbar {
 // whose signature equals that of the last complete scan has nothing new to find.
 struct RefreshSignature {
     std::optional<ControlCenterTrackedApps::Fingerprint> plistFingerprint;
-    // "bundle.identifier:pid" per scan target ("-" without an identifier), sorted.
-    std::vector<std::string> candidateProcesses;
+    // One (process identifier, bundle identifier) pair per scan target, sorted, so that the
+    // same processes listed in another order give the same signature.
+    std::vector<std::pair<std::int32_t, std::optional<std::string>>> candidateProcesses;
 
     friend bool operator==(const RefreshSignature&, const RefreshSignature&) = default;
 };
@@ -32,9 +34,11 @@ struct RefreshSignature {
 // applications and their menu bar extras into the published list of hidden items, plus the
 // flags that tell the panel which state to show.
 //
-// Threading: confined to the main thread. refresh() suspends once, while the accessibility
-// scan runs on a worker thread; nothing else leaves the main thread. Overlapping refreshes
-// are neither prevented nor merged; callers debounce.
+// Threading: confined to the main thread. refresh() suspends once, while its background job
+// scans the targets, resolves the window numbers of the hidden extras and draws their initial
+// icons: everything that asks another process, which may hang, or draws. The main thread only
+// takes the finished list. Overlapping refreshes are neither prevented nor merged; callers
+// debounce.
 //
 // Observation: observers are told which published field is about to be assigned, just
 // before every assignment (also when the value does not change). They read the new value on
@@ -88,12 +92,22 @@ class MenuBarController : public std::enable_shared_from_this<MenuBarController>
     template <typename T>
     void assign(T& field, T value, Field which);
 
-    // The list a scan result turns into: hidden extras with identity and initial icon.
-    std::vector<StatusItemInfo> hiddenItemsFrom(
-        const std::vector<AppMenuBarItem>& found,
-        const std::optional<std::set<std::string>>& hiddenBundleIdentifiers) const;
-    ImageRef initialIcon(const AppMenuBarItem& item,
-                         const std::vector<RunningApplication>& running) const;
+    // What the background job of a refresh hands back: the hidden extras as finished records,
+    // and whether some target exposed no extras.
+    struct ScanResult {
+        std::vector<StatusItemInfo> items;
+        bool missedATarget = false;
+    };
+
+    // The background job of a refresh. It reads only what it is given and the ports that may be
+    // called from any thread (Accessibility, the image renderer).
+    static ScanResult scan(const AccessibilityBridge& bridge, const ImageRenderer& renderer,
+                           const std::vector<AppScanTarget>& targets,
+                           const std::optional<std::set<std::string>>& hiddenBundleIdentifiers,
+                           const std::vector<RunningApplication>& running);
+    static ImageRef initialIcon(const AppMenuBarItem& item,
+                                const std::vector<RunningApplication>& running,
+                                const ImageRenderer& renderer);
 
     static Task<void> captureIconsAsync(std::weak_ptr<MenuBarController> weakSelf);
     static Task<void> retryRefresh(std::weak_ptr<MenuBarController> weakSelf, Duration delay);

@@ -41,6 +41,9 @@ struct StatusItemInfo {
     ImageRef icon;
     AXElement axElement;
     std::optional<std::string> bundleIdentifier;
+    // The process the extra belongs to. A relaunched application gets a new one, and its old
+    // element only fails when pressed, so a list of other processes must be published.
+    std::int32_t pid = 0;
 };
 
 }  // namespace stowbar

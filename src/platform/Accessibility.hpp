@@ -63,7 +63,7 @@ using AXWindowNumberFunction = std::function<AXError(const AXElement&, std::uint
 // attributes and actions.
 //
 // Threading: every call is synchronous and may come from any thread, also concurrently
-// (the scan runs on a worker thread while the main thread resolves window numbers or
+// (a refresh's background job scans and resolves window numbers while the main thread
 // presses an element). Requests to another application block the calling thread until it
 // answers or the messaging timeout of the element's application expires.
 class Accessibility {

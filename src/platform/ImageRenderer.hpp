@@ -6,7 +6,8 @@ namespace stowbar {
 
 // Draws images into new images.
 //
-// Threading: main thread; synchronous; stateless.
+// Threading: any thread, also several at once; synchronous; stateless. A refresh draws its
+// initial icons on its background job, so that the main thread never waits for a redraw.
 class ImageRenderer {
   public:
     virtual ~ImageRenderer() = default;

@@ -3,14 +3,18 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <condition_variable>
 #include <deque>
 #include <limits>
+#include <mutex>
+#include <thread>
 
 #include "adapters/linux/LinuxScreenCapture.hpp"
 #include "adapters/plist/LibplistReader.hpp"
 #include "adapters/posix/PosixFileSystem.hpp"
 #include "adapters/qt/QtImageRenderer.hpp"
 #include "adapters/sim/DesktopSimulation.hpp"
+#include "adapters/sim/ForwardingAccessibility.hpp"
 #include "adapters/sim/SimulatedAccessibility.hpp"
 #include "adapters/sim/SimulatedFileSystem.hpp"
 #include "adapters/sim/SimulatedScreenCapture.hpp"
@@ -63,6 +67,69 @@ struct HeldScreenCapture final : ScreenCapture {
     }
     ScreenCapture& inner;
     std::deque<std::function<void()>> held;
+};
+
+// Holds every request that resolves a window number of one application (the window-number
+// function and the attributes the search walks) until the test lets it go, as an application
+// that answered the scan and then hangs would. A request made on the main thread is counted
+// and answered at once instead, so that a test of the old shape fails rather than hangs.
+struct WindowNumbersOnHold final : ForwardingAccessibility {
+    explicit WindowNumbersOnHold(Accessibility& real) : ForwardingAccessibility(real) {}
+
+    AXAttributeResult copyAttributeValue(const AXElement& element,
+                                         std::string_view attribute) override {
+        if (attribute == "AXWindow" || attribute == "AXTopLevelUIElement" ||
+            attribute == "AXParent") {
+            holdIfAsked(element);
+        }
+        return inner_.copyAttributeValue(element, attribute);
+    }
+    std::optional<AXWindowNumberFunction> windowNumberFunction() override {
+        auto function = inner_.windowNumberFunction();
+        if (!function) {
+            return function;
+        }
+        return AXWindowNumberFunction(
+            [this, real = *function](const AXElement& element, std::uint32_t& number) {
+                holdIfAsked(element);
+                return real(element, number);
+            });
+    }
+
+    void holdWindowNumbersOf(std::int32_t pid) {
+        const std::lock_guard lock(mutex);
+        heldPid = pid;
+    }
+    bool holding() const {
+        const std::lock_guard lock(mutex);
+        return waiting > 0;
+    }
+    void release() {
+        const std::lock_guard lock(mutex);
+        heldPid.reset();
+        changed.notify_all();
+    }
+
+    void holdIfAsked(const AXElement& element) {
+        std::unique_lock lock(mutex);
+        if (!heldPid || SimulatedAccessibility::processOf(element) != heldPid) {
+            return;
+        }
+        if (std::this_thread::get_id() == mainThread) {
+            ++mainThreadRequests;
+            return;
+        }
+        ++waiting;
+        changed.wait(lock, [this] { return !heldPid; });
+        --waiting;
+    }
+
+    const std::thread::id mainThread = std::this_thread::get_id();
+    mutable std::mutex mutex;
+    std::condition_variable changed;
+    std::optional<std::int32_t> heldPid;
+    int waiting = 0;
+    int mainThreadRequests = 0;
 };
 
 class MenuBarControllerTest : public ::testing::Test {
@@ -124,7 +191,8 @@ class MenuBarControllerTest : public ::testing::Test {
     PosixFileSystem realFiles;
     SimulatedFileSystem files{realFiles, simulation};
     LibplistReader propertyLists;
-    SimulatedAccessibility accessibility{simulation};
+    SimulatedAccessibility simulatedAccessibility{simulation};
+    WindowNumbersOnHold accessibility{simulatedAccessibility};
     SimulatedWorkspace workspace{simulation};
     SimulatedScreenCapture simulatedCapture{simulation};
     HeldScreenCapture screenCapture{simulatedCapture};
@@ -326,6 +394,65 @@ TEST_F(MenuBarControllerTest, TheSameNamesInTheSameOrderAreNotPublishedAgain) {
     refresh();
     EXPECT_EQ(count(Field::hiddenItems), 0);
     EXPECT_EQ(controller->hiddenItems()[0].windowID, 811u) << "the old record stays";
+}
+
+TEST_F(MenuBarControllerTest,
+       AnApplicationThatHangsWhileItsWindowNumberIsResolvedLeavesTheMainThreadFree) {
+    writeHiddenSet({"com.example.alpha", "com.example.beta"});
+    setDesktop({application(401, "alpha", {extraWithWindow(-30, 811)}),
+                application(402, "beta", {extraWithWindow(-30, 812)})});
+    accessibility.holdWindowNumbersOf(401);
+    // Whatever happens below, the held job is let go before the executor waits for it.
+    const std::unique_ptr<WindowNumbersOnHold, void (*)(WindowNumbersOnHold*)> letGo(
+        &accessibility, [](WindowNumbersOnHold* held) { held->release(); });
+
+    startRefresh();
+    executor.runDue();
+    // Until the background job either hangs on alpha or ends without asking for its window.
+    while (!accessibility.holding() && executor.backgroundJobCount() > 0) {
+        std::this_thread::yield();
+    }
+    ASSERT_TRUE(accessibility.holding()) << "window numbers are resolved by the background job";
+
+    bool ran = false;
+    executor.post([&] { ran = true; });
+    executor.runDue();
+    EXPECT_TRUE(ran) << "the main thread goes on while alpha does not answer";
+    EXPECT_TRUE(controller->isLoading());
+    EXPECT_TRUE(controller->hiddenItems().empty()) << "nothing is published half done";
+
+    // Alpha stops answering altogether: its window number cannot be had.
+    simulation.update([](SimulatedDesktop& desktop) { desktop.applications[0].responds = false; });
+    accessibility.release();
+    executor.runUntilIdle();
+    EXPECT_EQ(accessibility.mainThreadRequests, 0);
+    EXPECT_GT(simulation.record().of(401).secondsWaited, 0) << "alpha cost its timeouts";
+    std::vector<std::pair<std::uint32_t, std::uint32_t>> identities;
+    for (const auto& item : controller->hiddenItems()) {
+        identities.emplace_back(item.id, item.windowID);
+    }
+    EXPECT_EQ(identities,
+              (std::vector<std::pair<std::uint32_t, std::uint32_t>>{{1, 0}, {812, 812}}))
+        << "alpha keeps its place with a positional id";
+    EXPECT_FALSE(controller->isLoading());
+}
+
+TEST_F(MenuBarControllerTest, ARelaunchedApplicationIsPublishedSoThatItsRowPressesTheNewProcess) {
+    writeHiddenSet({"com.example.alpha"});
+    setDesktop({application(401, "alpha", {extraWithWindow(-30, 811)})});
+    refresh();
+    ASSERT_EQ(controller->hiddenItems().size(), 1u);
+
+    // Alpha quits and starts again under another process id, with the same name.
+    setDesktop({application(501, "alpha", {extraWithWindow(-30, 911)})});
+    assigned.clear();
+    refresh();
+    EXPECT_EQ(count(Field::hiddenItems), 1);
+    ASSERT_EQ(controller->hiddenItems().size(), 1u);
+    EXPECT_EQ(controller->hiddenItems()[0].pid, 501);
+    EXPECT_EQ(accessibility.performAction(controller->hiddenItems()[0].axElement, "AXPress"),
+              kAXErrorSuccess)
+        << "the row presses the running process, not the one that quit";
 }
 
 TEST_F(MenuBarControllerTest, OverlappingRefreshesBothScanAndTheFirstToFinishClearsLoading) {

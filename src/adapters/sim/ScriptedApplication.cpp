@@ -258,14 +258,20 @@ void ScriptedApplication::performOnPanel(const script::Event& event) {
 }
 
 void ScriptedApplication::run(ApplicationDelegate& delegate) {
-    delegate.applicationDidFinishLaunching();
-    if (onLaunched) {
-        onLaunched(delegate);
-    }
+    // The launch is a job of the loop like any other, after those posted before the run.
+    bool launched = false;
+    executor_.post([this, &delegate, &launched] {
+        delegate.applicationDidFinishLaunching();
+        if (onLaunched) {
+            onLaunched(delegate);
+        }
+        launched = true;
+    });
     const auto step = [this] {
         flushRecords();
         return terminateRequested_;
     };
+    executor_.runUntil([&] { return launched && step(); }, executor_.now());
     const auto script = simulation_.desktop().script;
     double last = 0;
     for (const auto& action : script) {

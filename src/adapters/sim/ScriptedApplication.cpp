@@ -64,6 +64,7 @@ ScriptedApplication::ScriptedApplication(DesktopSimulation& simulation,
       out_(transcript) {
     // The same scenario prints the same transcript, whatever the worker threads do.
     executor_.setBackgroundJobsSettleAfterEachJob(true);
+    shell_.popover.loop = &executor_;
     shell_.alerts.onAlert = [this](const AlertDescription& alert) {
         writeLine("alert", nlohmann::json{{"message", alert.messageText},
                                           {"informative", alert.informativeText},

@@ -19,6 +19,7 @@
 #include "conformance/DirectoryWatcherConformance.hpp"
 #include "conformance/EventMonitorConformance.hpp"
 #include "conformance/FileSystemConformance.hpp"
+#include "conformance/LoginItemServiceConformance.hpp"
 #include "conformance/PopoverConformance.hpp"
 #include "conformance/ScreenCaptureConformance.hpp"
 #include "conformance/StatusBarConformance.hpp"
@@ -45,6 +46,7 @@ class QtShellHarness {
     StatusBar& statusBar() { return shell_; }
     EventMonitor& eventMonitor() { return shell_; }
     Alerts& alerts() { return alerts_; }
+    LoginItemService& loginItems() { return loginItems_; }
     void clickStatusItem() { emit shell_.trayIcon()->activated(QSystemTrayIcon::Trigger); }
     // Qt sees clicks in other applications only through the open popup's grab (see QtShell).
     void clickElsewhere(bool leftButton) {
@@ -63,12 +65,15 @@ class QtShellHarness {
   private:
     qt::QtShell shell_;
     LinuxAlerts alerts_;
+    LinuxLoginItemService loginItems_;
 };
 
 INSTANTIATE_TYPED_TEST_SUITE_P(Qt, PopoverConformance, ::testing::Types<QtShellHarness>);
 INSTANTIATE_TYPED_TEST_SUITE_P(Qt, StatusBarConformance, ::testing::Types<QtShellHarness>);
 INSTANTIATE_TYPED_TEST_SUITE_P(Qt, EventMonitorConformance, ::testing::Types<QtShellHarness>);
 INSTANTIATE_TYPED_TEST_SUITE_P(Linux, AlertsConformance, ::testing::Types<QtShellHarness>);
+INSTANTIATE_TYPED_TEST_SUITE_P(Linux, LoginItemServiceConformance,
+                               ::testing::Types<QtShellHarness>);
 
 class InotifyHarness {
   public:

@@ -212,6 +212,7 @@ TYPED_TEST_P(MainExecutorConformance, DestroysQueuedJobsWithoutRunningThem) {
 }
 
 TYPED_TEST_P(MainExecutorConformance, StopsTheProgramWhenMainThreadCallsComeFromAnotherThread) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
     MainExecutor& executor = this->executor();
     const auto offMain = [&executor](const std::function<void(MainExecutor&)>& call) {
         std::thread([&] { call(executor); }).join();

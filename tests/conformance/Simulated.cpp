@@ -18,6 +18,7 @@
 #include "conformance/DirectoryWatcherConformance.hpp"
 #include "conformance/EventMonitorConformance.hpp"
 #include "conformance/FileSystemConformance.hpp"
+#include "conformance/LoginItemServiceConformance.hpp"
 #include "conformance/MainExecutorConformance.hpp"
 #include "conformance/PopoverConformance.hpp"
 #include "conformance/ScreenCaptureConformance.hpp"
@@ -78,6 +79,7 @@ class ShellHarness {
     StatusBar& statusBar() { return shell_.statusBar; }
     EventMonitor& eventMonitor() { return shell_.eventMonitor; }
     Alerts& alerts() { return shell_.alerts; }
+    LoginItemService& loginItems() { return shell_.loginItems; }
     void clickStatusItem() { shell_.statusBar.click(); }
     void clickElsewhere(bool leftButton) { shell_.eventMonitor.clickElsewhere(leftButton); }
     void turn() { executor_.runUntilIdle(); }
@@ -92,6 +94,8 @@ INSTANTIATE_TYPED_TEST_SUITE_P(Simulated, PopoverConformance, ::testing::Types<S
 INSTANTIATE_TYPED_TEST_SUITE_P(Simulated, StatusBarConformance, ::testing::Types<ShellHarness>);
 INSTANTIATE_TYPED_TEST_SUITE_P(Simulated, EventMonitorConformance, ::testing::Types<ShellHarness>);
 INSTANTIATE_TYPED_TEST_SUITE_P(Simulated, AlertsConformance, ::testing::Types<ShellHarness>);
+INSTANTIATE_TYPED_TEST_SUITE_P(Simulated, LoginItemServiceConformance,
+                               ::testing::Types<ShellHarness>);
 
 // The simulated watch fires when told of a write, as the script's writes tell it.
 class WatcherHarness {

@@ -163,6 +163,11 @@ int main(int argc, char** argv) {
             std::cerr << "stowbar-sim: cannot write " << path << '\n';
         }
     };
+    // Nothing runs Qt's own loop here, so widgets the panel let go of (deleteLater) would live
+    // for the whole run; they are deleted between jobs, as a real loop deletes them.
+    application.betweenJobs = [] {
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    };
     // The transcript's "published" lines come from the controller the delegate built.
     application.onLaunched = [&application](stowbar::ApplicationDelegate& launched) {
         auto* delegate = dynamic_cast<stowbar::AppDelegate*>(&launched);

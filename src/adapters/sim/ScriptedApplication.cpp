@@ -122,14 +122,12 @@ void ScriptedApplication::flushRecords() {
     // shows as one event however the threads are scheduled.
     const bool settled = executor_.backgroundJobCount() == 0;
     const auto scans = settled ? scans_.takeScans() : std::vector<std::vector<std::int32_t>>{};
-    const auto desktop = simulation_.desktop();
-    const auto nameOf = [&](std::int32_t pid) {
-        for (const auto& application : desktop.applications) {
-            if (application.pid == pid) {
-                return application.name.value_or("");
-            }
-        }
-        return std::string();
+    // Names are looked up under the lock, one at a time: copying the whole desktop after every
+    // job made long runs quadratic.
+    const auto nameOf = [this](std::int32_t pid) {
+        const auto state = simulation_.lock();
+        const auto* application = state->application(pid);
+        return application != nullptr ? application->name.value_or("") : std::string();
     };
     if (settled) {
         for (const auto& fields : panelLines_) {
@@ -270,6 +268,9 @@ void ScriptedApplication::run(ApplicationDelegate& delegate) {
     });
     const auto step = [this] {
         flushRecords();
+        if (betweenJobs) {
+            betweenJobs();
+        }
         return terminateRequested_;
     };
     executor_.runUntil([&] { return launched && step(); }, executor_.now());

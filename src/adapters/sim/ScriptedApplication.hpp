@@ -71,6 +71,9 @@ class ScriptedApplication final : public Application {
     std::function<void(const script::Event&)> panelPointer;
     // Called after the "panel" line each time what the panel shows changed.
     std::function<void(const PanelContent&)> onPanelChange;
+    // Called after every job, outside all of them: where the composition root lets its toolkit
+    // do what a real loop does between events (delete what was scheduled for deletion).
+    std::function<void()> betweenJobs;
 
   private:
     void perform(const script::Event& event);

@@ -4,6 +4,12 @@
 
 #include <QApplication>
 
+#include <malloc.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -27,6 +33,7 @@
 #include "adapters/sim/SimulatedScreenCapture.hpp"
 #include "adapters/sim/SimulatedShell.hpp"
 #include "adapters/sim/SimulatedWorkspace.hpp"
+#include "adapters/sim/SoakChurn.hpp"
 #include "core/ControlCenterTrackedApps.hpp"
 #include "core/Stowbar.hpp"
 #include "runtime/ManualExecutor.hpp"
@@ -45,7 +52,38 @@ void quietQtMessages(QtMsgType type, const QMessageLogContext& context, const QS
     std::cerr << qFormatLogMessage(type, context, message).toStdString() << '\n';
 }
 
-constexpr const char* kUsage = "usage: stowbar-sim [--snapshots DIR] SCENARIO.json [ARGS...]";
+constexpr const char* kUsage =
+    "usage: stowbar-sim [--snapshots DIR] SCENARIO.json [ARGS...]\n"
+    "       stowbar-sim --soak DAYS [--seed N] [SCENARIO.json]";
+
+// A soak runs at most ten years of virtual time; anything else is a typo.
+constexpr double kMostSoakDays = 3650;
+
+// What the process holds now: resident memory and the bytes malloc has handed out.
+void writeSoakDay(int day, double seconds) {
+    long residentPages = 0;
+    if (std::FILE* statm = std::fopen("/proc/self/statm", "r")) {
+        long sizePages = 0;
+        if (std::fscanf(statm, "%ld %ld", &sizePages, &residentPages) != 2) {
+            residentPages = 0;
+        }
+        std::fclose(statm);
+    }
+    const long rssKiB = residentPages * (sysconf(_SC_PAGESIZE) / 1024);
+    const auto heap = mallinfo2();
+    std::printf("{\"t\":%.3f,\"event\":\"soak\",\"day\":%d,\"rssKiB\":%ld,\"heapBytes\":%zu}\n",
+                seconds, day, rssKiB, heap.uordblks);
+    std::fflush(stdout);
+}
+
+std::optional<double> parseNumber(const std::string& text) {
+    char* end = nullptr;
+    const double value = std::strtod(text.c_str(), &end);
+    if (text.empty() || end != text.c_str() + text.size() || !(value >= 0)) {
+        return std::nullopt;
+    }
+    return value;
+}
 
 }  // namespace
 
@@ -53,7 +91,30 @@ int main(int argc, char** argv) {
     const std::vector<std::string> given(argv, argv + argc);
     std::size_t next = 1;
     std::optional<std::string> snapshots;
-    if (next < given.size() && given[next] == "--snapshots") {
+    std::optional<double> soakDays;
+    std::uint64_t soakSeed = 1;
+    if (next < given.size() && given[next] == "--soak") {
+        soakDays = next + 1 < given.size() ? parseNumber(given[next + 1]) : std::nullopt;
+        if (!soakDays || *soakDays < 1 || *soakDays > kMostSoakDays ||
+            *soakDays != std::floor(*soakDays)) {
+            std::cerr << kUsage << '\n';
+            return kUsageStatus;
+        }
+        next += 2;
+        if (next < given.size() && given[next] == "--seed") {
+            const auto seed = next + 1 < given.size() ? parseNumber(given[next + 1]) : std::nullopt;
+            if (!seed || *seed != std::floor(*seed) || *seed > 9007199254740992.0) {
+                std::cerr << kUsage << '\n';
+                return kUsageStatus;
+            }
+            soakSeed = static_cast<std::uint64_t>(*seed);
+            next += 2;
+        }
+        if (next + 1 < given.size()) {
+            std::cerr << kUsage << '\n';
+            return kUsageStatus;
+        }
+    } else if (next < given.size() && given[next] == "--snapshots") {
         if (next + 1 >= given.size()) {
             std::cerr << kUsage << '\n';
             return kUsageStatus;
@@ -61,14 +122,18 @@ int main(int argc, char** argv) {
         snapshots = given[next + 1];
         next += 2;
     }
-    if (next >= given.size()) {
+    if (next >= given.size() && !soakDays) {
         std::cerr << kUsage << '\n';
         return kUsageStatus;
     }
-    const std::string& scenarioPath = given[next++];
+    // A soak without a scenario starts from the default desktop.
+    const std::string scenarioPath = next < given.size() ? given[next++] : std::string();
 
     stowbar::PosixFileSystem realFiles;
-    auto scenario = stowbar::ScenarioLoader::load(realFiles, scenarioPath);
+    auto scenario = scenarioPath.empty()
+                        ? std::variant<stowbar::SimulatedDesktop, stowbar::ScenarioError>(
+                              stowbar::SimulatedDesktop{})
+                        : stowbar::ScenarioLoader::load(realFiles, scenarioPath);
     if (const auto* error = std::get_if<stowbar::ScenarioError>(&scenario)) {
         std::cerr << "stowbar-sim: " << stowbar::ScenarioLoader::describe(scenarioPath, *error)
                   << '\n';
@@ -98,8 +163,28 @@ int main(int argc, char** argv) {
     // The script writes the real Control Center file under $HOME, where the program reads it.
     const std::string prefsPath = stowbar::expandTildeInPath(
         stowbar::ControlCenterTrackedApps::kGroupPrefsPath, system.homeDirectory());
+    // A soak prints only its daily measurements: a month's transcript would be most of a
+    // gigabyte.
+    std::ostream discarded(nullptr);
     stowbar::ScriptedApplication application(simulation, workspace, shell, accessibility, prefsPath,
-                                             std::cout);
+                                             soakDays ? discarded : std::cout);
+    std::optional<stowbar::SoakChurn> churn;
+    if (soakDays) {
+        std::int32_t highestPid = simulation.desktop().ownPid;
+        for (const auto& running : simulation.desktop().applications) {
+            highestPid = std::max(highestPid, running.pid);
+        }
+        churn.emplace(*soakDays, soakSeed, highestPid + 1);
+        application.actionSource = [&churn] {
+            return churn->next();
+        };
+        application.beforeAction = [&churn, &application](const stowbar::ScriptAction& action) {
+            if (const auto day = churn->dayEndedBy(action)) {
+                application.forgetWrittenRecords();
+                writeSoakDay(*day, action.at);
+            }
+        };
+    }
     // Uptime is virtual time too, so that the duplicate-click window is measured on it.
     system.followClock(&application.mainExecutor().clock());
 

@@ -168,6 +168,20 @@ void ScriptedApplication::flushRecords() {
     }
 }
 
+void ScriptedApplication::forgetWrittenRecords() {
+    const auto state = simulation_.lock();
+    state->captures.erase(state->captures.begin(),
+                          state->captures.begin() + static_cast<std::ptrdiff_t>(std::min(
+                                                        capturesWritten_, state->captures.size())));
+    capturesWritten_ = 0;
+    std::erase_if(state->record.applications, [&state](const auto& entry) {
+        return state->application(entry.first) == nullptr;
+    });
+    std::erase_if(actionsWritten_, [&state](const auto& entry) {
+        return state->application(entry.first) == nullptr;
+    });
+}
+
 void ScriptedApplication::perform(const script::Event& event) {
     std::visit(
         Overloaded{
@@ -275,13 +289,26 @@ void ScriptedApplication::run(ApplicationDelegate& delegate) {
     };
     executor_.runUntil([&] { return launched && step(); }, executor_.now());
     const auto script = simulation_.desktop().script;
+    std::size_t nextInScript = 0;
+    const auto nextAction = [&]() -> std::optional<ScriptAction> {
+        if (actionSource) {
+            return actionSource();
+        }
+        if (nextInScript < script.size()) {
+            return script[nextInScript++];
+        }
+        return std::nullopt;
+    };
     double last = 0;
-    for (const auto& action : script) {
-        if (terminateRequested_ || executor_.runUntil(step, atSeconds(action.at))) {
+    while (const auto action = nextAction()) {
+        if (terminateRequested_ || executor_.runUntil(step, atSeconds(action->at))) {
             break;
         }
-        perform(action.event);
-        last = std::max(last, action.at);
+        if (beforeAction) {
+            beforeAction(*action);
+        }
+        perform(action->event);
+        last = std::max(last, action->at);
         // What the action itself caused at once (a registration, an alert) is written now.
         flushRecords();
     }

@@ -276,11 +276,16 @@ TEST_F(StowbarSimExecutable, AnUnusableScenarioExitsWithTwoAndOneLineNamingFileP
     }
 }
 
-TEST_F(StowbarSimExecutable, AMissingScenarioArgumentShowsTheUsage) {
-    const char* usage = "usage: stowbar-sim [--snapshots DIR] SCENARIO.json [ARGS...]\n";
+TEST_F(StowbarSimExecutable, AMissingScenarioOrABadSoakArgumentShowsTheUsage) {
+    const char* usage =
+        "usage: stowbar-sim [--snapshots DIR] SCENARIO.json [ARGS...]\n"
+        "       stowbar-sim --soak DAYS [--seed N] [SCENARIO.json]\n";
     for (const auto& arguments :
          {std::vector<std::string>{}, std::vector<std::string>{"--snapshots"},
-          std::vector<std::string>{"--snapshots", "dir"}}) {
+          std::vector<std::string>{"--snapshots", "dir"}, std::vector<std::string>{"--soak"},
+          std::vector<std::string>{"--soak", "0"}, std::vector<std::string>{"--soak", "1.5"},
+          std::vector<std::string>{"--soak", "1", "--seed"},
+          std::vector<std::string>{"--soak", "1", "a.json", "--diagnose"}}) {
         const auto outcome = runSim(home, arguments);
         EXPECT_EQ(outcome.status, 2);
         EXPECT_EQ(outcome.err, usage);

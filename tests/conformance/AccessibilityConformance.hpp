@@ -42,7 +42,8 @@ TYPED_TEST_P(AccessibilityConformance, TakesRequestsFromSeveralThreadsAtOnce) {
     Accessibility& accessibility = this->harness.accessibility();
     const bool trusted = accessibility.isProcessTrusted();
     std::vector<std::thread> threads;
-    std::vector<bool> agreed(4, false);
+    // One whole int per thread: a vector<bool> would pack them into shared words.
+    std::vector<int> agreed(4, 0);
     for (std::size_t i = 0; i < agreed.size(); ++i) {
         threads.emplace_back([&, i] {
             bool same = true;
@@ -54,13 +55,13 @@ TYPED_TEST_P(AccessibilityConformance, TakesRequestsFromSeveralThreadsAtOnce) {
                 accessibility.windowNumberFunction();
                 same = same && accessibility.isProcessTrusted() == trusted;
             }
-            agreed[i] = same;
+            agreed[i] = same ? 1 : 0;
         });
     }
     for (auto& thread : threads) {
         thread.join();
     }
-    EXPECT_EQ(agreed, std::vector<bool>(agreed.size(), true));
+    EXPECT_EQ(agreed, std::vector<int>(agreed.size(), 1));
 }
 
 REGISTER_TYPED_TEST_SUITE_P(AccessibilityConformance,

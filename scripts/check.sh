@@ -26,6 +26,11 @@ if git grep -nE "$forbidden" -- src/core src/runtime src/platform; then
   echo "the core must reach the system through its ports only"
   status=1
 fi
+# Layers point one way: adapters include the core, runtime and ports, never the other way round.
+if git grep -nE '^#include "(adapters|main|sim-main)/' -- src/core src/runtime src/platform; then
+  echo "core, runtime and platform must not include an adapter or a composition root"
+  status=1
+fi
 # clang-tidy over the program's sources, with the compile commands of a configured build
 # (configured here when there is none yet; nothing needs to be built).
 build=${STOWBAR_TIDY_BUILD:-build/release}

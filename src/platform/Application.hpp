@@ -15,9 +15,10 @@ class ApplicationDelegate {
 // The application's event loop.
 //
 // Threading: run() and terminate() are called on the main thread only. run() delivers
-// applicationDidFinishLaunching() once, on a turn of the loop after it started, then events,
-// until termination is requested by terminate() or by the system (on POSIX, SIGINT and
-// SIGTERM); it then delivers applicationWillTerminate() once and returns.
+// applicationDidFinishLaunching() once, as a job of the loop queued when run() starts (so after
+// the jobs posted before it), then events, until termination is requested by terminate() or by
+// the system (on POSIX, SIGINT and SIGTERM); it then delivers applicationWillTerminate() once
+// and returns.
 class Application {
   public:
     virtual ~Application() = default;

@@ -118,8 +118,7 @@ struct AlertDescription {
 class Alerts {
   public:
     virtual ~Alerts() = default;
-    // Runs the alert modally and returns the index of the button chosen. Timers of the main
-    // loop's default mode do not fire meanwhile; posted jobs may still run.
+    // Runs the alert modally and returns the index of the button chosen.
     virtual int runModal(const AlertDescription& alert) = 0;
 };
 

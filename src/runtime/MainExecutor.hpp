@@ -18,8 +18,10 @@ struct TimerId {
 // The main thread's run loop, seen from the core. Everything that touches the model or the user
 // interface runs as a job on it, so the core needs no locks.
 //
-// Threading: post() may be called from any thread. Every other call is made on the main thread
-// (the one for which isCurrent() is true). Jobs always run on the main thread, one at a time.
+// Threading: post(), isCurrent() and clock() may be called from any thread. postAt(), cancel()
+// and startBackgroundJob() are made on the main thread (the one for which isCurrent() is true);
+// a call from another thread is a programming error and stops the program. Jobs always run on
+// the main thread, one at a time.
 // Ordering: jobs run in order of deadline; jobs with the same deadline run in the order they
 // were queued. post(job) queues the job with the deadline "now".
 // Lifetime: the executor must outlive every thread that may post to it. What happens to jobs

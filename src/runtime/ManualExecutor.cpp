@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <utility>
+#include <vector>
 
 #include "runtime/MainThread.hpp"
 
@@ -37,11 +38,10 @@ ManualExecutor::~ManualExecutor() {
     // Destroying a job can destroy a coroutine frame whose locals queue more work; those posts
     // are dropped, but keep going until nothing is left just in case.
     for (;;) {
-        std::map<Key, Job> doomed;
+        std::vector<Job> doomed;
         {
             std::lock_guard lock(mutex_);
-            doomed.swap(queue_);
-            timers_.clear();
+            doomed = queue_.takeAll();
         }
         if (doomed.empty()) {
             break;
@@ -57,7 +57,7 @@ void ManualExecutor::post(Job job) {
         if (closing_) {
             dropped = std::move(job);
         } else {
-            queue_.emplace(Key{clock_.now(), ++lastSequence_}, std::move(job));
+            queue_.push(clock_.now(), std::move(job), false);
         }
     }
     changed_.notify_all();
@@ -71,25 +71,14 @@ TimerId ManualExecutor::postAt(TimePoint deadline, Job job) {
         dropped = std::move(job);
         return TimerId{};
     }
-    const std::uint64_t sequence = ++lastSequence_;
-    queue_.emplace(Key{deadline, sequence}, std::move(job));
-    timers_.emplace(sequence, deadline);
-    return TimerId{sequence};
+    return queue_.push(deadline, std::move(job), true);
 }
 
 void ManualExecutor::cancel(TimerId id) {
     assertOnMainThread(*this);
-    Job doomed;  // destroyed after the lock is released: its destructor may post
+    std::optional<Job> doomed;  // destroyed after the lock is released: its destructor may post
     std::lock_guard lock(mutex_);
-    const auto timer = timers_.find(id.value);
-    if (timer == timers_.end()) {
-        return;
-    }
-    auto node = queue_.extract(Key{timer->second, id.value});
-    timers_.erase(timer);
-    if (!node.empty()) {
-        doomed = std::move(node.mapped());
-    }
+    doomed = queue_.cancel(id);
 }
 
 bool ManualExecutor::isCurrent() const {
@@ -118,7 +107,7 @@ void ManualExecutor::finishBackgroundJob(Job done) {
         // Queueing the result and ending the job happen together, so a waiter never sees "no
         // job outstanding and nothing queued" in between.
         std::lock_guard lock(mutex_);
-        queue_.emplace(Key{clock_.now(), ++lastSequence_}, std::move(done));
+        queue_.push(clock_.now(), std::move(done), false);
         --backgroundJobs_;
     }
     changed_.notify_all();
@@ -177,24 +166,19 @@ std::size_t ManualExecutor::backgroundJobCount() const {
 
 std::optional<TimePoint> ManualExecutor::nextDeadline() const {
     std::lock_guard lock(mutex_);
-    if (queue_.empty()) {
-        return std::nullopt;
-    }
-    return queue_.begin()->first.deadline;
+    return queue_.nextDeadline();
 }
 
 bool ManualExecutor::runOne() {
-    Job job;
+    std::optional<Job> job;
     {
         std::lock_guard lock(mutex_);
-        if (!dueLocked()) {
-            return false;
-        }
-        auto node = queue_.extract(queue_.begin());
-        timers_.erase(node.key().sequence);
-        job = std::move(node.mapped());
+        job = queue_.popDue(clock_.now());
     }
-    job();
+    if (!job) {
+        return false;
+    }
+    (*job)();
     if (settleAfterEachJob_) {
         std::unique_lock lock(mutex_);
         changed_.wait(lock, [this] { return backgroundJobs_ == 0; });
@@ -212,7 +196,8 @@ bool ManualExecutor::waitForBackgroundJobs() {
 }
 
 bool ManualExecutor::dueLocked() const {
-    return !queue_.empty() && queue_.begin()->first.deadline <= clock_.now();
+    const auto next = queue_.nextDeadline();
+    return next && *next <= clock_.now();
 }
 
 void ManualExecutor::enterRun(const char* what) {

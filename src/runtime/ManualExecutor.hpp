@@ -4,15 +4,13 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
-#include <map>
 #include <mutex>
 #include <optional>
 #include <thread>
-#include <tuple>
-#include <unordered_map>
 
 #include "runtime/BackgroundThreads.hpp"
 #include "runtime/Clock.hpp"
+#include "runtime/JobQueue.hpp"
 #include "runtime/MainExecutor.hpp"
 
 namespace stowbar {
@@ -80,14 +78,6 @@ class ManualExecutor final : public MainExecutor {
     std::optional<TimePoint> nextDeadline() const;
 
   private:
-    struct Key {
-        TimePoint deadline;
-        std::uint64_t sequence = 0;
-        friend bool operator<(const Key& a, const Key& b) {
-            return std::tie(a.deadline, a.sequence) < std::tie(b.deadline, b.sequence);
-        }
-    };
-
     bool runOne();
     bool waitForBackgroundJobs();
     bool dueLocked() const;
@@ -99,9 +89,7 @@ class ManualExecutor final : public MainExecutor {
 
     mutable std::mutex mutex_;
     std::condition_variable changed_;
-    std::map<Key, Job> queue_;
-    std::unordered_map<std::uint64_t, TimePoint> timers_;
-    std::uint64_t lastSequence_ = 0;
+    JobQueue queue_;
     std::size_t backgroundJobs_ = 0;
     bool closing_ = false;
 

@@ -4,10 +4,13 @@
 
 #include <QApplication>
 
+#include <malloc.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
+#include <cmath>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -31,6 +34,7 @@
 #include "adapters/sim/SimulatedScreenCapture.hpp"
 #include "adapters/sim/SimulatedShell.hpp"
 #include "adapters/sim/SimulatedWorkspace.hpp"
+#include "adapters/sim/SoakChurn.hpp"
 #include "core/ControlCenterTrackedApps.hpp"
 #include "core/Stowbar.hpp"
 #include "runtime/ManualExecutor.hpp"
@@ -51,8 +55,38 @@ void quietQtMessages(QtMsgType type, const QMessageLogContext& context, const QS
 
 constexpr const char* kUsage =
     "usage: stowbar-sim [--snapshots DIR] SCENARIO.json [ARGS...]\n"
+    "       stowbar-sim --soak DAYS [--seed N] [SCENARIO.json]\n"
     "  ARGS, everything after SCENARIO.json, are passed on to Stowbar as its own arguments\n"
     "  (--diagnose prints the report); options of stowbar-sim go before SCENARIO.json.";
+
+// A soak runs at most ten years of virtual time; anything else is a typo.
+constexpr double kMostSoakDays = 3650;
+
+// What the process holds now: resident memory and the bytes malloc has handed out.
+void writeSoakDay(int day, double seconds) {
+    long residentPages = 0;
+    if (std::FILE* statm = std::fopen("/proc/self/statm", "r")) {
+        long sizePages = 0;
+        if (std::fscanf(statm, "%ld %ld", &sizePages, &residentPages) != 2) {
+            residentPages = 0;
+        }
+        std::fclose(statm);
+    }
+    const long rssKiB = residentPages * (sysconf(_SC_PAGESIZE) / 1024);
+    const auto heap = mallinfo2();
+    std::printf("{\"t\":%.3f,\"event\":\"soak\",\"day\":%d,\"rssKiB\":%ld,\"heapBytes\":%zu}\n",
+                seconds, day, rssKiB, heap.uordblks);
+    std::fflush(stdout);
+}
+
+std::optional<double> parseNumber(const std::string& text) {
+    char* end = nullptr;
+    const double value = std::strtod(text.c_str(), &end);
+    if (text.empty() || end != text.c_str() + text.size() || !(value >= 0)) {
+        return std::nullopt;
+    }
+    return value;
+}
 
 // Makes the folder the pictures go to, or says in one line why it cannot be used.
 std::optional<std::string> snapshotFolderProblem(const std::string& folder) {
@@ -76,7 +110,30 @@ int main(int argc, char** argv) {
     const std::vector<std::string> given(argv, argv + argc);
     std::size_t next = 1;
     std::optional<std::string> snapshots;
-    if (next < given.size() && given[next] == "--snapshots") {
+    std::optional<double> soakDays;
+    std::uint64_t soakSeed = 1;
+    if (next < given.size() && given[next] == "--soak") {
+        soakDays = next + 1 < given.size() ? parseNumber(given[next + 1]) : std::nullopt;
+        if (!soakDays || *soakDays < 1 || *soakDays > kMostSoakDays ||
+            *soakDays != std::floor(*soakDays)) {
+            std::cerr << kUsage << '\n';
+            return kUsageStatus;
+        }
+        next += 2;
+        if (next < given.size() && given[next] == "--seed") {
+            const auto seed = next + 1 < given.size() ? parseNumber(given[next + 1]) : std::nullopt;
+            if (!seed || *seed != std::floor(*seed) || *seed > 9007199254740992.0) {
+                std::cerr << kUsage << '\n';
+                return kUsageStatus;
+            }
+            soakSeed = static_cast<std::uint64_t>(*seed);
+            next += 2;
+        }
+        if (next + 1 < given.size()) {
+            std::cerr << kUsage << '\n';
+            return kUsageStatus;
+        }
+    } else if (next < given.size() && given[next] == "--snapshots") {
         if (next + 1 >= given.size()) {
             std::cerr << kUsage << '\n';
             return kUsageStatus;
@@ -84,11 +141,12 @@ int main(int argc, char** argv) {
         snapshots = given[next + 1];
         next += 2;
     }
-    if (next >= given.size()) {
+    if (next >= given.size() && !soakDays) {
         std::cerr << kUsage << '\n';
         return kUsageStatus;
     }
-    const std::string& scenarioPath = given[next++];
+    // A soak without a scenario starts from the default desktop.
+    const std::string scenarioPath = next < given.size() ? given[next++] : std::string();
     // Given after the scenario, stowbar-sim's own option would reach Stowbar, which ignores
     // it, and no picture would be written: refuse it rather than pass it on silently.
     if (std::find(given.begin() + static_cast<std::ptrdiff_t>(next), given.end(), "--snapshots") !=
@@ -98,7 +156,10 @@ int main(int argc, char** argv) {
     }
 
     stowbar::PosixFileSystem realFiles;
-    auto scenario = stowbar::ScenarioLoader::load(realFiles, scenarioPath);
+    auto scenario = scenarioPath.empty()
+                        ? std::variant<stowbar::SimulatedDesktop, stowbar::ScenarioError>(
+                              stowbar::SimulatedDesktop{})
+                        : stowbar::ScenarioLoader::load(realFiles, scenarioPath);
     if (const auto* error = std::get_if<stowbar::ScenarioError>(&scenario)) {
         std::cerr << "stowbar-sim: " << stowbar::ScenarioLoader::describe(scenarioPath, *error)
                   << '\n';
@@ -135,8 +196,28 @@ int main(int argc, char** argv) {
     // The script writes the real Control Center file under $HOME, where the program reads it.
     const std::string prefsPath = stowbar::expandTildeInPath(
         stowbar::ControlCenterTrackedApps::kGroupPrefsPath, system.homeDirectory());
+    // A soak prints only its daily measurements: a month's transcript would be most of a
+    // gigabyte.
+    std::ostream discarded(nullptr);
     stowbar::ScriptedApplication application(simulation, workspace, shell, accessibility, prefsPath,
-                                             std::cout);
+                                             soakDays ? discarded : std::cout);
+    std::optional<stowbar::SoakChurn> churn;
+    if (soakDays) {
+        std::int32_t highestPid = simulation.desktop().ownPid;
+        for (const auto& running : simulation.desktop().applications) {
+            highestPid = std::max(highestPid, running.pid);
+        }
+        churn.emplace(*soakDays, soakSeed, highestPid + 1);
+        application.actionSource = [&churn] {
+            return churn->next();
+        };
+        application.beforeAction = [&churn, &application](const stowbar::ScriptAction& action) {
+            if (const auto day = churn->dayEndedBy(action)) {
+                application.forgetWrittenRecords();
+                writeSoakDay(*day, action.at);
+            }
+        };
+    }
     // Uptime is virtual time too, so that the duplicate-click window is measured on it.
     system.followClock(&application.mainExecutor().clock());
 
@@ -195,6 +276,11 @@ int main(int argc, char** argv) {
         if (!panel->renderSnapshot(path)) {
             std::cerr << "stowbar-sim: cannot write " << path << '\n';
         }
+    };
+    // Nothing runs Qt's own loop here, so widgets the panel let go of (deleteLater) would live
+    // for the whole run; they are deleted between jobs, as a real loop deletes them.
+    application.betweenJobs = [] {
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     };
     // The transcript's "published" lines come from the controller the delegate built.
     application.onLaunched = [&application](stowbar::ApplicationDelegate& launched) {

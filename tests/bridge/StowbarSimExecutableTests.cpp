@@ -343,7 +343,7 @@ TEST_F(StowbarSimExecutable, AnUnusableSnapshotFolderOrAMisplacedOptionIsRefused
         {"the option after the scenario, which would go to the program",
          {example("panel.json"), "--snapshots", (home.path() / "pictures").string()},
          "--snapshots goes before SCENARIO.json",
-         4},
+         5},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
@@ -358,14 +358,18 @@ TEST_F(StowbarSimExecutable, AnUnusableSnapshotFolderOrAMisplacedOptionIsRefused
     }
 }
 
-TEST_F(StowbarSimExecutable, AMissingScenarioArgumentShowsTheUsage) {
+TEST_F(StowbarSimExecutable, AMissingScenarioOrABadSoakArgumentShowsTheUsage) {
     const char* usage =
         "usage: stowbar-sim [--snapshots DIR] SCENARIO.json [ARGS...]\n"
+        "       stowbar-sim --soak DAYS [--seed N] [SCENARIO.json]\n"
         "  ARGS, everything after SCENARIO.json, are passed on to Stowbar as its own arguments\n"
         "  (--diagnose prints the report); options of stowbar-sim go before SCENARIO.json.\n";
     for (const auto& arguments :
          {std::vector<std::string>{}, std::vector<std::string>{"--snapshots"},
-          std::vector<std::string>{"--snapshots", "dir"}}) {
+          std::vector<std::string>{"--snapshots", "dir"}, std::vector<std::string>{"--soak"},
+          std::vector<std::string>{"--soak", "0"}, std::vector<std::string>{"--soak", "1.5"},
+          std::vector<std::string>{"--soak", "1", "--seed"},
+          std::vector<std::string>{"--soak", "1", "a.json", "--diagnose"}}) {
         const auto outcome = runSim(home, arguments);
         EXPECT_EQ(outcome.status, 2);
         EXPECT_EQ(outcome.err, usage);

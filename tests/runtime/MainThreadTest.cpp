@@ -20,16 +20,6 @@ TEST(AssertOnMainThreadDeathTest, AbortsWithAClearMessageOnAnotherThread) {
         "MainThreadTest.cpp:[0-9]+ must run on the main thread");
 }
 
-TEST(ManualExecutorDeathTest, RefusesTimersFromAnotherThread) {
-    GTEST_FLAG_SET(death_test_style, "threadsafe");
-    EXPECT_DEATH(
-        {
-            ManualExecutor executor;
-            std::thread([&executor] { executor.postAt(TimePoint{}, [] {}); }).join();
-        },
-        "must run on the main thread");
-}
-
 TEST(ManualExecutorDeathTest, RefusesToRunFromInsideOneOfItsJobs) {
     GTEST_FLAG_SET(death_test_style, "threadsafe");
     EXPECT_DEATH(

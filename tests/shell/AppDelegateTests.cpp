@@ -74,6 +74,7 @@ class AppDelegateTest : public ::testing::Test {
             desktop.applications = {
                 test::application(401, "alpha", {test::extraAt(1500, -30, 24, 22)})};
         });
+        shell.popover.loop = &executor;
         delegate = std::make_shared<AppDelegate>(platform, executor);
     }
     ~AppDelegateTest() override { accessibility.release(); }

@@ -76,8 +76,7 @@ TEST(QtShell, PopupIsCentredBelowItsAnchorAndKeptOnTheScreen) {
 TEST(QtShell, ShownPopupHangsBelowTheAnchorAtThePanelsNaturalSize) {
     QtShell shell;
     shell.anchorOverride = QRect(300, 0, 24, 24);
-    int shows = 0;
-    shell.configure(Size{300, 200}, [&shows] { ++shows; });
+    shell.configure(Size{300, 200}, {});
     shell.setPanelActions(PanelActions{});
     shell.setPanelInputs(listOf(3));
 
@@ -101,16 +100,6 @@ TEST(QtShell, ShownPopupHangsBelowTheAnchorAtThePanelsNaturalSize) {
               QtShell::popupFrame(QRect(300, 0, 24, 24), size, screenArea()));
     EXPECT_EQ(shell.panel()->geometry(), QRect(QPoint(0, 0), size)) << "the panel fills the popup";
 
-    EXPECT_EQ(shows, 0) << "didShow comes on a later turn";
-    QApplication::processEvents();
-    EXPECT_EQ(shows, 1);
-
-    shell.close();
-    EXPECT_FALSE(shell.isShown());
-    shell.show();
-    QApplication::processEvents();
-    EXPECT_TRUE(shell.isShown());
-    EXPECT_EQ(shows, 2) << "every showing is announced";
     shell.close();
 }
 
@@ -118,8 +107,6 @@ TEST(QtShell, WithoutAPanelThePopupOpensAtItsConfiguredSize) {
     QtShell shell;
     shell.anchorOverride = QRect(300, 0, 24, 24);
     shell.configure(Size{300, 200}, {});
-    EXPECT_FALSE(shell.preferredContentSize().has_value())
-        << "no preferred size, so the delegate keeps the configured one";
     shell.show();
     EXPECT_EQ(shell.popupWindow()->size(), QSize(300, 200));
     shell.close();
@@ -175,33 +162,23 @@ TEST(QtShell, OnlyAPlainClickOnTheTrayIconRunsTheItemsAction) {
     EXPECT_EQ(clicks, 1);
 }
 
-TEST(QtShell, ALeftPressOutsideThePopupClosesItAndReachesTheMonitorsOnALaterTurn) {
+// That monitors hear left presses only is checked for every EventMonitor by its conformance
+// suite; what only this one does is close the popup on any press and queue what it reports.
+TEST(QtShell, APressOutsideThePopupClosesItAndAMonitorRemovedBeforeTheNextTurnHearsNothing) {
     QtShell shell;
     shell.anchorOverride = QRect(300, 0, 24, 24);
     shell.configure(Size{300, 200}, {});
-    int kept = 0;
-    int removed = 0;
-    ASSERT_TRUE(shell.addGlobalLeftMouseDownMonitor([&kept] { ++kept; }).has_value());
-    const auto gone = shell.addGlobalLeftMouseDownMonitor([&removed] { ++removed; });
-    ASSERT_TRUE(gone.has_value());
-
+    int heard = 0;
+    const auto token = shell.addGlobalLeftMouseDownMonitor([&heard] { ++heard; });
+    ASSERT_TRUE(token.has_value());
     shell.show();
     QApplication::processEvents();
     const QPoint outside = shell.popupWindow()->geometry().bottomRight() + QPoint(50, 50);
-    pressOutside(*shell.popupWindow(), outside, Qt::RightButton);
-    EXPECT_FALSE(shell.isShown()) << "any press outside closes the popup";
-    QApplication::processEvents();
-    EXPECT_EQ(kept, 0) << "a right press reaches no monitor";
-
-    shell.show();
-    QApplication::processEvents();
     pressOutside(*shell.popupWindow(), outside, Qt::LeftButton);
     EXPECT_FALSE(shell.isShown());
-    EXPECT_EQ(kept, 0) << "monitors hear the press on a later turn";
-    shell.removeMonitor(*gone);
+    shell.removeMonitor(*token);
     QApplication::processEvents();
-    EXPECT_EQ(kept, 1);
-    EXPECT_EQ(removed, 0) << "a monitor removed meanwhile hears nothing";
+    EXPECT_EQ(heard, 0);
 }
 
 }  // namespace

@@ -5,14 +5,15 @@
 
 namespace stowbar::test {
 
-// An event loop that launches the delegate, runs what launching queued for now, and terminates
-// it, counting runs. Time stands still: timers never fire.
+// An event loop that launches the delegate on its first turn, runs what is queued for now, and
+// terminates it once nothing is left to run, counting runs. Time stands still: timers never
+// fire.
 struct FakeApplication final : Application {
     int runs = 0;
     ManualExecutor executor;
     void run(ApplicationDelegate& delegate) override {
         ++runs;
-        delegate.applicationDidFinishLaunching();
+        executor.post([&delegate] { delegate.applicationDidFinishLaunching(); });
         executor.runUntilIdle();
         delegate.applicationWillTerminate();
     }

@@ -7,6 +7,10 @@
 #include <QTimer>
 #include <chrono>
 #include <limits>
+#include <optional>
+#include <vector>
+
+#include "runtime/MainThread.hpp"
 
 namespace stowbar {
 
@@ -26,6 +30,13 @@ QtApplication::~QtApplication() {
     // Background jobs may still post; they must end before the queue goes away.
     workers_.joinAll();
     context_.store(nullptr);
+    // Queued jobs are destroyed without running, while everything they may refer to exists.
+    std::vector<Job> doomed;
+    {
+        const std::lock_guard lock(mutex_);
+        doomed = queue_.takeAll();
+    }
+    doomed.clear();
     signals_.reset();
     wakeTimer_.reset();
     contextObject_.reset();
@@ -47,14 +58,14 @@ void QtApplication::run(ApplicationDelegate& delegate) {
         wakeTimer_->setSingleShot(true);
         wakeTimer_->setTimerType(Qt::PreciseTimer);
         QObject::connect(wakeTimer_.get(), &QTimer::timeout, contextObject_.get(),
-                         [this] { runDueTimers(); });
+                         [this] { runDue(); });
         signals_->listen([this] { terminate(); });
         context_.store(contextObject_.get());
     }
     running_ = true;
-    // Jobs posted before the loop existed run first, on the loop's first turns.
-    QMetaObject::invokeMethod(
-        contextObject_.get(), [this] { drainPosted(); }, Qt::QueuedConnection);
+    // Jobs posted before the loop existed run first, on the loop's first turns; the launch is
+    // queued after them.
+    wake();
     rearmWakeTimer();
     QMetaObject::invokeMethod(
         contextObject_.get(),
@@ -78,62 +89,69 @@ void QtApplication::terminate() {
 }
 
 void QtApplication::post(Job job) {
-    bool first = false;
     {
-        const std::lock_guard lock(postedMutex_);
-        first = posted_.empty();
-        posted_.push_back(std::move(job));
+        const std::lock_guard lock(mutex_);
+        queue_.push(clock_.now(), std::move(job), false);
     }
-    // One queued drain serves every job posted before it runs.
-    if (QObject* context = context_.load(); first && context != nullptr) {
-        QMetaObject::invokeMethod(
-            context, [this] { drainPosted(); }, Qt::QueuedConnection);
-    }
+    wake();
 }
 
-void QtApplication::drainPosted() {
-    std::vector<Job> jobs;
-    {
-        const std::lock_guard lock(postedMutex_);
-        jobs.swap(posted_);
-    }
-    for (auto& job : jobs) {
-        job();
+void QtApplication::wake() {
+    // One queued turn serves every job posted before it runs.
+    QObject* context = context_.load();
+    if (context != nullptr && !wakeQueued_.exchange(true)) {
+        QMetaObject::invokeMethod(
+            context,
+            [this] {
+                wakeQueued_ = false;
+                runDue();
+            },
+            Qt::QueuedConnection);
     }
 }
 
 TimerId QtApplication::postAt(TimePoint deadline, Job job) {
-    const Key key{deadline, ++lastSequence_};
-    timers_.emplace(key, std::move(job));
-    timerKeys_.emplace(key.sequence, key);
-    if (timers_.begin()->first.sequence == key.sequence) {
-        rearmWakeTimer();
+    assertOnMainThread(*this);
+    TimerId id;
+    {
+        const std::lock_guard lock(mutex_);
+        id = queue_.push(deadline, std::move(job), true);
     }
-    return TimerId{key.sequence};
+    rearmWakeTimer();
+    return id;
 }
 
 void QtApplication::cancel(TimerId id) {
-    const auto found = timerKeys_.find(id.value);
-    if (found == timerKeys_.end()) {
-        return;
+    assertOnMainThread(*this);
+    std::optional<Job> doomed;  // destroyed after the lock is released: its destructor may post
+    {
+        const std::lock_guard lock(mutex_);
+        doomed = queue_.cancel(id);
     }
-    timers_.erase(found->second);
-    timerKeys_.erase(found);
-    rearmWakeTimer();
+    if (doomed) {
+        rearmWakeTimer();
+    }
 }
 
-void QtApplication::runDueTimers() {
-    // Only what is due now runs; a job that queues another for now gets it on a later turn.
-    const TimePoint now = clock_.now();
-    std::vector<Job> due;
-    while (!timers_.empty() && timers_.begin()->first.deadline <= now) {
-        auto first = timers_.begin();
-        timerKeys_.erase(first->first.sequence);
-        due.push_back(std::move(first->second));
-        timers_.erase(first);
+void QtApplication::runDue() {
+    // Only what was queued and due when the turn began runs now; a job that queues another
+    // for now gets it on a later turn, after the events that arrived meanwhile.
+    std::uint64_t newest = 0;
+    {
+        const std::lock_guard lock(mutex_);
+        newest = queue_.lastSequence();
     }
-    for (auto& job : due) {
-        job();
+    const TimePoint now = clock_.now();
+    for (;;) {
+        std::optional<Job> job;
+        {
+            const std::lock_guard lock(mutex_);
+            job = queue_.popDue(now, newest);
+        }
+        if (!job) {
+            break;
+        }
+        (*job)();
     }
     rearmWakeTimer();
 }
@@ -142,11 +160,16 @@ void QtApplication::rearmWakeTimer() {
     if (!wakeTimer_) {
         return;
     }
-    if (timers_.empty()) {
+    std::optional<TimePoint> next;
+    {
+        const std::lock_guard lock(mutex_);
+        next = queue_.nextDeadline();
+    }
+    if (!next) {
         wakeTimer_->stop();
         return;
     }
-    const auto wait = timers_.begin()->first.deadline - clock_.now();
+    const auto wait = *next - clock_.now();
     // Round up, so the timer never fires just before its deadline and spins.
     const auto millis = std::chrono::ceil<std::chrono::milliseconds>(wait).count();
     const auto bounded =
@@ -161,6 +184,7 @@ bool QtApplication::isCurrent() const {
 }
 
 void QtApplication::startBackgroundJob(Job work, Job done) {
+    assertOnMainThread(*this);
     workers_.start([this, work = std::move(work), done = std::move(done)]() mutable {
         work();
         post(std::move(done));

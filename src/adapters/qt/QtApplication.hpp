@@ -1,18 +1,15 @@
 #pragma once
 
 #include <atomic>
-#include <cstdint>
-#include <map>
 #include <memory>
 #include <mutex>
 #include <thread>
-#include <unordered_map>
-#include <vector>
 
 #include "adapters/qt/TerminationSignals.hpp"
 #include "platform/Application.hpp"
 #include "runtime/BackgroundThreads.hpp"
 #include "runtime/Clock.hpp"
+#include "runtime/JobQueue.hpp"
 #include "runtime/MainExecutor.hpp"
 
 class QApplication;
@@ -29,11 +26,15 @@ namespace stowbar {
 // never starts the loop (the diagnostics report) touches no display. On Linux without a display
 // Qt's offscreen platform is chosen, so the program still runs (QtPlatformChoice).
 //
-// Threading: post() may be called from any thread; everything else on the main thread.
-// Timers: all deadlines share one single-shot Qt timer set to the earliest of them, so an idle
-// program wakes only when one of its own deadlines is due.
+// Threading: post() may be called from any thread; everything else on the main thread (checked;
+// a violation aborts).
+// Ordering: posts and timers share one queue (JobQueue), so they run in the same order as on
+// every other executor. One single-shot Qt timer is set to the earliest deadline, so an idle
+// program wakes only when one of its own jobs is due; each turn runs the jobs due when it
+// began and leaves what they queue for the next turn, so Qt's own events are never starved.
 // Lifetime: the QApplication lives until this object is destroyed, after everything the
-// delegate built with it. The destructor waits for background jobs; jobs still queued never run.
+// delegate built with it. The destructor waits for background jobs, then destroys the jobs
+// still queued without running them.
 class QtApplication final : public Application, public MainExecutor {
   public:
     QtApplication();
@@ -53,30 +54,20 @@ class QtApplication final : public Application, public MainExecutor {
     void startBackgroundJob(Job work, Job done) override;
 
   private:
-    struct Key {
-        TimePoint deadline;
-        std::uint64_t sequence = 0;
-        friend bool operator<(const Key& a, const Key& b) {
-            return a.deadline < b.deadline || (a.deadline == b.deadline && a.sequence < b.sequence);
-        }
-    };
-
-    void drainPosted();
-    void runDueTimers();
+    void wake();
+    void runDue();
     void rearmWakeTimer();
 
     const std::thread::id owner_;
     SteadyClock clock_;
     std::unique_ptr<TerminationSignals> signals_;
 
-    std::mutex postedMutex_;
-    std::vector<Job> posted_;
+    mutable std::mutex mutex_;
+    JobQueue queue_;
     // Set once the loop can take queued calls; read by posting threads.
     std::atomic<QObject*> context_{nullptr};
-
-    std::map<Key, Job> timers_;
-    std::unordered_map<std::uint64_t, Key> timerKeys_;
-    std::uint64_t lastSequence_ = 0;
+    // Whether a turn is already queued on the loop for what was posted.
+    std::atomic<bool> wakeQueued_{false};
 
     bool terminateRequested_ = false;
     bool running_ = false;

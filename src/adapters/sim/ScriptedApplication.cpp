@@ -67,6 +67,7 @@ ScriptedApplication::ScriptedApplication(DesktopSimulation& simulation,
       out_(transcript) {
     // The same scenario prints the same transcript, whatever the worker threads do.
     executor_.setBackgroundJobsSettleAfterEachJob(true);
+    shell_.popover.loop = &executor_;
     // The login item as the system keeps it at launch, and where the executable runs from.
     const auto desktop = simulation_.desktop();
     shell_.loginItems.currentStatus = static_cast<LoginItemStatus>(desktop.loginItemStatus);
@@ -128,14 +129,12 @@ void ScriptedApplication::flushRecords() {
     // shows as one event however the threads are scheduled.
     const bool settled = executor_.backgroundJobCount() == 0;
     const auto scans = settled ? scans_.takeScans() : std::vector<std::vector<std::int32_t>>{};
-    const auto desktop = simulation_.desktop();
-    const auto nameOf = [&](std::int32_t pid) {
-        for (const auto& application : desktop.applications) {
-            if (application.pid == pid) {
-                return application.name.value_or("");
-            }
-        }
-        return std::string();
+    // Names are looked up under the lock, one at a time: copying the whole desktop after every
+    // job made long runs quadratic.
+    const auto nameOf = [this](std::int32_t pid) {
+        const auto state = simulation_.lock();
+        const auto* application = state->application(pid);
+        return application != nullptr ? application->name.value_or("") : std::string();
     };
     if (settled) {
         for (const auto& fields : panelLines_) {
@@ -177,6 +176,21 @@ void ScriptedApplication::flushRecords() {
     for (const auto& [window, ok] : captures) {
         writeLine("capture", nlohmann::json{{"window", window}, {"ok", ok}}.dump());
     }
+}
+
+void ScriptedApplication::forgetWrittenRecords() {
+    const auto state = simulation_.lock();
+    state->captures.erase(state->captures.begin(),
+                          state->captures.begin() + static_cast<std::ptrdiff_t>(std::min(
+                                                        capturesWritten_, state->captures.size())));
+    capturesWritten_ = 0;
+    std::erase_if(state->record.applications, [&state](const auto& entry) {
+        return state->application(entry.first) == nullptr;
+    });
+    state->presses.erase(state->presses.begin(),
+                         state->presses.begin() + static_cast<std::ptrdiff_t>(std::min(
+                                                      pressesWritten_, state->presses.size())));
+    pressesWritten_ = 0;
 }
 
 void ScriptedApplication::perform(const script::Event& event) {
@@ -268,22 +282,44 @@ void ScriptedApplication::performOnPanel(const script::Event& event) {
 }
 
 void ScriptedApplication::run(ApplicationDelegate& delegate) {
-    delegate.applicationDidFinishLaunching();
-    if (onLaunched) {
-        onLaunched(delegate);
-    }
+    // The launch is a job of the loop like any other, after those posted before the run.
+    bool launched = false;
+    executor_.post([this, &delegate, &launched] {
+        delegate.applicationDidFinishLaunching();
+        if (onLaunched) {
+            onLaunched(delegate);
+        }
+        launched = true;
+    });
     const auto step = [this] {
         flushRecords();
+        if (betweenJobs) {
+            betweenJobs();
+        }
         return terminateRequested_;
     };
+    executor_.runUntil([&] { return launched && step(); }, executor_.now());
     const auto script = simulation_.desktop().script;
+    std::size_t nextInScript = 0;
+    const auto nextAction = [&]() -> std::optional<ScriptAction> {
+        if (actionSource) {
+            return actionSource();
+        }
+        if (nextInScript < script.size()) {
+            return script[nextInScript++];
+        }
+        return std::nullopt;
+    };
     double last = 0;
-    for (const auto& action : script) {
-        if (terminateRequested_ || executor_.runUntil(step, atSeconds(action.at))) {
+    while (const auto action = nextAction()) {
+        if (terminateRequested_ || executor_.runUntil(step, atSeconds(action->at))) {
             break;
         }
-        perform(action.event);
-        last = std::max(last, action.at);
+        if (beforeAction) {
+            beforeAction(*action);
+        }
+        perform(action->event);
+        last = std::max(last, action->at);
         // What the action itself caused at once (a registration, an alert) is written now.
         flushRecords();
     }

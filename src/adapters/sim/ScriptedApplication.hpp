@@ -3,6 +3,7 @@
 #include <functional>
 #include <iosfwd>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -70,6 +71,18 @@ class ScriptedApplication final : public Application {
     std::function<void(const script::Event&)> panelPointer;
     // Called after the "panel" line each time what the panel shows changed.
     std::function<void(const PanelContent&)> onPanelChange;
+    // Where the actions come from instead of the scenario's script, when set (the soak's
+    // churn, made up as it goes); none means the script has ended.
+    std::function<std::optional<ScriptAction>()> actionSource;
+    // Called with each action at its time, just before it is performed.
+    std::function<void(const ScriptAction&)> beforeAction;
+    // Forgets what the desktop recorded about processes that have ended and the captures
+    // already written, so that a run of many days keeps only what it still needs.
+    void forgetWrittenRecords();
+
+    // Called after every job, outside all of them: where the composition root lets its toolkit
+    // do what a real loop does between events (delete what was scheduled for deletion).
+    std::function<void()> betweenJobs;
 
   private:
     void perform(const script::Event& event);

@@ -1,6 +1,10 @@
 #include "adapters/sim/SimulatedShell.hpp"
 
 #include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <system_error>
 #include <utility>
 
 namespace stowbar {
@@ -35,8 +39,16 @@ void SimulatedPopover::show() {
         onChange(true, contentSize_);
     }
     if (didShow_) {
-        auto didShow = didShow_;
-        didShow();
+        if (loop == nullptr) {
+            std::fprintf(stderr, "Stowbar: SimulatedPopover shown before its loop was set\n");
+            std::abort();
+        }
+        loop->post([self = std::weak_ptr<SimulatedPopover*>(self_)] {
+            if (const auto popover = self.lock(); popover && (*popover)->didShow_) {
+                auto didShow = (*popover)->didShow_;
+                didShow();
+            }
+        });
     }
 }
 
@@ -105,7 +117,10 @@ class SimulatedWatch final : public DirectoryWatch {
 
 std::unique_ptr<DirectoryWatch> SimulatedDirectoryWatcher::watch(const std::string& directory,
                                                                  std::function<void()> onEvent) {
-    if (refuseWatches || !files_.attributes(directory)) {
+    // Only a directory can be opened for watching; a plain file at the path gives no watch.
+    std::error_code error;
+    if (refuseWatches || !files_.attributes(directory) ||
+        !std::filesystem::is_directory(directory, error)) {
         return nullptr;
     }
     watches_->emplace(++lastId_, std::make_pair(directory, std::move(onEvent)));

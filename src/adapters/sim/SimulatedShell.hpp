@@ -11,6 +11,7 @@
 #include "core/PanelHost.hpp"
 #include "platform/FileSystem.hpp"
 #include "platform/ShellPorts.hpp"
+#include "runtime/MainExecutor.hpp"
 
 namespace stowbar {
 
@@ -35,12 +36,13 @@ class SimulatedStatusBar final : public StatusBar {
     std::function<void()> action_;
 };
 
-// A popover that is shown and closed at once and has no panel of its own yet.
+// A popover that is shown and closed at once and has no panel of its own yet. Like the real
+// one, it announces a showing (didShow) on a later turn of the loop, so `loop` must be set
+// before it is first shown with a didShow callback.
 class SimulatedPopover final : public Popover {
   public:
     void configure(Size contentSize, std::function<void()> didShow) override;
     bool isShown() const override { return shown_; }
-    // Calls the didShow callback on the same turn, as the real one does after its animation.
     void show() override;
     void close() override;
     // A shown popover that changes size tells onChange, still shown, with its new size.
@@ -50,11 +52,14 @@ class SimulatedPopover final : public Popover {
     Size contentSize() const { return contentSize_; }
     std::optional<Size> preferred;
     std::function<void(bool shown, Size size)> onChange;
+    MainExecutor* loop = nullptr;
 
   private:
     bool shown_ = false;
     Size contentSize_;
     std::function<void()> didShow_;
+    // Announcements still queued when the popover goes are dropped.
+    std::shared_ptr<SimulatedPopover*> self_ = std::make_shared<SimulatedPopover*>(this);
 };
 
 // Global monitors of left clicks in other applications; clickElsewhere() is such a click.
@@ -71,8 +76,9 @@ class SimulatedEventMonitor final : public EventMonitor {
     Token lastToken_ = 0;
 };
 
-// A directory watch that fires when told that something in a directory changed. A directory
-// that does not exist (asked through the file system) gives no watch, as a real one would.
+// A directory watch that fires when told that something in a directory changed. A path that
+// does not exist (asked through the file system) or is no directory gives no watch, as a real
+// one would.
 class SimulatedDirectoryWatcher final : public DirectoryWatcher {
   public:
     explicit SimulatedDirectoryWatcher(const FileSystem& files) : files_(files) {}

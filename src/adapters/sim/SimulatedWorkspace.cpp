@@ -20,6 +20,13 @@ std::vector<RunningApplication> SimulatedWorkspace::runningApplications() const 
                                              application.name, application.bundleIdentifier,
                                              application.icon ? icon(application.pid) : nullptr});
     }
+    // Pids are not reused while a process runs, so an icon kept for a pid no longer listed
+    // belongs to a process that ended; a long run would otherwise keep every one of them.
+    if (icons_.size() > running.size()) {
+        std::erase_if(icons_, [&state](const auto& entry) {
+            return state->application(entry.first) == nullptr;
+        });
+    }
     return running;
 }
 

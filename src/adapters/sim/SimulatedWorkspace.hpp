@@ -14,8 +14,9 @@ namespace stowbar {
 // The running applications of the simulated desktop, in the order its description lists
 // them, each with an icon the simulator draws unless the description says it has none.
 //
-// Threading: safe from any thread (the port itself only promises the main thread). The
-// simulation must outlive this object.
+// Threading: runningApplications() may be called from any thread, as it reads the desktop
+// under the simulation's lock; everything else on the main thread only, as the port says.
+// The simulation must outlive this object.
 class SimulatedWorkspace final : public Workspace {
   public:
     explicit SimulatedWorkspace(const DesktopSimulation& simulation) : simulation_(simulation) {}
@@ -37,7 +38,8 @@ class SimulatedWorkspace final : public Workspace {
 
   private:
     const DesktopSimulation& simulation_;
-    // Each application's icon is drawn once; guarded by the simulation's lock.
+    // Each running application's icon is drawn once, and dropped once it has ended; guarded by
+    // the simulation's lock.
     mutable std::unordered_map<std::int32_t, ImageRef> icons_;
     std::map<ObserverToken, std::pair<WorkspaceNotification, std::function<void()>>> observers_;
     ObserverToken lastToken_ = 0;

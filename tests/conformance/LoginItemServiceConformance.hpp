@@ -1,0 +1,40 @@
+#pragma once
+
+// One suite for every LoginItemService: the registration promised by platform/ShellPorts.hpp.
+//
+// To run it for another implementation, write a harness type with
+//     LoginItemService& loginItems();
+// and instantiate the suite in a file of its own, e.g. tests/conformance/macos/MacShell.cpp:
+//     INSTANTIATE_TYPED_TEST_SUITE_P(Mac, LoginItemServiceConformance,
+//                                    ::testing::Types<MacShellHarness>);
+
+#include <gtest/gtest.h>
+
+#include "platform/ShellPorts.hpp"
+
+namespace stowbar::conformance {
+
+template <class Harness>
+class LoginItemServiceConformance : public ::testing::Test {
+  protected:
+    Harness harness;
+};
+
+TYPED_TEST_SUITE_P(LoginItemServiceConformance);
+
+TYPED_TEST_P(LoginItemServiceConformance,
+             ASucceededRegistrationLeavesTheItemEnabledOrAwaitingApproval) {
+    LoginItemService& service = this->harness.loginItems();
+    const LoginItemStatus before = service.status();
+    if (service.registerMainApp()) {
+        EXPECT_TRUE(service.status() == LoginItemStatus::enabled ||
+                    service.status() == LoginItemStatus::requiresApproval);
+    } else {
+        EXPECT_EQ(service.status(), before) << "a failed registration changes nothing";
+    }
+}
+
+REGISTER_TYPED_TEST_SUITE_P(LoginItemServiceConformance,
+                            ASucceededRegistrationLeavesTheItemEnabledOrAwaitingApproval);
+
+}  // namespace stowbar::conformance

@@ -1,0 +1,184 @@
+// The conformance suites, run for the simulated desktop's ports and the test fakes.
+
+#include <functional>
+#include <sstream>
+#include <thread>
+
+#include "adapters/posix/PosixFileSystem.hpp"
+#include "adapters/sim/DesktopSimulation.hpp"
+#include "adapters/sim/ScriptedApplication.hpp"
+#include "adapters/sim/SimulatedAccessibility.hpp"
+#include "adapters/sim/SimulatedFileSystem.hpp"
+#include "adapters/sim/SimulatedScreenCapture.hpp"
+#include "adapters/sim/SimulatedShell.hpp"
+#include "adapters/sim/SimulatedWorkspace.hpp"
+#include "conformance/AccessibilityConformance.hpp"
+#include "conformance/AlertsConformance.hpp"
+#include "conformance/ApplicationConformance.hpp"
+#include "conformance/DirectoryWatcherConformance.hpp"
+#include "conformance/EventMonitorConformance.hpp"
+#include "conformance/FileSystemConformance.hpp"
+#include "conformance/LoginItemServiceConformance.hpp"
+#include "conformance/MainExecutorConformance.hpp"
+#include "conformance/PopoverConformance.hpp"
+#include "conformance/ScreenCaptureConformance.hpp"
+#include "conformance/StatusBarConformance.hpp"
+#include "conformance/WorkspaceConformance.hpp"
+#include "runtime/ManualExecutor.hpp"
+#include "support/FakeApplication.hpp"
+#include "support/TemporaryDirectory.hpp"
+
+namespace stowbar::conformance {
+namespace {
+
+// Virtual time: runUntil moves the clock from deadline to deadline, up to an hour on.
+class ManualExecutorHarness {
+  public:
+    MainExecutor& executor() { return executor_; }
+    bool runUntil(const std::function<bool()>& done) {
+        return executor_.runUntil(done, executor_.now() + 1h);
+    }
+
+  private:
+    ManualExecutor executor_;
+};
+
+INSTANTIATE_TYPED_TEST_SUITE_P(Manual, MainExecutorConformance,
+                               ::testing::Types<ManualExecutorHarness>);
+
+// The simulator's loop on an empty desktop with no script.
+class ScriptedApplicationHarness {
+  public:
+    Application& application() { return application_; }
+
+  private:
+    struct NoFiles final : FileSystem {
+        std::optional<FileAttributes> attributes(const std::string&) const override { return {}; }
+        FileReadResult readFile(const std::string&) const override { return {{}, "none"}; }
+    };
+    DesktopSimulation simulation_;
+    NoFiles files_;
+    SimulatedWorkspace workspace_{simulation_};
+    SimulatedShell shell_{files_};
+    SimulatedAccessibility accessibility_{simulation_};
+    ScanRecordingAccessibility scans_{accessibility_, std::this_thread::get_id()};
+    std::ostringstream transcript_;
+    ScriptedApplication application_{simulation_, workspace_, shell_,
+                                     scans_,      "/nowhere", transcript_};
+};
+
+using SimulatedApplications =
+    ::testing::Types<ScriptedApplicationHarness, OwnedApplication<test::FakeApplication>>;
+INSTANTIATE_TYPED_TEST_SUITE_P(Simulated, ApplicationConformance, SimulatedApplications);
+
+// The running application's ports, on a loop of virtual time.
+class ShellHarness {
+  public:
+    ShellHarness() { shell_.popover.loop = &executor_; }
+    Popover& popover() { return shell_.popover; }
+    StatusBar& statusBar() { return shell_.statusBar; }
+    EventMonitor& eventMonitor() { return shell_.eventMonitor; }
+    Alerts& alerts() { return shell_.alerts; }
+    LoginItemService& loginItems() { return shell_.loginItems; }
+    void clickStatusItem() { shell_.statusBar.click(); }
+    void clickElsewhere(bool leftButton) { shell_.eventMonitor.clickElsewhere(leftButton); }
+    void turn() { executor_.runUntilIdle(); }
+
+  private:
+    ManualExecutor executor_;
+    PosixFileSystem files_;
+    SimulatedShell shell_{files_};
+};
+
+INSTANTIATE_TYPED_TEST_SUITE_P(Simulated, PopoverConformance, ::testing::Types<ShellHarness>);
+INSTANTIATE_TYPED_TEST_SUITE_P(Simulated, StatusBarConformance, ::testing::Types<ShellHarness>);
+INSTANTIATE_TYPED_TEST_SUITE_P(Simulated, EventMonitorConformance, ::testing::Types<ShellHarness>);
+INSTANTIATE_TYPED_TEST_SUITE_P(Simulated, AlertsConformance, ::testing::Types<ShellHarness>);
+INSTANTIATE_TYPED_TEST_SUITE_P(Simulated, LoginItemServiceConformance,
+                               ::testing::Types<ShellHarness>);
+
+// The simulated watch fires when told of a write, as the script's writes tell it.
+class WatcherHarness {
+  public:
+    DirectoryWatcher& watcher() { return watcher_; }
+    std::filesystem::path directory() { return directory_.path(); }
+    void written(const std::filesystem::path& file) {
+        watcher_.changed(file.parent_path().string());
+    }
+    bool runUntil(const std::function<bool()>& done) { return done(); }
+
+  private:
+    test::TemporaryDirectory directory_;
+    PosixFileSystem files_;
+    SimulatedDirectoryWatcher watcher_{files_};
+};
+
+INSTANTIATE_TYPED_TEST_SUITE_P(Simulated, DirectoryWatcherConformance,
+                               ::testing::Types<WatcherHarness>);
+
+// Real files, with the simulated Full Disk Access granted.
+class FilesHarness {
+  public:
+    const FileSystem& files() { return files_; }
+    std::filesystem::path directory() { return directory_.path(); }
+
+  private:
+    test::TemporaryDirectory directory_;
+    PosixFileSystem real_;
+    DesktopSimulation simulation_;
+    SimulatedFileSystem files_{real_, simulation_};
+};
+
+INSTANTIATE_TYPED_TEST_SUITE_P(Simulated, FileSystemConformance, ::testing::Types<FilesHarness>);
+
+class WorkspaceHarness {
+  public:
+    Workspace& workspace() { return workspace_; }
+    bool launch(std::int32_t pid) {
+        SimulatedApplication application;
+        application.pid = pid;
+        simulation_.update(
+            [&](SimulatedDesktop& desktop) { desktop.applications.push_back(application); });
+        workspace_.notify(WorkspaceNotification::didLaunchApplication);
+        return true;
+    }
+    bool terminate(std::int32_t pid) {
+        simulation_.update([pid](SimulatedDesktop& desktop) {
+            std::erase_if(desktop.applications, [pid](const auto& a) { return a.pid == pid; });
+        });
+        workspace_.notify(WorkspaceNotification::didTerminateApplication);
+        return true;
+    }
+
+  private:
+    DesktopSimulation simulation_;
+    SimulatedWorkspace workspace_{simulation_};
+};
+
+INSTANTIATE_TYPED_TEST_SUITE_P(Simulated, WorkspaceConformance, ::testing::Types<WorkspaceHarness>);
+
+template <bool granted>
+class CaptureHarness {
+  public:
+    CaptureHarness() {
+        simulation_.update([](SimulatedDesktop& desktop) {
+            desktop.screenRecordingGranted = granted;
+            desktop.accessibilityTrusted = granted;
+        });
+    }
+    ScreenCapture& capture() { return capture_; }
+    Accessibility& accessibility() { return accessibility_; }
+    bool permitted() const { return granted; }
+
+  private:
+    DesktopSimulation simulation_;
+    SimulatedScreenCapture capture_{simulation_};
+    SimulatedAccessibility accessibility_{simulation_};
+};
+
+using GrantedOrNot = ::testing::Types<CaptureHarness<true>, CaptureHarness<false>>;
+INSTANTIATE_TYPED_TEST_SUITE_P(Simulated, ScreenCaptureConformance, GrantedOrNot);
+INSTANTIATE_TYPED_TEST_SUITE_P(Simulated, AccessibilityConformance, GrantedOrNot);
+
+}  // namespace
+}  // namespace stowbar::conformance

@@ -120,6 +120,37 @@ TEST(HiddenItemPanelTest, NineItemsStackWithoutAScrollViewAndTenScrollInExactly4
     EXPECT_EQ(forty->rowCount(), 40u);
 }
 
+TEST(HiddenItemPanelTest, TheFooterCountNeverClipsOrOverlapsTheButtonsHoweverLarge) {
+    struct Case {
+        std::size_t count;
+        bool wholeText;
+    };
+    // A short count shows whole; a longer one may end in an ellipsis, but is never cut off
+    // mid-word by the buttons or pushes them out of the panel.
+    const Case cases[] = {{5, true}, {99, false}, {100, false}, {1000, false}, {100000, false}};
+    for (const Case& c : cases) {
+        PanelInputs in;
+        in.hiddenItems.resize(c.count);
+        PanelUnderTest subject(in);
+        const QLabel* count = subject->countLabel();
+        const QString whole = QString::number(c.count) + " Hidden Items";
+        const QString shown = count->text();
+        if (c.wholeText) {
+            EXPECT_EQ(shown, whole) << c.count;
+        } else {
+            EXPECT_TRUE(shown == whole || shown.endsWith(QChar(0x2026))) << c.count;
+        }
+        EXPECT_LE(count->fontMetrics().horizontalAdvance(shown), count->width()) << c.count;
+        const QRect updates = subject->updatesButton()->geometry();
+        const QRect quit = subject->quitButton()->geometry();
+        EXPECT_LT(count->geometry().right(), updates.left()) << c.count;
+        EXPECT_LT(updates.right(), quit.left()) << c.count;
+        EXPECT_LE(quit.right(), 200 - 12) << c.count;
+        EXPECT_GE(updates.width(), subject->updatesButton()->sizeHint().width()) << c.count;
+        EXPECT_GE(quit.width(), subject->quitButton()->sizeHint().width()) << c.count;
+    }
+}
+
 TEST(HiddenItemPanelTest, APermissionPromptHidesTheListWhileTheFooterKeepsTheCount) {
     PanelUnderTest subject(withoutAccessibility(5));
     EXPECT_EQ(subject->state(), PanelState::accessibility);

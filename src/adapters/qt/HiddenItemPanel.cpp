@@ -83,14 +83,15 @@ HiddenItemPanel::HiddenItemPanel(PanelActions actions, QWidget* parent)
     auto* footerLayout = new QHBoxLayout(footer);
     footerLayout->setContentsMargins(kFooterInset, 0, kFooterInset, 0);
     footerLayout->setSpacing(kFooterSpacing);
-    countLabel_ = new QLabel(footer);
-    countLabel_->setTextFormat(Qt::PlainText);
+    countLabel_ = new ElidingLabel(footer);
     countLabel_->setFont(fontFor(TextStyle::caption));
     QPalette countColours = countLabel_->palette();
     countColours.setColor(QPalette::WindowText, colourFor(Colour::secondary, countColours));
     countLabel_->setPalette(countColours);
     updatesButton_ = new FooterButton(toQString(panel_text::kUpdates), footer);
     quitButton_ = new FooterButton(toQString(panel_text::kQuit), footer);
+    // The buttons keep their natural widths; the count gives up width first, ending in an
+    // ellipsis when it must.
     footerLayout->addWidget(countLabel_, 0, Qt::AlignVCenter);
     footerLayout->addStretch(1);
     footerLayout->addWidget(updatesButton_, 0, Qt::AlignVCenter);
@@ -140,7 +141,7 @@ void HiddenItemPanel::setInputs(const PanelInputs& inputs) {
         updateRows(content_.rows);
     }
 
-    countLabel_->setText(QString::fromStdString(content_.footerText));
+    countLabel_->setFullText(QString::fromStdString(content_.footerText));
     fitToContent();
     update();
 }

@@ -18,6 +18,7 @@ class QScrollArea;
 
 namespace stowbar::qt {
 
+class ElidingLabel;
 class FooterButton;
 class StatusItemRow;
 class SpinnerView;
@@ -75,7 +76,7 @@ class HiddenItemPanel final : public QWidget {
     QScrollArea* scrollArea() const { return scrollArea_; }
     FooterButton* updatesButton() const { return updatesButton_; }
     FooterButton* quitButton() const { return quitButton_; }
-    QLabel* countLabel() const { return countLabel_; }
+    ElidingLabel* countLabel() const { return countLabel_; }
 
     // The panel as drawn on a popover: its natural size at `devicePixelRatio` pixels per
     // point, on the popover's fill, clipped to the panel's rounded shape. The progress
@@ -111,7 +112,7 @@ class HiddenItemPanel final : public QWidget {
     SpinnerView* spinner_ = nullptr;
     QAbstractButton* openSettingsButton_ = nullptr;
     std::vector<StatusItemRow*> rows_;
-    QLabel* countLabel_ = nullptr;
+    ElidingLabel* countLabel_ = nullptr;
     FooterButton* updatesButton_ = nullptr;
     FooterButton* quitButton_ = nullptr;
 };

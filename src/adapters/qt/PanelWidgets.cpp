@@ -28,6 +28,57 @@ void Divider::paintEvent(QPaintEvent*) {
     painter.fillRect(rect(), colourFor(Colour::separator, palette()));
 }
 
+// ---- ElidingLabel ----
+
+ElidingLabel::ElidingLabel(QWidget* parent) : QLabel(parent) {
+    setTextFormat(Qt::PlainText);
+    setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
+}
+
+void ElidingLabel::setFullText(const QString& text) {
+    if (text == fullText_ && !QLabel::text().isEmpty()) {
+        return;
+    }
+    fullText_ = text;
+    updateGeometry();
+    elide();
+}
+
+QSize ElidingLabel::sizeHint() const {
+    const QFontMetrics metrics(font());
+    return {metrics.horizontalAdvance(fullText_), metrics.height()};
+}
+
+QSize ElidingLabel::minimumSizeHint() const {
+    // Room for the ellipsis alone; everything else may go.
+    const QFontMetrics metrics(font());
+    return {metrics.horizontalAdvance(QChar(0x2026)), metrics.height()};
+}
+
+void ElidingLabel::changeEvent(QEvent* event) {
+    QLabel::changeEvent(event);
+    if (event->type() == QEvent::FontChange) {
+        updateGeometry();
+        elide();
+    }
+}
+
+void ElidingLabel::resizeEvent(QResizeEvent* event) {
+    QLabel::resizeEvent(event);
+    elide();
+}
+
+void ElidingLabel::elide() {
+    const QFontMetrics metrics = fontMetrics();
+    // elidedText() may shorten a text that fits to the pixel, so it is only asked when needed.
+    const QString shown = metrics.horizontalAdvance(fullText_) <= width()
+                              ? fullText_
+                              : metrics.elidedText(fullText_, Qt::ElideRight, width());
+    if (shown != QLabel::text()) {
+        QLabel::setText(shown);
+    }
+}
+
 // ---- SymbolView ----
 
 SymbolView::SymbolView(std::string_view name, TextStyle style, Colour colour, QWidget* parent)

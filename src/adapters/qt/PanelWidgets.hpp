@@ -2,6 +2,7 @@
 
 #include <QAbstractButton>
 #include <QBasicTimer>
+#include <QLabel>
 #include <QScrollArea>
 #include <QString>
 #include <QWidget>
@@ -22,6 +23,28 @@ class Divider final : public QWidget {
 
   protected:
     void paintEvent(QPaintEvent* event) override;
+};
+
+// One line of plain text that gives up width before anything beside it does: squeezed below
+// its natural width it shows its beginning and an ellipsis, never a word cut off by its
+// neighbour. text() is what is shown; fullText() is what was set.
+class ElidingLabel final : public QLabel {
+  public:
+    explicit ElidingLabel(QWidget* parent = nullptr);
+    void setFullText(const QString& text);
+    const QString& fullText() const { return fullText_; }
+
+    QSize sizeHint() const override;
+    QSize minimumSizeHint() const override;
+
+  protected:
+    void changeEvent(QEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+
+  private:
+    void elide();
+
+    QString fullText_;
 };
 
 // A named symbol drawn like text of a style, in one of the panel's colours.

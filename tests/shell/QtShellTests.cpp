@@ -158,6 +158,33 @@ TEST(QtShell, OnlyAPlainClickOnTheTrayIconRunsTheItemsAction) {
     EXPECT_EQ(clicks, 1);
 }
 
+TEST(QtShell, WithoutTranslucencyThePopupIsCutToItsRoundedShape) {
+    // A desktop without a compositing manager draws a translucent window's clear corners
+    // black; the popup then takes the rounded shape as its mask instead.
+    for (const bool translucent : {true, false}) {
+        QtShell shell;
+        shell.anchorOverride = QRect(300, 0, 24, 24);
+        shell.translucencyAvailable = [translucent] {
+            return translucent;
+        };
+        shell.configure(Size{200, 120}, {});
+        shell.show();
+        QWidget* popup = shell.popupWindow();
+        EXPECT_EQ(popup->testAttribute(Qt::WA_TranslucentBackground), translucent);
+        const QRegion mask = popup->mask();
+        if (translucent) {
+            EXPECT_TRUE(mask.isEmpty());
+        } else {
+            EXPECT_FALSE(mask.contains(QPoint(0, 0)));
+            EXPECT_FALSE(mask.contains(QPoint(199, 119)));
+            EXPECT_TRUE(mask.contains(QPoint(100, 0)));
+            EXPECT_TRUE(mask.contains(QPoint(100, 60)));
+            EXPECT_TRUE(mask.contains(QPoint(0, 60)));
+        }
+        shell.close();
+    }
+}
+
 TEST(QtShell, ALeftPressOutsideThePopupClosesItAndReachesTheMonitorsOnALaterTurn) {
     QtShell shell;
     shell.anchorOverride = QRect(300, 0, 24, 24);

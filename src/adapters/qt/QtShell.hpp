@@ -29,7 +29,8 @@ class PopupWindow;
 // the desktop has no system tray the item has no button: addStatusItem() returns false, nothing
 // is created and the program runs on without a visible presence.
 //
-// Popover: a frameless Qt::Popup window with a rounded, translucent background that hosts the
+// Popover: a frameless Qt::Popup window with a rounded, translucent background (cut to its
+// rounded shape instead where the desktop cannot blend translucent windows) that hosts the
 // hidden item panel (this object is also the panel's host, so the panel lives inside the popup).
 // It opens centred below the tray icon's geometry; when the tray does not say where the icon is
 // (many StatusNotifierItem trays report an empty geometry), below the top-right corner of the
@@ -86,6 +87,9 @@ class QtShell final : public StatusBar, public Popover, public EventMonitor, pub
 
     // Whether the desktop shows tray icons; asks Qt unless replaced (tests replace it).
     std::function<bool()> trayAvailable;
+    // Whether the desktop blends translucent windows (on X11: whether a compositing manager
+    // runs); asked once, when the popup is built. Tests replace it.
+    std::function<bool()> translucencyAvailable;
     // Where the popup hangs from, in global coordinates, instead of the tray icon's geometry.
     std::optional<QRect> anchorOverride;
 

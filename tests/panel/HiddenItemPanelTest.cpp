@@ -9,6 +9,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdlib>
 #include <memory>
 #include <string>
 #include <vector>
@@ -250,6 +252,58 @@ TEST(HiddenItemPanelTest, UpdatesChecksOnceAndQuitTerminates) {
     EXPECT_EQ(subject.terminations, 1);
     EXPECT_EQ(subject.updateChecks, 1);
     EXPECT_TRUE(subject.openedURLs.empty());
+}
+
+// The widget that holds the keyboard focus after each of `presses` Tab presses.
+std::vector<QWidget*> tabThrough(HiddenItemPanel& panel, int presses) {
+    panel.activateWindow();
+    QApplication::setActiveWindow(&panel);
+    panel.setFocus(Qt::TabFocusReason);
+    std::vector<QWidget*> reached;
+    for (int press = 0; press < presses; ++press) {
+        QWidget* target = QApplication::focusWidget() ? QApplication::focusWidget() : &panel;
+        QTest::keyClick(target, Qt::Key_Tab);
+        reached.push_back(QApplication::focusWidget());
+    }
+    return reached;
+}
+
+bool contains(const std::vector<QWidget*>& widgets, const QWidget* wanted) {
+    return std::find(widgets.begin(), widgets.end(), wanted) != widgets.end();
+}
+
+TEST(HiddenItemPanelTest, TheKeyboardReachesEveryButtonAndAFocusedButtonShowsItsFocus) {
+    PanelUnderTest prompt(withoutFullDiskAccess(2));
+    QAbstractButton* openSettings = nullptr;
+    for (QAbstractButton* candidate : prompt->findChildren<QAbstractButton*>()) {
+        if (candidate->text() == "Open Settings") {
+            openSettings = candidate;
+        }
+    }
+    ASSERT_NE(openSettings, nullptr);
+    const auto reached = tabThrough(*prompt.panel, 4);
+    for (QWidget* button :
+         std::vector<QWidget*>{openSettings, prompt->updatesButton(), prompt->quitButton()}) {
+        EXPECT_TRUE(contains(reached, button)) << button->objectName().toStdString();
+    }
+
+    // The same button drawn with and without the focus differs, in the desktop's focus colour.
+    for (QAbstractButton* button : std::vector<QAbstractButton*>{
+             openSettings, prompt->updatesButton(), prompt->quitButton()}) {
+        button->setFocus(Qt::TabFocusReason);
+        ASSERT_TRUE(button->hasFocus());
+        const QImage focused = button->grab().toImage();
+        prompt->setFocus(Qt::OtherFocusReason);
+        const QImage unfocused = button->grab().toImage();
+        EXPECT_NE(focused, unfocused) << button->text().toStdString();
+        const QColor ring = button->palette().color(QPalette::Active, QPalette::Highlight);
+        bool sawRing = false;
+        for (int x = 0; x < focused.width() && !sawRing; ++x) {
+            const QColor pixel = focused.pixelColor(x, focused.height() / 2);
+            sawRing = std::abs(pixel.hue() - ring.hue()) < 12 && pixel.saturation() > 60;
+        }
+        EXPECT_TRUE(sawRing) << button->text().toStdString();
+    }
 }
 
 TEST(HiddenItemPanelTest, ClickButtonRefusesButtonsThatAreNotShown) {

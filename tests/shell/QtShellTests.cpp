@@ -4,6 +4,7 @@
 #include <QMouseEvent>
 #include <QScreen>
 #include <QSystemTrayIcon>
+#include <QTest>
 #include <QWidget>
 #include <QtGlobal>
 
@@ -13,6 +14,7 @@
 #include <vector>
 
 #include "adapters/qt/PanelWidgetHost.hpp"
+#include "adapters/qt/PanelWidgets.hpp"
 
 namespace stowbar::qt {
 namespace {
@@ -182,6 +184,21 @@ TEST(QtShell, WithoutTranslucencyThePopupIsCutToItsRoundedShape) {
             EXPECT_TRUE(mask.contains(QPoint(0, 60)));
         }
         shell.close();
+    }
+}
+
+TEST(QtShell, EscapeClosesThePopupWhereverTheKeyboardFocusIs) {
+    QtShell shell;
+    shell.anchorOverride = QRect(300, 0, 24, 24);
+    shell.configure(Size{200, 200}, {});
+    shell.setPanelActions(PanelActions{});
+    shell.setPanelInputs(listOf(2));
+    for (QWidget* focus : std::vector<QWidget*>{shell.panel()->quitButton(), shell.panel()}) {
+        shell.show();
+        QApplication::processEvents();
+        focus->setFocus(Qt::TabFocusReason);
+        QTest::keyClick(focus, Qt::Key_Escape);
+        EXPECT_FALSE(shell.isShown());
     }
 }
 

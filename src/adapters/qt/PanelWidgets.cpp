@@ -148,7 +148,8 @@ FooterButton::FooterButton(const QString& label, QWidget* parent) : QAbstractBut
     setText(label);
     setFont(fontFor(TextStyle::caption));
     setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
-    setFocusPolicy(Qt::NoFocus);
+    // Reached with the keyboard only, so that a click never leaves a ring behind.
+    setFocusPolicy(Qt::TabFocus);
 }
 
 void FooterButton::setHovered(bool hovered) {
@@ -173,6 +174,9 @@ void FooterButton::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     painter.setPen(labelColour());
     painter.drawText(rect(), Qt::AlignCenter, text());
+    if (hasFocus()) {
+        paintFocusRing(painter, QRectF(rect()), kFocusRingRadius, palette());
+    }
 }
 
 void FooterButton::enterEvent(QEnterEvent*) {
@@ -196,6 +200,7 @@ ProminentButton::ProminentButton(const QString& label, Colour tint, QWidget* par
     setText(label);
     setFont(fontFor(TextStyle::caption));
     setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
+    setFocusPolicy(Qt::TabFocus);
 }
 
 QSize ProminentButton::sizeHint() const {
@@ -218,6 +223,9 @@ void ProminentButton::paintEvent(QPaintEvent*) {
     painter.fillPath(bezel, fill);
     painter.setPen(colourFor(Colour::onAccent, palette()));
     painter.drawText(rect(), Qt::AlignCenter, text());
+    if (hasFocus()) {
+        paintFocusRing(painter, QRectF(rect()), kProminentRadius, palette());
+    }
 }
 
 void ProminentButton::enterEvent(QEnterEvent*) {

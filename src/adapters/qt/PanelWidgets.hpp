@@ -89,11 +89,13 @@ class SpinnerView final : public QWidget {
 
 // A button drawn as its label alone (caption), in the primary label colour while the pointer
 // is over it and the secondary one otherwise, padded 6 points left and right and 2 points top
-// and bottom; the padded area is the hover region.
+// and bottom; the padded area is the hover region. With the keyboard focus it is ringed in the
+// desktop's focus colour.
 class FooterButton final : public QAbstractButton {
   public:
     static constexpr int kPaddingHorizontal = 6;
     static constexpr int kPaddingVertical = 2;
+    static constexpr double kFocusRingRadius = 4;
 
     explicit FooterButton(const QString& label, QWidget* parent = nullptr);
     bool isHovered() const { return hovered_; }
@@ -113,7 +115,8 @@ class FooterButton final : public QAbstractButton {
     bool hovered_ = false;
 };
 
-// A filled, rounded button tinted in a colour, with its label (caption) in white.
+// A filled, rounded button tinted in a colour, with its label (caption) in white, ringed in the
+// desktop's focus colour while it has the keyboard focus.
 class ProminentButton final : public QAbstractButton {
   public:
     ProminentButton(const QString& label, Colour tint, QWidget* parent = nullptr);

@@ -37,8 +37,9 @@ enum class PanelState { accessibility, fullDiskAccess, loading, list, empty };
 // "fullDiskAccess", "loading", "list", "empty").
 std::string_view panelStateName(PanelState state);
 
-// Where the panel's clicks leave it. Every callback may be empty; an empty one makes its
-// control do nothing rather than fail.
+// Where the panel's clicks leave it. An empty openURL means the platform cannot open settings,
+// and the prompts offer no "Open Settings"; offersUpdates false leaves "Updates" out. Any other
+// empty callback makes its control do nothing rather than fail.
 struct PanelActions {
     // "Updates".
     std::function<void()> onCheckForUpdates;
@@ -144,6 +145,9 @@ class HiddenItemPanelModel {
     static LabelLevel footerButtonLevel(bool hovered) {
         return hovered ? LabelLevel::primary : LabelLevel::secondary;
     }
+
+    // Whether the prompts show "Open Settings".
+    bool offersSettings() const { return static_cast<bool>(actions_.openURL); }
 
     // What the panel's controls do. None of them touches the inputs: the prompt goes away
     // only when the controller next publishes the permission as granted.

@@ -306,6 +306,30 @@ TEST(HiddenItemPanelTest, TheKeyboardReachesEveryButtonAndAFocusedButtonShowsIts
     }
 }
 
+TEST(HiddenItemPanelTest, AControlThePlatformCannotServeIsNotOffered) {
+    // Without an updater and without a way to open settings, as on a desktop that has neither.
+    PanelActions absent{nullptr, nullptr, [] {}, nullptr};
+    absent.offersUpdates = false;
+    HiddenItemPanel panel(absent);
+    panel.setInputs(withoutAccessibility(2));
+    panel.show();
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(panel.updatesButton()->isVisible());
+    EXPECT_TRUE(panel.quitButton()->isVisible());
+    EXPECT_FALSE(panel.clickButton("Updates"));
+    EXPECT_FALSE(panel.clickButton("Open Settings"));
+    for (const QAbstractButton* button : panel.findChildren<QAbstractButton*>()) {
+        EXPECT_FALSE(button->isVisible() && button->text() == "Open Settings");
+    }
+    const auto reached = tabThrough(panel, 3);
+    EXPECT_FALSE(contains(reached, panel.updatesButton()));
+    EXPECT_TRUE(contains(reached, panel.quitButton()));
+
+    PanelUnderTest offered(withoutAccessibility(2));
+    EXPECT_TRUE(offered->updatesButton()->isVisible());
+    EXPECT_TRUE(offered->clickButton("Open Settings"));
+}
+
 TEST(HiddenItemPanelTest, ClickButtonRefusesButtonsThatAreNotShown) {
     PanelUnderTest subject(granted(pictureItems(2)));
     EXPECT_FALSE(subject->clickButton("Open Settings"));

@@ -99,10 +99,9 @@ HiddenItemPanel::HiddenItemPanel(PanelActions actions, QWidget* parent)
     layout_->addWidget(footer);
     layout_->addSpacing(kBottomSpace);
 
-    if (!model_.offersUpdates()) {
-        updatesButton_->hide();
-    }
     connect(updatesButton_, &QAbstractButton::clicked, this, [this] { model_.checkForUpdates(); });
+    // Hidden, it takes no room in the footer and no place in the keyboard's order.
+    updatesButton_->setVisible(model_.offersUpdates());
     connect(quitButton_, &QAbstractButton::clicked, this, [this] { model_.quit(); });
 
     // Until told otherwise the panel shows what a controller that has not refreshed yet
@@ -168,6 +167,7 @@ void HiddenItemPanel::scheduleUpdate() {
 }
 
 QWidget* HiddenItemPanel::buildPrompt(const PermissionPrompt& prompt) {
+    openSettingsButton_ = nullptr;
     auto* box = new QWidget(this);
     auto* column = new QVBoxLayout(box);
     column->setContentsMargins(kPromptInset, kPromptInset, kPromptInset, kPromptInset);
@@ -176,6 +176,9 @@ QWidget* HiddenItemPanel::buildPrompt(const PermissionPrompt& prompt) {
                       Qt::AlignHCenter);
     column->addWidget(makeLabel(prompt.title, TextStyle::subheadlineBold, Colour::primary, box));
     column->addWidget(makeLabel(prompt.description, TextStyle::caption, Colour::secondary, box));
+    if (!model_.offersSettings()) {
+        return box;
+    }
     auto* button = new ProminentButton(toQString(panel_text::kOpenSettings), Colour::orange, box);
     connect(button, &QAbstractButton::clicked, this,
             [this, prompt] { model_.openSettings(prompt); });
@@ -352,7 +355,7 @@ bool HiddenItemPanel::clickRow(std::size_t index) {
 bool HiddenItemPanel::clickButton(std::string_view label) {
     QAbstractButton* button = nullptr;
     if (label == panel_text::kUpdates) {
-        button = updatesButton_;
+        button = model_.offersUpdates() ? updatesButton_ : nullptr;
     } else if (label == panel_text::kQuit) {
         button = quitButton_;
     } else if (label == panel_text::kOpenSettings) {

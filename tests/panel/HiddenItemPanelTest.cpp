@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -360,6 +361,96 @@ TEST(HiddenItemPanelTest, ARowKeepsItsHighlightAcrossRedrawsWhileItsItemKeepsIts
     replaced[2].id = 9999;
     subject->setInputs(granted(replaced));
     EXPECT_FALSE(subject->row(2)->isHovered());
+}
+
+// Counts the paint events each watched widget receives.
+struct PaintCounter : QObject {
+    std::map<const QObject*, int> paints;
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::Paint) {
+            ++paints[watched];
+        }
+        return false;
+    }
+    void watch(QWidget* widget) { widget->installEventFilter(this); }
+    int total() const {
+        int sum = 0;
+        for (const auto& [widget, count] : paints) {
+            sum += count;
+        }
+        return sum;
+    }
+};
+
+TEST(HiddenItemPanelTest, ANewListChangesOnlyTheRowsThatDiffer) {
+    std::vector<StatusItemInfo> items = pictureItems(8);
+    PanelUnderTest subject(granted(items));
+    std::vector<StatusItemRow*> before;
+    PaintCounter counter;
+    for (std::size_t index = 0; index < subject->rowCount(); ++index) {
+        before.push_back(subject->row(index));
+        counter.watch(subject->row(index));
+    }
+    QCoreApplication::processEvents();
+    counter.paints.clear();
+
+    // A captured picture replaces one row's icon: that row alone is drawn again.
+    items[5].icon = test::solidPicture(30, 22, Qt::green);
+    subject->setInputs(granted(items));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(counter.paints[before[5]], 1);
+    EXPECT_EQ(counter.total(), 1);
+
+    // The same list again draws nothing at all.
+    counter.paints.clear();
+    subject->setInputs(granted(items));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(counter.total(), 0);
+
+    // One item more in the middle: one new row, every other row the same widget as before.
+    items.insert(items.begin() + 3, item(4242, "Inserted"));
+    subject->setInputs(granted(items));
+    QCoreApplication::processEvents();
+    ASSERT_EQ(subject->rowCount(), 9u);
+    for (std::size_t index = 0; index < 9; ++index) {
+        if (index != 3) {
+            EXPECT_EQ(subject->row(index), before[index < 3 ? index : index - 1]) << index;
+        }
+    }
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    // Rows have no meta-object of their own, so they are told apart from other widgets here.
+    std::size_t rowWidgets = 0;
+    for (QWidget* child : subject->findChildren<QWidget*>()) {
+        rowWidgets += dynamic_cast<StatusItemRow*>(child) != nullptr ? 1 : 0;
+    }
+    EXPECT_EQ(rowWidgets, 9u);
+}
+
+TEST(HiddenItemPanelTest, AHiddenPanelIsNeitherLaidOutNorDrawnUntilItIsShown) {
+    QWidget popup;
+    auto* panel = new HiddenItemPanel(PanelActions{}, &popup);
+    PaintCounter counter;
+    counter.watch(panel);
+    popup.show();
+    QCoreApplication::processEvents();
+    popup.hide();
+    const QSize hiddenSize = panel->size();
+    counter.paints.clear();
+
+    for (std::size_t count = 1; count <= 12; ++count) {
+        panel->setInputs(granted(pictureItems(count)));
+    }
+    QCoreApplication::processEvents();
+    EXPECT_EQ(panel->size(), hiddenSize) << "no layout while hidden";
+    EXPECT_EQ(counter.total(), 0);
+
+    // Asked, it still knows its natural size; shown, it takes it.
+    PanelUnderTest shown(granted(pictureItems(12)));
+    EXPECT_EQ(panel->sizeHint(), shown->size());
+    popup.show();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(panel->size(), shown->size());
+    EXPECT_EQ(panel->rowCount(), 12u);
 }
 
 TEST(HiddenItemPanelTest, AnActivationThatReplacesTheListDoesNotPullTheRowFromUnderTheClick) {

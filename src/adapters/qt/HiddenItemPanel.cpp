@@ -141,8 +141,12 @@ void HiddenItemPanel::setInputs(const PanelInputs& inputs) {
     }
 
     countLabel_->setFullText(QString::fromStdString(content_.footerText));
-    fitToContent();
-    update();
+    // Each changed part draws itself; a hidden panel is laid out only when it is shown again.
+    if (isVisible()) {
+        fitToContent();
+    } else {
+        fitPending_ = true;
+    }
 }
 
 void HiddenItemPanel::setInputsSource(std::function<PanelInputs()> source) {
@@ -267,7 +271,6 @@ void HiddenItemPanel::updateRows(const std::vector<StatusItemInfo>& items) {
     std::multimap<std::uint32_t, StatusItemRow*> previous;
     for (StatusItemRow* row : rows_) {
         previous.emplace(row->item().id, row);
-        rowsLayout_->removeWidget(row);
     }
     std::vector<StatusItemRow*> next;
     next.reserve(items.size());
@@ -281,14 +284,27 @@ void HiddenItemPanel::updateRows(const std::vector<StatusItemInfo>& items) {
             row = new StatusItemRow(
                 item, [this](const StatusItemInfo& clicked) { model_.activate(clicked); });
         }
-        rowsLayout_->insertWidget(static_cast<int>(next.size()), row);
-        // A row moved to a new column is hidden by the move; it shows with its column.
-        row->show();
         next.push_back(row);
     }
     for (const auto& [id, row] : previous) {
+        rowsLayout_->removeWidget(row);
         row->hide();
         row->deleteLater();
+    }
+    // Only rows out of place move: an unchanged list touches the layout not at all, and one
+    // new item is one insertion.
+    for (std::size_t index = 0; index < next.size(); ++index) {
+        StatusItemRow* row = next[index];
+        const QLayoutItem* there = rowsLayout_->itemAt(static_cast<int>(index));
+        if (there != nullptr && there->widget() == row) {
+            continue;
+        }
+        if (row->parentWidget() == rowsColumn_) {
+            rowsLayout_->removeWidget(row);
+        }
+        rowsLayout_->insertWidget(static_cast<int>(index), row);
+        // A row moved to a new column is hidden by the move; it shows with its column.
+        row->show();
     }
     rows_ = std::move(next);
 }
@@ -305,6 +321,14 @@ QSize HiddenItemPanel::sizeHint() const {
     const int height = layout_->hasHeightForWidth() ? layout_->totalHeightForWidth(kPanelWidth)
                                                     : layout_->totalSizeHint().height();
     return {kPanelWidth, height};
+}
+
+void HiddenItemPanel::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    if (fitPending_) {
+        fitPending_ = false;
+        fitToContent();
+    }
 }
 
 void HiddenItemPanel::resizeEvent(QResizeEvent* event) {

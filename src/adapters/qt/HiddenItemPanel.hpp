@@ -87,6 +87,7 @@ class HiddenItemPanel final : public QWidget {
 
   protected:
     void resizeEvent(QResizeEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
   private:
     QWidget* buildPrompt(const PermissionPrompt& prompt);
@@ -103,6 +104,8 @@ class HiddenItemPanel final : public QWidget {
     bool hasContent_ = false;
     std::function<PanelInputs()> source_;
     bool updateScheduled_ = false;
+    // Set when the content changed while the panel was hidden: it is laid out when shown.
+    bool fitPending_ = false;
 
     QVBoxLayout* layout_ = nullptr;
     QWidget* stateContent_ = nullptr;

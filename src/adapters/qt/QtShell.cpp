@@ -222,6 +222,8 @@ void QtShell::show() {
     }
     closedByIconPress_.reset();
     popup_->show();
+    // A panel handed new content while hidden takes its size as it is shown.
+    popup_->centreChild(popup_->content);
     popup_->raise();
     popup_->activateWindow();
     if (didShow_) {

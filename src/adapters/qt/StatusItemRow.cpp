@@ -32,8 +32,12 @@ StatusItemRow::StatusItemRow(StatusItemInfo item, Activate onActivate, QWidget* 
 }
 
 void StatusItemRow::setItem(StatusItemInfo item) {
+    // Only the picture and the name are drawn; a record that changes neither needs no redraw.
+    const bool redraw = item.icon != item_.icon || item.appName != item_.appName;
     item_ = std::move(item);
-    update();
+    if (redraw) {
+        update();
+    }
 }
 
 void StatusItemRow::setHovered(bool hovered) {

@@ -70,6 +70,8 @@ inline constexpr std::string_view kEmptyHint =
     "Hide menu bar icons in System Settings \u2192 Menu Bar \u2192 Allow in the Menu Bar";
 // The footer's count; "%lld" stands for the number of hidden items.
 inline constexpr std::string_view kHiddenItemsCountFormat = "%lld Hidden Items";
+// The footer's count while a typed filter narrows the list: the rows shown, then all of them.
+inline constexpr std::string_view kFilteredCountFormat = "%lld of %lld Hidden Items";
 inline constexpr std::string_view kUpdates = "Updates";
 inline constexpr std::string_view kQuit = "Quit";
 }  // namespace panel_text
@@ -116,6 +118,8 @@ struct PanelContent {
     // earlier refresh.
     std::int64_t hiddenItemCount = 0;
     std::string footerText;
+    // The type-to-filter text narrowing the rows; empty when the list is not filtered.
+    std::string filter;
 };
 
 class HiddenItemPanelModel {
@@ -142,6 +146,8 @@ class HiddenItemPanelModel {
     static bool rowsScroll(std::size_t rowCount);
     // "%lld Hidden Items" with the count in place of the placeholder.
     static std::string footerText(std::int64_t count);
+    // "%lld of %lld Hidden Items" with the rows shown and all hidden items.
+    static std::string filteredFooterText(std::int64_t shown, std::int64_t count);
     static LabelLevel footerButtonLevel(bool hovered) {
         return hovered ? LabelLevel::primary : LabelLevel::secondary;
     }

@@ -288,22 +288,31 @@ TEST(HiddenItemPanelTest, TheKeyboardReachesEveryButtonAndAFocusedButtonShowsIts
         EXPECT_TRUE(contains(reached, button)) << button->objectName().toStdString();
     }
 
-    // The same button drawn with and without the focus differs, in the desktop's focus colour.
-    for (QAbstractButton* button : std::vector<QAbstractButton*>{
-             openSettings, prompt->updatesButton(), prompt->quitButton()}) {
-        button->setFocus(Qt::TabFocusReason);
-        ASSERT_TRUE(button->hasFocus());
-        const QImage focused = button->grab().toImage();
-        prompt->setFocus(Qt::OtherFocusReason);
-        const QImage unfocused = button->grab().toImage();
-        EXPECT_NE(focused, unfocused) << button->text().toStdString();
-        const QColor ring = button->palette().color(QPalette::Active, QPalette::Highlight);
+    // Each button drawn with and without the focus differs, by a ring in the desktop's focus
+    // colour. Opening focuses "Open Settings"; Tab moves on to "Updates", then "Quit".
+    const std::vector<QAbstractButton*> buttons{openSettings, prompt->updatesButton(),
+                                                prompt->quitButton()};
+    std::vector<std::vector<QImage>> drawn(buttons.size());
+    prompt->popoverDidOpen();
+    for (std::size_t step = 0; step < buttons.size(); ++step) {
+        for (std::size_t index = 0; index < buttons.size(); ++index) {
+            drawn[index].push_back(buttons[index]->grab().toImage());
+        }
+        EXPECT_TRUE(buttons[step]->hasFocus()) << step;
+        prompt->pressKey(PanelKey::tab);
+    }
+    for (std::size_t index = 0; index < buttons.size(); ++index) {
+        const QImage& focused = drawn[index][index];
+        const QImage& unfocused = drawn[index][(index + 1) % buttons.size()];
+        const std::string label = buttons[index]->text().toStdString();
+        EXPECT_NE(focused, unfocused) << label;
+        const QColor ring = buttons[index]->palette().color(QPalette::Active, QPalette::Highlight);
         bool sawRing = false;
         for (int x = 0; x < focused.width() && !sawRing; ++x) {
             const QColor pixel = focused.pixelColor(x, focused.height() / 2);
             sawRing = std::abs(pixel.hue() - ring.hue()) < 12 && pixel.saturation() > 60;
         }
-        EXPECT_TRUE(sawRing) << button->text().toStdString();
+        EXPECT_TRUE(sawRing) << label;
     }
 }
 
@@ -329,6 +338,47 @@ TEST(HiddenItemPanelTest, AControlThePlatformCannotServeIsNotOffered) {
     PanelUnderTest offered(withoutAccessibility(2));
     EXPECT_TRUE(offered->updatesButton()->isVisible());
     EXPECT_TRUE(offered->clickButton("Open Settings"));
+}
+
+TEST(HiddenItemPanelTest, RealKeysFilterMoveOneHighlightAndPressAsAClickWould) {
+    PanelUnderTest subject(granted(pictureItems(3)));
+    int closeRequests = 0;
+    subject->onCloseRequest = [&closeRequests] {
+        ++closeRequests;
+    };
+    subject->activateWindow();
+    QApplication::setActiveWindow(subject.panel.get());
+    subject->popoverDidOpen();
+    EXPECT_TRUE(subject->row(0)->isHighlighted()) << "the first row has the focus on opening";
+    EXPECT_FALSE(subject->filterField()->isVisible());
+
+    // The pointer over a row takes the one highlight; a key takes it back.
+    subject->hoverRow(2);
+    EXPECT_FALSE(subject->row(0)->isHighlighted());
+    EXPECT_TRUE(subject->row(2)->isHighlighted());
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Up);
+    EXPECT_TRUE(subject->row(1)->isHighlighted());
+    EXPECT_FALSE(subject->row(2)->isHighlighted());
+    EXPECT_EQ(QApplication::focusWidget(), subject->row(1));
+
+    // Typing shows the filter field and narrows the list; Return presses the match.
+    const std::string wanted = subject->row(1)->item().appName;
+    QTest::keyClicks(QApplication::focusWidget(), QString::fromStdString(wanted.substr(1, 3)));
+    EXPECT_TRUE(subject->filterField()->isVisible());
+    EXPECT_EQ(subject->filterField()->text().toStdString(), wanted.substr(1, 3));
+    ASSERT_EQ(subject->rowCount(), 1u);
+    EXPECT_EQ(subject->countLabel()->fullText(), "1 of 3 Hidden Items");
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    ASSERT_EQ(subject.activated.size(), 1u);
+    EXPECT_EQ(subject.activated[0].appName, wanted);
+
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+    EXPECT_EQ(subject->rowCount(), 3u) << "the first Escape clears the filter";
+    EXPECT_FALSE(subject->filterField()->isVisible());
+    EXPECT_EQ(closeRequests, 0);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+    EXPECT_EQ(closeRequests, 1);
+    EXPECT_EQ(subject.callsOtherThanActivation(), 0);
 }
 
 TEST(HiddenItemPanelTest, ClickButtonRefusesButtonsThatAreNotShown) {

@@ -1,6 +1,9 @@
 #include "adapters/qt/HiddenItemPanel.hpp"
 
+#include <QAbstractButton>
+#include <QApplication>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMetaObject>
 #include <QPainter>
@@ -8,6 +11,7 @@
 #include <QRegion>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <cmath>
 #include <map>
 #include <utility>
@@ -75,7 +79,11 @@ HiddenItemPanel::HiddenItemPanel(PanelActions actions, QWidget* parent)
     layout_->setContentsMargins(0, 0, 0, 0);
     layout_->setSpacing(0);
     layout_->addSpacing(kTopSpace);
-    // The state content goes here, at index 1.
+    // The type-to-filter field, shown only while there is a filter.
+    filterField_ = new FilterField(this);
+    filterField_->hide();
+    layout_->addWidget(filterField_);
+    // The state content goes here, at index 2.
     layout_->addWidget(new Divider(this));
     layout_->addSpacing(kSpaceAboveFooter);
 
@@ -104,6 +112,12 @@ HiddenItemPanel::HiddenItemPanel(PanelActions actions, QWidget* parent)
     updatesButton_->setVisible(model_.offersUpdates());
     connect(quitButton_, &QAbstractButton::clicked, this, [this] { model_.quit(); });
 
+    // Every key reaches the panel first, wherever the focus is inside it.
+    setFocusPolicy(Qt::StrongFocus);
+    installEventFilter(this);
+    updatesButton_->installEventFilter(this);
+    quitButton_->installEventFilter(this);
+
     // Until told otherwise the panel shows what a controller that has not refreshed yet
     // publishes: nothing granted, nothing found.
     setInputs(PanelInputs{});
@@ -112,7 +126,12 @@ HiddenItemPanel::HiddenItemPanel(PanelActions actions, QWidget* parent)
 HiddenItemPanel::~HiddenItemPanel() = default;
 
 void HiddenItemPanel::setInputs(const PanelInputs& inputs) {
-    PanelContent next = HiddenItemPanelModel::describe(inputs);
+    navigator_.setInputs(inputs, model_.offersUpdates(), model_.offersSettings());
+    present(navigator_.content());
+    showFocus();
+}
+
+void HiddenItemPanel::present(PanelContent next) {
     const bool rebuild = !hasContent_ || next.state != content_.state ||
                          (next.state == PanelState::list && next.rowsScroll != content_.rowsScroll);
     content_ = std::move(next);
@@ -141,6 +160,8 @@ void HiddenItemPanel::setInputs(const PanelInputs& inputs) {
     }
 
     countLabel_->setFullText(QString::fromStdString(content_.footerText));
+    filterField_->setText(QString::fromStdString(content_.filter));
+    filterField_->setVisible(!content_.filter.empty());
     // Each changed part draws itself; a hidden panel is laid out only when it is shown again.
     if (isVisible()) {
         fitToContent();
@@ -186,6 +207,7 @@ QWidget* HiddenItemPanel::buildPrompt(const PermissionPrompt& prompt) {
     auto* button = new ProminentButton(toQString(panel_text::kOpenSettings), Colour::orange, box);
     connect(button, &QAbstractButton::clicked, this,
             [this, prompt] { model_.openSettings(prompt); });
+    button->installEventFilter(this);
     column->addWidget(button, 0, Qt::AlignHCenter);
     openSettingsButton_ = button;
     return box;
@@ -261,7 +283,7 @@ void HiddenItemPanel::replaceStateContent(QWidget* content) {
         openSettingsButton_ = nullptr;
     }
     stateContent_ = content;
-    layout_->insertWidget(1, content);
+    layout_->insertWidget(2, content);
     content->show();
 }
 
@@ -283,6 +305,7 @@ void HiddenItemPanel::updateRows(const std::vector<StatusItemInfo>& items) {
         } else {
             row = new StatusItemRow(
                 item, [this](const StatusItemInfo& clicked) { model_.activate(clicked); });
+            row->installEventFilter(this);
         }
         next.push_back(row);
     }
@@ -329,6 +352,181 @@ void HiddenItemPanel::showEvent(QShowEvent* event) {
         fitPending_ = false;
         fitToContent();
     }
+    popoverDidOpen();
+}
+
+void HiddenItemPanel::hideEvent(QHideEvent* event) {
+    QWidget::hideEvent(event);
+    popoverDidClose();
+}
+
+void HiddenItemPanel::popoverDidOpen() {
+    navigator_.open();
+    keyboardHighlight_ = true;
+    showFocus();
+}
+
+void HiddenItemPanel::popoverDidClose() {
+    const bool filtered = !navigator_.filter().empty();
+    navigator_.close();
+    if (filtered) {
+        present(navigator_.content());
+    }
+    showFocus();
+}
+
+bool HiddenItemPanel::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::KeyPress) {
+        return handleKey(*static_cast<QKeyEvent*>(event));
+    }
+    if (event->type() == QEvent::Enter) {
+        // The pointer over a row takes the focus there, so that there is one highlight.
+        const auto found = std::find(rows_.begin(), rows_.end(), watched);
+        if (found != rows_.end()) {
+            navigator_.focusRow(static_cast<std::size_t>(found - rows_.begin()));
+            keyboardHighlight_ = false;
+            showFocus();
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+bool HiddenItemPanel::handleKey(const QKeyEvent& event) {
+    const Qt::KeyboardModifiers chords = Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier;
+    if ((event.modifiers() & chords) != 0) {
+        return false;
+    }
+    switch (event.key()) {
+        case Qt::Key_Up:
+            return pressKey(PanelKey::up);
+        case Qt::Key_Down:
+            return pressKey(PanelKey::down);
+        case Qt::Key_Home:
+            return pressKey(PanelKey::home);
+        case Qt::Key_End:
+            return pressKey(PanelKey::end);
+        case Qt::Key_Tab:
+            return pressKey(PanelKey::tab);
+        case Qt::Key_Backtab:
+            return pressKey(PanelKey::backtab);
+        case Qt::Key_Return:
+        case Qt::Key_Enter:
+            return pressKey(PanelKey::enter);
+        case Qt::Key_Space:
+            return pressKey(PanelKey::space);
+        case Qt::Key_Escape:
+            return pressKey(PanelKey::escape);
+        case Qt::Key_Backspace:
+            return pressKey(PanelKey::backspace);
+        default:
+            break;
+    }
+    const QString text = event.text();
+    return !text.isEmpty() && typeText(text.toStdString());
+}
+
+bool HiddenItemPanel::pressKey(PanelKey key) {
+    const auto focusBefore = navigator_.focus();
+    const std::string filterBefore = navigator_.filter();
+    const PanelCommand command = navigator_.key(key);
+    afterKeyboard(focusBefore, filterBefore);
+    switch (command) {
+        case PanelCommand::none:
+            return true;
+        case PanelCommand::press:
+            pressFocused();
+            return true;
+        case PanelCommand::close:
+            // Without a closer of its own the key goes on to the window, which a popup takes
+            // as its cue to close.
+            if (onCloseRequest) {
+                onCloseRequest();
+                return true;
+            }
+            return false;
+    }
+    return true;
+}
+
+bool HiddenItemPanel::typeText(std::string_view text) {
+    const auto focusBefore = navigator_.focus();
+    const std::string filterBefore = navigator_.filter();
+    if (!navigator_.type(text)) {
+        return false;
+    }
+    afterKeyboard(focusBefore, filterBefore);
+    return true;
+}
+
+void HiddenItemPanel::afterKeyboard(const std::optional<PanelFocus>& focusBefore,
+                                    const std::string& filterBefore) {
+    const bool filterChanged = navigator_.filter() != filterBefore;
+    if (filterChanged) {
+        present(navigator_.content());
+    }
+    // The keyboard's highlight replaces the pointer's.
+    keyboardHighlight_ = true;
+    for (StatusItemRow* row : rows_) {
+        row->setHovered(false);
+    }
+    showFocus();
+    if (filterChanged && onFilterChange) {
+        onFilterChange(navigator_.filter(), content_.rows.size());
+    }
+    if (navigator_.focus() != focusBefore && onFocusChange) {
+        onFocusChange(navigator_.focus());
+    }
+}
+
+QWidget* HiddenItemPanel::focusedWidget() const {
+    const auto& focus = navigator_.focus();
+    if (!focus) {
+        return nullptr;
+    }
+    switch (focus->control) {
+        case PanelControl::row:
+            return focus->row < rows_.size() ? rows_[focus->row] : nullptr;
+        case PanelControl::openSettings:
+            return openSettingsButton_;
+        case PanelControl::updates:
+            return updatesButton_;
+        case PanelControl::quit:
+            return quitButton_;
+    }
+    return nullptr;
+}
+
+void HiddenItemPanel::showFocus() {
+    QWidget* focused = focusedWidget();
+    for (StatusItemRow* row : rows_) {
+        row->setFocused(keyboardHighlight_ && row == focused);
+    }
+    updatesButton_->setFocusShown(focused == updatesButton_);
+    quitButton_->setFocusShown(focused == quitButton_);
+    if (openSettingsButton_ != nullptr) {
+        openSettingsButton_->setFocusShown(focused == openSettingsButton_);
+    }
+    if (focused != nullptr && scrollArea_ != nullptr) {
+        scrollArea_->ensureWidgetVisible(focused, 0, 0);
+    }
+    if (!isVisible()) {
+        return;
+    }
+    // The toolkit's own focus follows, so that assistive technologies hear of it.
+    QWidget* target = focused != nullptr ? focused : this;
+    if (QApplication::focusWidget() != target) {
+        target->setFocus(Qt::TabFocusReason);
+    }
+}
+
+void HiddenItemPanel::pressFocused() {
+    QWidget* focused = focusedWidget();
+    if (auto* row = dynamic_cast<StatusItemRow*>(focused)) {
+        // The same way a click takes: the same callback, the same duplicate window.
+        row->activate();
+    } else if (auto* button = dynamic_cast<QAbstractButton*>(focused)) {
+        button->click();
+    }
 }
 
 void HiddenItemPanel::resizeEvent(QResizeEvent* event) {
@@ -343,9 +541,18 @@ void HiddenItemPanel::resizeEvent(QResizeEvent* event) {
 void HiddenItemPanel::setPointerOver(QWidget* target) {
     updatesButton_->setHovered(target == updatesButton_);
     quitButton_->setHovered(target == quitButton_);
-    for (StatusItemRow* row : rows_) {
-        row->setHovered(target == row);
+    for (std::size_t index = 0; index < rows_.size(); ++index) {
+        rows_[index]->setHovered(target == rows_[index]);
+        if (target == rows_[index]) {
+            navigator_.focusRow(index);
+            keyboardHighlight_ = false;
+        }
     }
+    // The pointer leaving the rows takes the highlight with it, as it does for a mouse user.
+    if (target == nullptr || dynamic_cast<StatusItemRow*>(target) == nullptr) {
+        keyboardHighlight_ = false;
+    }
+    showFocus();
 }
 
 void HiddenItemPanel::hoverQuit() {

@@ -152,6 +152,13 @@ FooterButton::FooterButton(const QString& label, QWidget* parent) : QAbstractBut
     setFocusPolicy(Qt::TabFocus);
 }
 
+void FooterButton::setFocusShown(bool shown) {
+    if (focusShown_ != shown) {
+        focusShown_ = shown;
+        update();
+    }
+}
+
 void FooterButton::setHovered(bool hovered) {
     if (hovered_ != hovered) {
         hovered_ = hovered;
@@ -174,7 +181,7 @@ void FooterButton::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     painter.setPen(labelColour());
     painter.drawText(rect(), Qt::AlignCenter, text());
-    if (hasFocus()) {
+    if (hasFocus() || focusShown_) {
         paintFocusRing(painter, QRectF(rect()), kFocusRingRadius, palette());
     }
 }
@@ -203,6 +210,13 @@ ProminentButton::ProminentButton(const QString& label, Colour tint, QWidget* par
     setFocusPolicy(Qt::TabFocus);
 }
 
+void ProminentButton::setFocusShown(bool shown) {
+    if (focusShown_ != shown) {
+        focusShown_ = shown;
+        update();
+    }
+}
+
 QSize ProminentButton::sizeHint() const {
     const QFontMetrics metrics(font());
     return {metrics.horizontalAdvance(text()) + 2 * kProminentPaddingHorizontal,
@@ -223,7 +237,7 @@ void ProminentButton::paintEvent(QPaintEvent*) {
     painter.fillPath(bezel, fill);
     painter.setPen(colourFor(Colour::onAccent, palette()));
     painter.drawText(rect(), Qt::AlignCenter, text());
-    if (hasFocus()) {
+    if (hasFocus() || focusShown_) {
         paintFocusRing(painter, QRectF(rect()), kProminentRadius, palette());
     }
 }
@@ -236,6 +250,58 @@ void ProminentButton::enterEvent(QEnterEvent*) {
 void ProminentButton::leaveEvent(QEvent*) {
     hovered_ = false;
     update();
+}
+
+// ---- FilterField ----
+
+namespace {
+constexpr int kFilterPaddingHorizontal = 8;
+constexpr int kFilterPaddingVertical = 3;
+constexpr double kFilterRadius = 6;
+}  // namespace
+
+FilterField::FilterField(QWidget* parent) : QWidget(parent) {
+    setFont(fontFor(TextStyle::caption));
+    setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+    setFixedHeight(sizeHint().height());
+}
+
+void FilterField::setText(const QString& text) {
+    if (text != text_) {
+        text_ = text;
+        update();
+    }
+}
+
+QSize FilterField::sizeHint() const {
+    const QFontMetrics metrics(font());
+    return {static_cast<int>(HiddenItemPanelModel::kPanelWidth),
+            metrics.height() + 2 * kFilterPaddingVertical + kGapBelow};
+}
+
+void FilterField::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::Antialiasing);
+    const QRectF field =
+        QRectF(rect()).adjusted(kInsetHorizontal, 0, -kInsetHorizontal, -kGapBelow);
+    QPainterPath shape;
+    shape.addRoundedRect(field, kFilterRadius, kFilterRadius);
+    painter.fillPath(shape, colourFor(Colour::separator, palette()));
+    painter.setPen(QPen(colourFor(Colour::focusRing, palette()), 1));
+    painter.drawPath(shape);
+
+    const QRectF textBox =
+        field.adjusted(kFilterPaddingHorizontal, 0, -kFilterPaddingHorizontal, 0);
+    const QFontMetrics metrics(font());
+    // The end of a long filter is what was just typed, so that is the part kept in view.
+    const QString shown =
+        metrics.elidedText(text_, Qt::ElideLeft, static_cast<int>(textBox.width()) - 2);
+    painter.setPen(colourFor(Colour::primary, palette()));
+    painter.drawText(textBox, Qt::AlignLeft | Qt::AlignVCenter, shown);
+    const double caret = textBox.left() + metrics.horizontalAdvance(shown) + 1;
+    painter.fillRect(
+        QRectF(caret, field.center().y() - metrics.ascent() / 2.0 - 1, 1, metrics.ascent() + 2),
+        colourFor(Colour::primary, palette()));
 }
 
 // ---- PanelScrollArea ----

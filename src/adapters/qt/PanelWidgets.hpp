@@ -100,6 +100,9 @@ class FooterButton final : public QAbstractButton {
     explicit FooterButton(const QString& label, QWidget* parent = nullptr);
     bool isHovered() const { return hovered_; }
     void setHovered(bool hovered);
+    // Draws the focus ring whether or not the toolkit's focus is here (a window that is not
+    // active has none), for the panel's own keyboard focus.
+    void setFocusShown(bool shown);
     // The colour the label is drawn in now.
     QColor labelColour() const;
 
@@ -113,6 +116,7 @@ class FooterButton final : public QAbstractButton {
 
   private:
     bool hovered_ = false;
+    bool focusShown_ = false;
 };
 
 // A filled, rounded button tinted in a colour, with its label (caption) in white, ringed in the
@@ -120,6 +124,8 @@ class FooterButton final : public QAbstractButton {
 class ProminentButton final : public QAbstractButton {
   public:
     ProminentButton(const QString& label, Colour tint, QWidget* parent = nullptr);
+    // As FooterButton's.
+    void setFocusShown(bool shown);
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override { return sizeHint(); }
 
@@ -131,6 +137,26 @@ class ProminentButton final : public QAbstractButton {
   private:
     Colour tint_;
     bool hovered_ = false;
+    bool focusShown_ = false;
+};
+
+// The slim field above the list that shows the type-to-filter text while there is one: the
+// text in caption on a faint rounded fill, with a caret after it.
+class FilterField final : public QWidget {
+  public:
+    static constexpr int kInsetHorizontal = 12;
+    static constexpr int kGapBelow = 6;
+
+    explicit FilterField(QWidget* parent = nullptr);
+    void setText(const QString& text);
+    const QString& text() const { return text_; }
+    QSize sizeHint() const override;
+
+  protected:
+    void paintEvent(QPaintEvent* event) override;
+
+  private:
+    QString text_;
 };
 
 // A frameless vertical scroll view with a transparent background and a visible overlay scroll

@@ -47,6 +47,13 @@ void StatusItemRow::setHovered(bool hovered) {
     }
 }
 
+void StatusItemRow::setFocused(bool focused) {
+    if (focused_ != focused) {
+        focused_ = focused;
+        update();
+    }
+}
+
 void StatusItemRow::activate() {
     if (onActivate_) {
         // A copy, so that a callback which replaces this row's item sees the one clicked.
@@ -98,7 +105,7 @@ void StatusItemRow::paintEvent(QPaintEvent*) {
     painter.setRenderHint(QPainter::Antialiasing);
     const QPalette& colours = palette();
 
-    if (hovered_) {
+    if (isHighlighted()) {
         QPainterPath highlight;
         highlight.addRoundedRect(QRectF(highlightRect()), kHighlightRadius, kHighlightRadius);
         painter.fillPath(highlight, colourFor(Colour::accent, colours));

@@ -51,6 +51,22 @@ const PermissionPrompt& HiddenItemPanelModel::fullDiskAccessPrompt() {
     return prompt;
 }
 
+std::string_view HiddenItemPanelModel::symbolDescription(std::string_view symbolName) {
+    if (symbolName == panel_symbol::kAccessibilityPrompt) {
+        return panel_text::kAccessibilitySymbolDescription;
+    }
+    if (symbolName == panel_symbol::kFullDiskAccessPrompt) {
+        return panel_text::kFullDiskAccessSymbolDescription;
+    }
+    if (symbolName == panel_symbol::kEmpty) {
+        return panel_text::kEmptySymbolDescription;
+    }
+    if (symbolName == panel_symbol::kMissingIcon) {
+        return panel_text::kMissingIconSymbolDescription;
+    }
+    return {};
+}
+
 bool HiddenItemPanelModel::rowsScroll(std::size_t rowCount) {
     // Compared in floating point as the estimate is, so the boundary sits between 9 and 10.
     return static_cast<double>(rowCount) * kRowHeightEstimate > kScrollViewHeight;

@@ -73,6 +73,14 @@ inline constexpr std::string_view kHiddenItemsCountFormat = "%lld Hidden Items";
 // The footer's count while a typed filter narrows the list: the rows shown, then all of them.
 inline constexpr std::string_view kFilteredCountFormat = "%lld of %lld Hidden Items";
 inline constexpr std::string_view kUpdates = "Updates";
+// What assistive technologies read for a row (after its application's name), for the
+// progress indicator, and for each symbol.
+inline constexpr std::string_view kRowDescription = "Hidden menu bar item";
+inline constexpr std::string_view kScanningDescription = "Scanning";
+inline constexpr std::string_view kAccessibilitySymbolDescription = "Accessibility";
+inline constexpr std::string_view kFullDiskAccessSymbolDescription = "Full Disk Access";
+inline constexpr std::string_view kEmptySymbolDescription = "No hidden items";
+inline constexpr std::string_view kMissingIconSymbolDescription = "Application";
 inline constexpr std::string_view kQuit = "Quit";
 }  // namespace panel_text
 
@@ -148,6 +156,8 @@ class HiddenItemPanelModel {
     static std::string footerText(std::int64_t count);
     // "%lld of %lld Hidden Items" with the rows shown and all hidden items.
     static std::string filteredFooterText(std::int64_t shown, std::int64_t count);
+    // What a symbol stands for, as a screen reader says it; empty for a name not known here.
+    static std::string_view symbolDescription(std::string_view symbolName);
     static LabelLevel footerButtonLevel(bool hovered) {
         return hovered ? LabelLevel::primary : LabelLevel::secondary;
     }

@@ -1,6 +1,7 @@
 #include "adapters/qt/HiddenItemPanel.hpp"
 
 #include <QAbstractButton>
+#include <QAccessible>
 #include <QApplication>
 #include <QDir>
 #include <QLabel>
@@ -379,6 +380,67 @@ TEST(HiddenItemPanelTest, RealKeysFilterMoveOneHighlightAndPressAsAClickWould) {
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
     EXPECT_EQ(closeRequests, 1);
     EXPECT_EQ(subject.callsOtherThanActivation(), 0);
+}
+
+TEST(HiddenItemPanelTest, AScreenReaderFindsNamedRowsAndSymbolsAndHearsTheListArrive) {
+    PanelUnderTest subject(granted({}, true));
+    // The panel's name says what it shows; a change of name is what a screen reader announces.
+    EXPECT_EQ(subject->accessibleName().toStdString(), panel_text::kScanning);
+
+    // Loading: the indicator is named.
+    bool sawScanning = false;
+    for (QWidget* child : subject->findChildren<QWidget*>()) {
+        QAccessibleInterface* face = QAccessible::queryAccessibleInterface(child);
+        sawScanning = sawScanning || (face != nullptr && face->role() == QAccessible::Animation &&
+                                      face->text(QAccessible::Name) == "Scanning");
+    }
+    EXPECT_TRUE(sawScanning);
+
+    // The list arrives: the change is announced and each row reads as a button.
+    subject->setInputs(granted(pictureItems(3)));
+    EXPECT_EQ(subject->accessibleName(), "3 Hidden Items");
+    for (std::size_t index = 0; index < 3; ++index) {
+        QAccessibleInterface* row = QAccessible::queryAccessibleInterface(subject->row(index));
+        ASSERT_NE(row, nullptr);
+        EXPECT_EQ(row->role(), QAccessible::Button);
+        EXPECT_EQ(row->text(QAccessible::Name).toStdString(), subject->row(index)->item().appName);
+        EXPECT_EQ(row->text(QAccessible::Description), "Hidden menu bar item");
+        EXPECT_EQ(row->parent()->indexOfChild(row), static_cast<int>(index));
+        EXPECT_EQ(row->parent()->childCount(), 3);
+        EXPECT_TRUE(row->state().focusable);
+    }
+
+    // The focused row is the toolkit's focus too; its press action is a click.
+    subject->activateWindow();
+    QApplication::setActiveWindow(subject.panel.get());
+    subject->popoverDidOpen();
+    subject->pressKey(PanelKey::down);
+    QAccessibleInterface* second = QAccessible::queryAccessibleInterface(subject->row(1));
+    EXPECT_TRUE(second->state().focused);
+    ASSERT_NE(second->actionInterface(), nullptr);
+    second->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+    ASSERT_EQ(subject.activated.size(), 1u);
+    EXPECT_EQ(subject.activated[0].id, subject->row(1)->item().id);
+
+    // Symbols are named for what they stand for.
+    const std::pair<PanelInputs, const char*> symbols[] = {
+        {withoutAccessibility(0), "Accessibility"},
+        {withoutFullDiskAccess(0), "Full Disk Access"},
+        {granted({}), "No hidden items"},
+    };
+    for (const auto& [in, name] : symbols) {
+        PanelUnderTest shown(in);
+        bool found = false;
+        for (QWidget* child : shown->findChildren<QWidget*>()) {
+            if (dynamic_cast<SymbolView*>(child) == nullptr) {
+                continue;
+            }
+            QAccessibleInterface* face = QAccessible::queryAccessibleInterface(child);
+            found = found || (face != nullptr && face->role() == QAccessible::Graphic &&
+                              face->text(QAccessible::Name) == name);
+        }
+        EXPECT_TRUE(found) << name;
+    }
 }
 
 TEST(HiddenItemPanelTest, ClickButtonRefusesButtonsThatAreNotShown) {

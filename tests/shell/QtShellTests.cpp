@@ -1,5 +1,6 @@
 #include "adapters/qt/QtShell.hpp"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QMouseEvent>
 #include <QScreen>
@@ -200,6 +201,32 @@ TEST(QtShell, EscapeClosesThePopupWhereverTheKeyboardFocusIs) {
         QTest::keyClick(focus, Qt::Key_Escape);
         EXPECT_FALSE(shell.isShown());
     }
+}
+
+TEST(QtShell, TheShownPopoverIsAWindowOfTheApplicationForAssistiveTechnologies) {
+    QtShell shell;
+    shell.anchorOverride = QRect(300, 0, 24, 24);
+    shell.configure(Size{200, 200}, {});
+    shell.setPanelActions(PanelActions{});
+    shell.setPanelInputs(listOf(2));
+    const auto listed = [&shell] {
+        QAccessibleInterface* application =
+            QAccessible::queryAccessibleInterface(QCoreApplication::instance());
+        for (int index = 0; index < application->childCount(); ++index) {
+            QAccessibleInterface* child = application->child(index);
+            if (child != nullptr && child->object() == shell.popupWindow()) {
+                return child->role() == QAccessible::Window &&
+                       child->text(QAccessible::Name) == "Stowbar" &&
+                       application->indexOfChild(child) == index;
+            }
+        }
+        return false;
+    };
+    EXPECT_FALSE(listed());
+    shell.show();
+    EXPECT_TRUE(listed());
+    shell.close();
+    EXPECT_FALSE(listed());
 }
 
 TEST(QtShell, ALeftPressOutsideThePopupClosesItAndReachesTheMonitorsOnALaterTurn) {

@@ -1,6 +1,7 @@
 #include "adapters/qt/HiddenItemPanel.hpp"
 
 #include <QAbstractButton>
+#include <QAccessible>
 #include <QApplication>
 #include <QHBoxLayout>
 #include <QKeyEvent>
@@ -16,6 +17,7 @@
 #include <map>
 #include <utility>
 
+#include "adapters/qt/PanelAccessibility.hpp"
 #include "adapters/qt/PanelStyle.hpp"
 #include "adapters/qt/PanelWidgets.hpp"
 #include "adapters/qt/StatusItemRow.hpp"
@@ -72,6 +74,7 @@ QPainterPath roundedShape(const QSize& size) {
 
 HiddenItemPanel::HiddenItemPanel(PanelActions actions, QWidget* parent)
     : QWidget(parent), model_(std::move(actions)) {
+    installPanelAccessibility();
     // The panel draws no background of its own; the popover behind it does.
     setAutoFillBackground(false);
 
@@ -155,6 +158,7 @@ void HiddenItemPanel::present(PanelContent next) {
                 break;
         }
         replaceStateContent(built);
+        announceState();
     } else if (content_.state == PanelState::list) {
         updateRows(content_.rows);
     }
@@ -358,6 +362,34 @@ void HiddenItemPanel::showEvent(QShowEvent* event) {
 void HiddenItemPanel::hideEvent(QHideEvent* event) {
     QWidget::hideEvent(event);
     popoverDidClose();
+}
+
+void HiddenItemPanel::announceState() {
+    // The panel's name says what it shows now; a changed name is announced, so a screen reader
+    // user hears the list arrive after the loading view.
+    std::string_view summary;
+    switch (content_.state) {
+        case PanelState::accessibility:
+            summary = panel_text::kAccessibilityTitle;
+            break;
+        case PanelState::fullDiskAccess:
+            summary = panel_text::kFullDiskAccessTitle;
+            break;
+        case PanelState::loading:
+            summary = panel_text::kScanning;
+            break;
+        case PanelState::empty:
+            summary = panel_text::kNoHiddenItems;
+            break;
+        case PanelState::list:
+            summary = content_.footerText;
+            break;
+    }
+    setAccessibleName(toQString(summary));
+    if (QAccessible::isActive()) {
+        QAccessibleEvent event(this, QAccessible::Alert);
+        QAccessible::updateAccessibility(&event);
+    }
 }
 
 void HiddenItemPanel::popoverDidOpen() {

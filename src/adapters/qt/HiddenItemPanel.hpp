@@ -134,6 +134,7 @@ class HiddenItemPanel final : public QWidget {
     QWidget* focusedWidget() const;
     void showFocus();
     void pressFocused();
+    void announceState();
     void updateRows(const std::vector<StatusItemInfo>& items);
     void fitToContent();
     void setPointerOver(QWidget* target);

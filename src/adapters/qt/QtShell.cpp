@@ -19,6 +19,7 @@
 #include <utility>
 
 #include "adapters/qt/DesktopTranslucency.hpp"
+#include "adapters/qt/PanelAccessibility.hpp"
 #include "adapters/qt/PanelStyle.hpp"
 #include "adapters/qt/SymbolPainter.hpp"
 
@@ -197,6 +198,9 @@ bool QtShell::ensurePopup() {
     }
     const bool translucent =
         translucencyAvailable ? translucencyAvailable() : desktopBlendsTranslucentWindows();
+    // The popover is the application's window while it shows, for assistive technologies too.
+    listPopupsInAccessibilityTree(
+        [](const QWidget& window) { return dynamic_cast<const PopupWindow*>(&window) != nullptr; });
     popup_ = std::make_unique<PopupWindow>(
         [this](QPoint position, bool leftButton) { onOutsidePress(position, leftButton); },
         translucent);

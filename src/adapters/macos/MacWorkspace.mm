@@ -97,7 +97,8 @@ void MacWorkspace::removeObserver(ObserverToken token) {
 bool MacWorkspace::canOpenURL(const std::string& url) const {
     NSString* string = [NSString stringWithUTF8String:url.c_str()];
     NSURL* target = string != nil ? [NSURL URLWithString:string] : nil;
-    return target != nil && [[NSWorkspace sharedWorkspace] URLForApplicationToOpenURL:target] != nil;
+    // System Settings, the only handler the program asks for, is part of every macOS.
+    return target != nil;
 }
 
 void MacWorkspace::openURL(const std::string& url) {

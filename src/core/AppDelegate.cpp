@@ -120,9 +120,12 @@ PanelActions AppDelegate::makePanelActions() {
     actions.terminate = [&application] {
         application.terminate();
     };
-    actions.openURL = [&workspace](const std::string& url) {
-        workspace.openURL(url);
-    };
+    if (workspace.canOpenURL(std::string(panel_url::kAccessibilitySettings)) &&
+        workspace.canOpenURL(std::string(panel_url::kFullDiskAccessSettings))) {
+        actions.openURL = [&workspace](const std::string& url) {
+            workspace.openURL(url);
+        };
+    }
     return actions;
 }
 

@@ -1,5 +1,6 @@
 #include "core/HiddenItemPanelModel.hpp"
 
+#include <initializer_list>
 #include <string>
 
 namespace stowbar {
@@ -50,20 +51,54 @@ const PermissionPrompt& HiddenItemPanelModel::fullDiskAccessPrompt() {
     return prompt;
 }
 
+std::string_view HiddenItemPanelModel::symbolDescription(std::string_view symbolName) {
+    if (symbolName == panel_symbol::kAccessibilityPrompt) {
+        return panel_text::kAccessibilitySymbolDescription;
+    }
+    if (symbolName == panel_symbol::kFullDiskAccessPrompt) {
+        return panel_text::kFullDiskAccessSymbolDescription;
+    }
+    if (symbolName == panel_symbol::kEmpty) {
+        return panel_text::kEmptySymbolDescription;
+    }
+    if (symbolName == panel_symbol::kMissingIcon) {
+        return panel_text::kMissingIconSymbolDescription;
+    }
+    return {};
+}
+
 bool HiddenItemPanelModel::rowsScroll(std::size_t rowCount) {
     // Compared in floating point as the estimate is, so the boundary sits between 9 and 10.
     return static_cast<double>(rowCount) * kRowHeightEstimate > kScrollViewHeight;
 }
 
-std::string HiddenItemPanelModel::footerText(std::int64_t count) {
-    // Without a string table the key itself is shown, with the count in its placeholder.
+namespace {
+
+// Without a string table the key itself is shown, with the numbers in its placeholders in turn.
+std::string formatCounts(std::string_view key, std::initializer_list<std::int64_t> numbers) {
     constexpr std::string_view placeholder = "%lld";
-    std::string text(panel_text::kHiddenItemsCountFormat);
-    const auto at = text.find(placeholder);
-    if (at != std::string::npos) {
-        text.replace(at, placeholder.size(), std::to_string(count));
+    std::string text(key);
+    std::size_t from = 0;
+    for (const std::int64_t number : numbers) {
+        const auto at = text.find(placeholder, from);
+        if (at == std::string::npos) {
+            break;
+        }
+        const std::string digits = std::to_string(number);
+        text.replace(at, placeholder.size(), digits);
+        from = at + digits.size();
     }
     return text;
+}
+
+}  // namespace
+
+std::string HiddenItemPanelModel::footerText(std::int64_t count) {
+    return formatCounts(panel_text::kHiddenItemsCountFormat, {count});
+}
+
+std::string HiddenItemPanelModel::filteredFooterText(std::int64_t shown, std::int64_t count) {
+    return formatCounts(panel_text::kFilteredCountFormat, {shown, count});
 }
 
 PanelContent HiddenItemPanelModel::describe(const PanelInputs& inputs) {

@@ -37,8 +37,9 @@ enum class PanelState { accessibility, fullDiskAccess, loading, list, empty };
 // "fullDiskAccess", "loading", "list", "empty").
 std::string_view panelStateName(PanelState state);
 
-// Where the panel's clicks leave it. Every callback may be empty; an empty one makes its
-// control do nothing rather than fail.
+// Where the panel's clicks leave it. An empty openURL means the platform cannot open settings,
+// and the prompts offer no "Open Settings"; offersUpdates false leaves "Updates" out. Any other
+// empty callback makes its control do nothing rather than fail.
 struct PanelActions {
     // "Updates".
     std::function<void()> onCheckForUpdates;
@@ -69,7 +70,17 @@ inline constexpr std::string_view kEmptyHint =
     "Hide menu bar icons in System Settings \u2192 Menu Bar \u2192 Allow in the Menu Bar";
 // The footer's count; "%lld" stands for the number of hidden items.
 inline constexpr std::string_view kHiddenItemsCountFormat = "%lld Hidden Items";
+// The footer's count while a typed filter narrows the list: the rows shown, then all of them.
+inline constexpr std::string_view kFilteredCountFormat = "%lld of %lld Hidden Items";
 inline constexpr std::string_view kUpdates = "Updates";
+// What assistive technologies read for a row (after its application's name), for the
+// progress indicator, and for each symbol.
+inline constexpr std::string_view kRowDescription = "Hidden menu bar item";
+inline constexpr std::string_view kScanningDescription = "Scanning";
+inline constexpr std::string_view kAccessibilitySymbolDescription = "Accessibility";
+inline constexpr std::string_view kFullDiskAccessSymbolDescription = "Full Disk Access";
+inline constexpr std::string_view kEmptySymbolDescription = "No hidden items";
+inline constexpr std::string_view kMissingIconSymbolDescription = "Application";
 inline constexpr std::string_view kQuit = "Quit";
 }  // namespace panel_text
 
@@ -115,6 +126,8 @@ struct PanelContent {
     // earlier refresh.
     std::int64_t hiddenItemCount = 0;
     std::string footerText;
+    // The type-to-filter text narrowing the rows; empty when the list is not filtered.
+    std::string filter;
 };
 
 class HiddenItemPanelModel {
@@ -141,9 +154,16 @@ class HiddenItemPanelModel {
     static bool rowsScroll(std::size_t rowCount);
     // "%lld Hidden Items" with the count in place of the placeholder.
     static std::string footerText(std::int64_t count);
+    // "%lld of %lld Hidden Items" with the rows shown and all hidden items.
+    static std::string filteredFooterText(std::int64_t shown, std::int64_t count);
+    // What a symbol stands for, as a screen reader says it; empty for a name not known here.
+    static std::string_view symbolDescription(std::string_view symbolName);
     static LabelLevel footerButtonLevel(bool hovered) {
         return hovered ? LabelLevel::primary : LabelLevel::secondary;
     }
+
+    // Whether the prompts show "Open Settings".
+    bool offersSettings() const { return static_cast<bool>(actions_.openURL); }
 
     // What the panel's controls do. None of them touches the inputs: the prompt goes away
     // only when the controller next publishes the permission as granted.

@@ -44,6 +44,9 @@ class Workspace {
                                       std::function<void()> handler) = 0;
     virtual void removeObserver(ObserverToken token) = 0;
 
+    // Whether the system has a handler for `url`. Where it has none, nothing offers to open
+    // it; openURL() would do nothing.
+    virtual bool canOpenURL(const std::string& url) const = 0;
     // Opens `url` with the system's handler for it.
     virtual void openURL(const std::string& url) = 0;
 };

@@ -261,17 +261,28 @@ int main(int argc, char** argv) {
                     panel->clickButton("Open Settings");
                     break;
             }
+        } else if (const auto* key = std::get_if<stowbar::script::Key>(&event)) {
+            panel->pressKey(key->key);
+        } else if (const auto* typed = std::get_if<stowbar::script::Type>(&event)) {
+            panel->typeText(typed->text);
+        }
+    };
+    // The drawn panel stays shown offscreen, so it hears of the popover opening and closing,
+    // and of its keyboard's doings, through the application.
+    application.onPopoverShown = [&panelWidgets](bool shown) {
+        if (auto* panel = panelWidgets.panel()) {
+            shown ? panel->popoverDidOpen() : panel->popoverDidClose();
         }
     };
     int snapshotCount = 0;
-    application.onPanelChange = [&](const stowbar::PanelContent& content) {
+    const auto takeSnapshot = [&] {
         auto* panel = panelWidgets.panel();
         if (!snapshots || panel == nullptr) {
             return;
         }
         char name[64];
         std::snprintf(name, sizeof name, "%04d-%s.png", ++snapshotCount,
-                      std::string(stowbar::panelStateName(content.state)).c_str());
+                      std::string(stowbar::panelStateName(panel->state())).c_str());
         const auto path = (std::filesystem::path(*snapshots) / name).string();
         if (!panel->renderSnapshot(path)) {
             std::cerr << "stowbar-sim: cannot write " << path << '\n';
@@ -282,8 +293,28 @@ int main(int argc, char** argv) {
     application.betweenJobs = [] {
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     };
+    application.onPanelChange = [&](const stowbar::PanelContent&) {
+        takeSnapshot();
+    };
     // The transcript's "published" lines come from the controller the delegate built.
-    application.onLaunched = [&application](stowbar::ApplicationDelegate& launched) {
+    application.onLaunched = [&application, &panelWidgets, &shell,
+                              &takeSnapshot](stowbar::ApplicationDelegate& launched) {
+        if (auto* panel = panelWidgets.panel()) {
+            // Pictures follow the keyboard too, so that they show the focus and the filter.
+            panel->onFocusChange = [&application, &takeSnapshot](const auto& focus) {
+                application.focusMoved(focus);
+                takeSnapshot();
+            };
+            panel->onFilterChange = [&application, &takeSnapshot](const std::string& text,
+                                                                  std::size_t rows) {
+                application.filterChanged(text, rows);
+                takeSnapshot();
+            };
+            // Escape with no filter closes the popover, as its transient behaviour would.
+            panel->onCloseRequest = [&shell] {
+                shell.popover.close();
+            };
+        }
         auto* delegate = dynamic_cast<stowbar::AppDelegate*>(&launched);
         if (delegate == nullptr || !delegate->controller()) {
             return;

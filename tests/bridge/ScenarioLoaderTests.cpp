@@ -137,6 +137,9 @@ TEST(ScenarioLoader, EveryScriptActionIsUnderstoodNow) {
       { "at": 6, "action": "set-screen-recording", "granted": true },
       { "at": 7, "action": "write-hidden-set", "bundleIdentifiers": ["a", "b"] },
       { "at": 8, "action": "set-login-item-status", "status": "requiresApproval" },
+      { "at": 9, "action": "key", "key": "Backtab" },
+      { "at": 9, "action": "key", "key": "Return" },
+      { "at": 9, "action": "type", "text": "dro" },
       { "at": 86400, "action": "quit" }
     ]})");
     SimulatedApplication launched;
@@ -161,6 +164,9 @@ TEST(ScenarioLoader, EveryScriptActionIsUnderstoodNow) {
         {6, SetScreenRecording{true}},
         {7, WriteHiddenSet{{"a", "b"}}},
         {8, SetLoginItemStatus{LoginItemStatus::requiresApproval}},
+        {9, Key{PanelKey::backtab}},
+        {9, Key{PanelKey::enter}},
+        {9, Type{"dro"}},
         {86400, Quit{}},
     };
     EXPECT_EQ(desktop.script, expected);
@@ -168,7 +174,7 @@ TEST(ScenarioLoader, EveryScriptActionIsUnderstoodNow) {
 
 TEST(ScenarioLoader, TheExampleScenariosLoad) {
     const PosixFileSystem files;
-    for (const char* name : {"desk.json", "untrusted.json", "windows.json"}) {
+    for (const char* name : {"desk.json", "untrusted.json", "windows.json", "keyboard.json"}) {
         SCOPED_TRACE(name);
         const auto result =
             ScenarioLoader::load(files, std::string(STOWBAR_EXAMPLES_DIR "/") + name);
@@ -264,6 +270,10 @@ TEST(ScenarioLoader, AScenarioWithAnErrorIsRefusedWithThePlaceAndTheProblem) {
          "missing required field \"target\""},
         {"{\"script\": [{\"at\": 1, \"action\": \"click-button\", \"label\": \"quit\"}]}",
          Kind::content, "/script/0/label", "unknown value \"quit\""},
+        {"{\"script\": [{\"at\": 1, \"action\": \"key\", \"key\": \"Enter\"}]}", Kind::content,
+         "/script/0/key", "unknown value \"Enter\""},
+        {"{\"script\": [{\"at\": 1, \"action\": \"type\", \"text\": \"\"}]}", Kind::content,
+         "/script/0/text", "expected between 1 and 256 bytes of text"},
         {"{\"script\": [{\"at\": 1, \"action\": \"launch\", \"application\": {}}]}", Kind::content,
          "/script/0/application", "missing required field \"pid\""},
         {"{\"script\": [{\"at\": 1, \"action\": \"write-hidden-set\", \"bundleIdentifiers\": "

@@ -240,6 +240,47 @@ TEST_F(StowbarSimExecutable, ThePanelIsOpenedPointedAtAndClickedAndEachStateIsPi
                             "0004-list.png", "0005-list.png", "0006-accessibility.png"}));
 }
 
+TEST_F(StowbarSimExecutable, AKeyboardUserFindsAnItemByTypingAndPressesItWithReturn) {
+    // Keys move the focus along the rows and on to the buttons; typing filters the list
+    // whatever the case and accents; Return presses the one match as a click would (the
+    // popover closes, the press follows 0.15 s later); Escape clears a filter, then closes.
+    const auto outcome = runSim(home, {example("keyboard.json")});
+    EXPECT_EQ(outcome.status, 0);
+    EXPECT_EQ(outcome.err, "");
+    EXPECT_EQ(
+        outcome.out,
+        "{\"t\":0.000,\"event\":\"panel\",\"count\":0,\"state\":\"accessibility\"}\n"
+        "{\"t\":0.000,\"event\":\"panel\",\"count\":0,\"state\":\"fullDiskAccess\"}\n"
+        "{\"t\":2.000,\"event\":\"scan\",\"targets\":[\"Weather\",\"Dropbox\",\"Drafts\",\"Café\"]}"
+        "\n"
+        "{\"t\":2.000,\"event\":\"panel\",\"count\":0,\"state\":\"loading\"}\n"
+        "{\"t\":2.000,\"event\":\"panel\",\"count\":4,\"state\":\"list\"}\n"
+        "{\"t\":2.000,\"event\":\"published\",\"items\":[\"Weather\",\"Dropbox\",\"Drafts\","
+        "\"Café\"]}\n"
+        "{\"t\":2.000,\"event\":\"capture\",\"ok\":true,\"window\":812}\n"
+        "{\"t\":2.000,\"event\":\"capture\",\"ok\":true,\"window\":813}\n"
+        "{\"t\":2.000,\"event\":\"capture\",\"ok\":true,\"window\":814}\n"
+        "{\"t\":2.000,\"event\":\"capture\",\"ok\":true,\"window\":815}\n"
+        "{\"t\":2.000,\"event\":\"panel\",\"count\":4,\"state\":\"list\"}\n"
+        "{\"t\":2.000,\"event\":\"published\",\"items\":[\"Weather\",\"Dropbox\",\"Drafts\","
+        "\"Café\"]}\n"
+        "{\"t\":3.000,\"event\":\"popover\",\"height\":149.0,\"shown\":true,\"width\":200.0}\n"
+        "{\"t\":3.100,\"event\":\"focus\",\"index\":1,\"target\":\"row\"}\n"
+        "{\"t\":3.200,\"event\":\"focus\",\"index\":3,\"target\":\"row\"}\n"
+        "{\"t\":3.300,\"event\":\"focus\",\"target\":\"Updates\"}\n"
+        "{\"t\":3.400,\"event\":\"focus\",\"index\":0,\"target\":\"row\"}\n"
+        "{\"t\":3.500,\"event\":\"filter\",\"count\":2,\"text\":\"DR\"}\n"
+        "{\"t\":3.600,\"event\":\"filter\",\"count\":1,\"text\":\"DRo\"}\n"
+        "{\"t\":3.700,\"event\":\"popover\",\"height\":149.0,\"shown\":false,\"width\":200.0}\n"
+        "{\"t\":3.850,\"event\":\"press\",\"app\":\"Dropbox\",\"pid\":402}\n"
+        "{\"t\":5.000,\"event\":\"popover\",\"height\":149.0,\"shown\":true,\"width\":200.0}\n"
+        "{\"t\":5.100,\"event\":\"filter\",\"count\":1,\"text\":\"CAFE\"}\n"
+        "{\"t\":5.200,\"event\":\"filter\",\"count\":1,\"text\":\"CAF\"}\n"
+        "{\"t\":5.300,\"event\":\"filter\",\"count\":4,\"text\":\"\"}\n"
+        "{\"t\":5.400,\"event\":\"popover\",\"height\":149.0,\"shown\":false,\"width\":200.0}\n"
+        "{\"t\":6.000,\"event\":\"terminated\"}\n");
+}
+
 TEST_F(StowbarSimExecutable, AnUnusableScenarioExitsWithTwoAndOneLineNamingFilePlaceAndProblem) {
     struct Row {
         const char* content;  // null: no file at all

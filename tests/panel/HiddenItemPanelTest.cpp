@@ -1,6 +1,7 @@
 #include "adapters/qt/HiddenItemPanel.hpp"
 
 #include <QAbstractButton>
+#include <QAccessible>
 #include <QApplication>
 #include <QDir>
 #include <QLabel>
@@ -9,6 +10,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdlib>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -120,6 +124,37 @@ TEST(HiddenItemPanelTest, NineItemsStackWithoutAScrollViewAndTenScrollInExactly4
     EXPECT_EQ(forty->rowCount(), 40u);
 }
 
+TEST(HiddenItemPanelTest, TheFooterCountNeverClipsOrOverlapsTheButtonsHoweverLarge) {
+    struct Case {
+        std::size_t count;
+        bool wholeText;
+    };
+    // A short count shows whole; a longer one may end in an ellipsis, but is never cut off
+    // mid-word by the buttons or pushes them out of the panel.
+    const Case cases[] = {{5, true}, {99, false}, {100, false}, {1000, false}, {100000, false}};
+    for (const Case& c : cases) {
+        PanelInputs in;
+        in.hiddenItems.resize(c.count);
+        PanelUnderTest subject(in);
+        const QLabel* count = subject->countLabel();
+        const QString whole = QString::number(c.count) + " Hidden Items";
+        const QString shown = count->text();
+        if (c.wholeText) {
+            EXPECT_EQ(shown, whole) << c.count;
+        } else {
+            EXPECT_TRUE(shown == whole || shown.endsWith(QChar(0x2026))) << c.count;
+        }
+        EXPECT_LE(count->fontMetrics().horizontalAdvance(shown), count->width()) << c.count;
+        const QRect updates = subject->updatesButton()->geometry();
+        const QRect quit = subject->quitButton()->geometry();
+        EXPECT_LT(count->geometry().right(), updates.left()) << c.count;
+        EXPECT_LT(updates.right(), quit.left()) << c.count;
+        EXPECT_LE(quit.right(), 200 - 12) << c.count;
+        EXPECT_GE(updates.width(), subject->updatesButton()->sizeHint().width()) << c.count;
+        EXPECT_GE(quit.width(), subject->quitButton()->sizeHint().width()) << c.count;
+    }
+}
+
 TEST(HiddenItemPanelTest, APermissionPromptHidesTheListWhileTheFooterKeepsTheCount) {
     PanelUnderTest subject(withoutAccessibility(5));
     EXPECT_EQ(subject->state(), PanelState::accessibility);
@@ -221,6 +256,193 @@ TEST(HiddenItemPanelTest, UpdatesChecksOnceAndQuitTerminates) {
     EXPECT_TRUE(subject.openedURLs.empty());
 }
 
+// The widget that holds the keyboard focus after each of `presses` Tab presses.
+std::vector<QWidget*> tabThrough(HiddenItemPanel& panel, int presses) {
+    panel.activateWindow();
+    QApplication::setActiveWindow(&panel);
+    panel.setFocus(Qt::TabFocusReason);
+    std::vector<QWidget*> reached;
+    for (int press = 0; press < presses; ++press) {
+        QWidget* target = QApplication::focusWidget() ? QApplication::focusWidget() : &panel;
+        QTest::keyClick(target, Qt::Key_Tab);
+        reached.push_back(QApplication::focusWidget());
+    }
+    return reached;
+}
+
+bool contains(const std::vector<QWidget*>& widgets, const QWidget* wanted) {
+    return std::find(widgets.begin(), widgets.end(), wanted) != widgets.end();
+}
+
+TEST(HiddenItemPanelTest, TheKeyboardReachesEveryButtonAndAFocusedButtonShowsItsFocus) {
+    PanelUnderTest prompt(withoutFullDiskAccess(2));
+    QAbstractButton* openSettings = nullptr;
+    for (QAbstractButton* candidate : prompt->findChildren<QAbstractButton*>()) {
+        if (candidate->text() == "Open Settings") {
+            openSettings = candidate;
+        }
+    }
+    ASSERT_NE(openSettings, nullptr);
+    const auto reached = tabThrough(*prompt.panel, 4);
+    for (QWidget* button :
+         std::vector<QWidget*>{openSettings, prompt->updatesButton(), prompt->quitButton()}) {
+        EXPECT_TRUE(contains(reached, button)) << button->objectName().toStdString();
+    }
+
+    // Each button drawn with and without the focus differs, by a ring in the desktop's focus
+    // colour. Opening focuses "Open Settings"; Tab moves on to "Updates", then "Quit".
+    const std::vector<QAbstractButton*> buttons{openSettings, prompt->updatesButton(),
+                                                prompt->quitButton()};
+    std::vector<std::vector<QImage>> drawn(buttons.size());
+    prompt->popoverDidOpen();
+    for (std::size_t step = 0; step < buttons.size(); ++step) {
+        for (std::size_t index = 0; index < buttons.size(); ++index) {
+            drawn[index].push_back(buttons[index]->grab().toImage());
+        }
+        EXPECT_TRUE(buttons[step]->hasFocus()) << step;
+        prompt->pressKey(PanelKey::tab);
+    }
+    for (std::size_t index = 0; index < buttons.size(); ++index) {
+        const QImage& focused = drawn[index][index];
+        const QImage& unfocused = drawn[index][(index + 1) % buttons.size()];
+        const std::string label = buttons[index]->text().toStdString();
+        EXPECT_NE(focused, unfocused) << label;
+        const QColor ring = buttons[index]->palette().color(QPalette::Active, QPalette::Highlight);
+        bool sawRing = false;
+        for (int x = 0; x < focused.width() && !sawRing; ++x) {
+            const QColor pixel = focused.pixelColor(x, focused.height() / 2);
+            sawRing = std::abs(pixel.hue() - ring.hue()) < 12 && pixel.saturation() > 60;
+        }
+        EXPECT_TRUE(sawRing) << label;
+    }
+}
+
+TEST(HiddenItemPanelTest, AControlThePlatformCannotServeIsNotOffered) {
+    // Without an updater and without a way to open settings, as on a desktop that has neither.
+    PanelActions absent{nullptr, nullptr, [] {}, nullptr};
+    absent.offersUpdates = false;
+    HiddenItemPanel panel(absent);
+    panel.setInputs(withoutAccessibility(2));
+    panel.show();
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(panel.updatesButton()->isVisible());
+    EXPECT_TRUE(panel.quitButton()->isVisible());
+    EXPECT_FALSE(panel.clickButton("Updates"));
+    EXPECT_FALSE(panel.clickButton("Open Settings"));
+    for (const QAbstractButton* button : panel.findChildren<QAbstractButton*>()) {
+        EXPECT_FALSE(button->isVisible() && button->text() == "Open Settings");
+    }
+    const auto reached = tabThrough(panel, 3);
+    EXPECT_FALSE(contains(reached, panel.updatesButton()));
+    EXPECT_TRUE(contains(reached, panel.quitButton()));
+
+    PanelUnderTest offered(withoutAccessibility(2));
+    EXPECT_TRUE(offered->updatesButton()->isVisible());
+    EXPECT_TRUE(offered->clickButton("Open Settings"));
+}
+
+TEST(HiddenItemPanelTest, RealKeysFilterMoveOneHighlightAndPressAsAClickWould) {
+    PanelUnderTest subject(granted(pictureItems(3)));
+    int closeRequests = 0;
+    subject->onCloseRequest = [&closeRequests] {
+        ++closeRequests;
+    };
+    subject->activateWindow();
+    QApplication::setActiveWindow(subject.panel.get());
+    subject->popoverDidOpen();
+    EXPECT_TRUE(subject->row(0)->isHighlighted()) << "the first row has the focus on opening";
+    EXPECT_FALSE(subject->filterField()->isVisible());
+
+    // The pointer over a row takes the one highlight; a key takes it back.
+    subject->hoverRow(2);
+    EXPECT_FALSE(subject->row(0)->isHighlighted());
+    EXPECT_TRUE(subject->row(2)->isHighlighted());
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Up);
+    EXPECT_TRUE(subject->row(1)->isHighlighted());
+    EXPECT_FALSE(subject->row(2)->isHighlighted());
+    EXPECT_EQ(QApplication::focusWidget(), subject->row(1));
+
+    // Typing shows the filter field and narrows the list; Return presses the match.
+    const std::string wanted = subject->row(1)->item().appName;
+    QTest::keyClicks(QApplication::focusWidget(), QString::fromStdString(wanted.substr(1, 3)));
+    EXPECT_TRUE(subject->filterField()->isVisible());
+    EXPECT_EQ(subject->filterField()->text().toStdString(), wanted.substr(1, 3));
+    ASSERT_EQ(subject->rowCount(), 1u);
+    EXPECT_EQ(subject->countLabel()->fullText(), "1 of 3 Hidden Items");
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    ASSERT_EQ(subject.activated.size(), 1u);
+    EXPECT_EQ(subject.activated[0].appName, wanted);
+
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+    EXPECT_EQ(subject->rowCount(), 3u) << "the first Escape clears the filter";
+    EXPECT_FALSE(subject->filterField()->isVisible());
+    EXPECT_EQ(closeRequests, 0);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+    EXPECT_EQ(closeRequests, 1);
+    EXPECT_EQ(subject.callsOtherThanActivation(), 0);
+}
+
+TEST(HiddenItemPanelTest, AScreenReaderFindsNamedRowsAndSymbolsAndHearsTheListArrive) {
+    PanelUnderTest subject(granted({}, true));
+    // The panel's name says what it shows; a change of name is what a screen reader announces.
+    EXPECT_EQ(subject->accessibleName().toStdString(), panel_text::kScanning);
+
+    // Loading: the indicator is named.
+    bool sawScanning = false;
+    for (QWidget* child : subject->findChildren<QWidget*>()) {
+        QAccessibleInterface* face = QAccessible::queryAccessibleInterface(child);
+        sawScanning = sawScanning || (face != nullptr && face->role() == QAccessible::Animation &&
+                                      face->text(QAccessible::Name) == "Scanning");
+    }
+    EXPECT_TRUE(sawScanning);
+
+    // The list arrives: the change is announced and each row reads as a button.
+    subject->setInputs(granted(pictureItems(3)));
+    EXPECT_EQ(subject->accessibleName(), "3 Hidden Items");
+    for (std::size_t index = 0; index < 3; ++index) {
+        QAccessibleInterface* row = QAccessible::queryAccessibleInterface(subject->row(index));
+        ASSERT_NE(row, nullptr);
+        EXPECT_EQ(row->role(), QAccessible::Button);
+        EXPECT_EQ(row->text(QAccessible::Name).toStdString(), subject->row(index)->item().appName);
+        EXPECT_EQ(row->text(QAccessible::Description), "Hidden menu bar item");
+        EXPECT_EQ(row->parent()->indexOfChild(row), static_cast<int>(index));
+        EXPECT_EQ(row->parent()->childCount(), 3);
+        EXPECT_TRUE(row->state().focusable);
+    }
+
+    // The focused row is the toolkit's focus too; its press action is a click.
+    subject->activateWindow();
+    QApplication::setActiveWindow(subject.panel.get());
+    subject->popoverDidOpen();
+    subject->pressKey(PanelKey::down);
+    QAccessibleInterface* second = QAccessible::queryAccessibleInterface(subject->row(1));
+    EXPECT_TRUE(second->state().focused);
+    ASSERT_NE(second->actionInterface(), nullptr);
+    second->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+    ASSERT_EQ(subject.activated.size(), 1u);
+    EXPECT_EQ(subject.activated[0].id, subject->row(1)->item().id);
+
+    // Symbols are named for what they stand for.
+    const std::pair<PanelInputs, const char*> symbols[] = {
+        {withoutAccessibility(0), "Accessibility"},
+        {withoutFullDiskAccess(0), "Full Disk Access"},
+        {granted({}), "No hidden items"},
+    };
+    for (const auto& [in, name] : symbols) {
+        PanelUnderTest shown(in);
+        bool found = false;
+        for (QWidget* child : shown->findChildren<QWidget*>()) {
+            if (dynamic_cast<SymbolView*>(child) == nullptr) {
+                continue;
+            }
+            QAccessibleInterface* face = QAccessible::queryAccessibleInterface(child);
+            found = found || (face != nullptr && face->role() == QAccessible::Graphic &&
+                              face->text(QAccessible::Name) == name);
+        }
+        EXPECT_TRUE(found) << name;
+    }
+}
+
 TEST(HiddenItemPanelTest, ClickButtonRefusesButtonsThatAreNotShown) {
     PanelUnderTest subject(granted(pictureItems(2)));
     EXPECT_FALSE(subject->clickButton("Open Settings"));
@@ -251,6 +473,96 @@ TEST(HiddenItemPanelTest, ARowKeepsItsHighlightAcrossRedrawsWhileItsItemKeepsIts
     replaced[2].id = 9999;
     subject->setInputs(granted(replaced));
     EXPECT_FALSE(subject->row(2)->isHovered());
+}
+
+// Counts the paint events each watched widget receives.
+struct PaintCounter : QObject {
+    std::map<const QObject*, int> paints;
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::Paint) {
+            ++paints[watched];
+        }
+        return false;
+    }
+    void watch(QWidget* widget) { widget->installEventFilter(this); }
+    int total() const {
+        int sum = 0;
+        for (const auto& [widget, count] : paints) {
+            sum += count;
+        }
+        return sum;
+    }
+};
+
+TEST(HiddenItemPanelTest, ANewListChangesOnlyTheRowsThatDiffer) {
+    std::vector<StatusItemInfo> items = pictureItems(8);
+    PanelUnderTest subject(granted(items));
+    std::vector<StatusItemRow*> before;
+    PaintCounter counter;
+    for (std::size_t index = 0; index < subject->rowCount(); ++index) {
+        before.push_back(subject->row(index));
+        counter.watch(subject->row(index));
+    }
+    QCoreApplication::processEvents();
+    counter.paints.clear();
+
+    // A captured picture replaces one row's icon: that row alone is drawn again.
+    items[5].icon = test::solidPicture(30, 22, Qt::green);
+    subject->setInputs(granted(items));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(counter.paints[before[5]], 1);
+    EXPECT_EQ(counter.total(), 1);
+
+    // The same list again draws nothing at all.
+    counter.paints.clear();
+    subject->setInputs(granted(items));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(counter.total(), 0);
+
+    // One item more in the middle: one new row, every other row the same widget as before.
+    items.insert(items.begin() + 3, item(4242, "Inserted"));
+    subject->setInputs(granted(items));
+    QCoreApplication::processEvents();
+    ASSERT_EQ(subject->rowCount(), 9u);
+    for (std::size_t index = 0; index < 9; ++index) {
+        if (index != 3) {
+            EXPECT_EQ(subject->row(index), before[index < 3 ? index : index - 1]) << index;
+        }
+    }
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    // Rows have no meta-object of their own, so they are told apart from other widgets here.
+    std::size_t rowWidgets = 0;
+    for (QWidget* child : subject->findChildren<QWidget*>()) {
+        rowWidgets += dynamic_cast<StatusItemRow*>(child) != nullptr ? 1 : 0;
+    }
+    EXPECT_EQ(rowWidgets, 9u);
+}
+
+TEST(HiddenItemPanelTest, AHiddenPanelIsNeitherLaidOutNorDrawnUntilItIsShown) {
+    QWidget popup;
+    auto* panel = new HiddenItemPanel(PanelActions{}, &popup);
+    PaintCounter counter;
+    counter.watch(panel);
+    popup.show();
+    QCoreApplication::processEvents();
+    popup.hide();
+    const QSize hiddenSize = panel->size();
+    counter.paints.clear();
+
+    for (std::size_t count = 1; count <= 12; ++count) {
+        panel->setInputs(granted(pictureItems(count)));
+    }
+    QCoreApplication::processEvents();
+    EXPECT_EQ(panel->size(), hiddenSize) << "no layout while hidden";
+    EXPECT_EQ(counter.total(), 0);
+
+    // Asked, it still knows its natural size; shown, it takes it.
+    PanelUnderTest shown(granted(pictureItems(12)));
+    EXPECT_EQ(panel->sizeHint(), shown->size());
+    popup.show();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(panel->size(), shown->size());
+    EXPECT_EQ(panel->rowCount(), 12u);
 }
 
 TEST(HiddenItemPanelTest, AnActivationThatReplacesTheListDoesNotPullTheRowFromUnderTheClick) {

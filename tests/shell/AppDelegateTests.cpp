@@ -608,6 +608,20 @@ TEST_F(AppDelegateActivationTest, ThePanelsOtherControlsReachTheUpdaterApplicati
     EXPECT_EQ(application.terminations, 1);
 }
 
+TEST_F(AppDelegateTest, ThePanelOffersOpenSettingsOnlyWhereTheWorkspaceCanOpenIt) {
+    setTrusted(false);
+    for (const bool opens : {true, false}) {
+        workspace.opensURLs = opens;
+        auto launched = std::make_shared<AppDelegate>(platform, executor);
+        launched->applicationDidFinishLaunching();
+        executor.runUntilIdle();
+        EXPECT_EQ(HiddenItemPanelModel(shell.panel.actions).offersSettings(), opens);
+        EXPECT_EQ(shell.panel.clickOpenSettings(), opens);
+        launched->applicationWillTerminate();
+        executor.runUntilIdle();
+    }
+}
+
 TEST_F(AppDelegateActivationTest, ThePanelReadsThePublishedStateOnlyOnceItHasBeenAssigned) {
     setTrusted(false);
     advanceTo(seconds() + 2);

@@ -1,9 +1,11 @@
 #include "adapters/qt/QtShell.hpp"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QMouseEvent>
 #include <QScreen>
 #include <QSystemTrayIcon>
+#include <QTest>
 #include <QWidget>
 #include <QtGlobal>
 
@@ -13,6 +15,7 @@
 #include <vector>
 
 #include "adapters/qt/PanelWidgetHost.hpp"
+#include "adapters/qt/PanelWidgets.hpp"
 
 namespace stowbar::qt {
 namespace {
@@ -160,6 +163,74 @@ TEST(QtShell, OnlyAPlainClickOnTheTrayIconRunsTheItemsAction) {
     EXPECT_EQ(clicks, 0);
     emit icon->activated(QSystemTrayIcon::Trigger);
     EXPECT_EQ(clicks, 1);
+}
+
+TEST(QtShell, WithoutTranslucencyThePopupIsCutToItsRoundedShape) {
+    // A desktop without a compositing manager draws a translucent window's clear corners
+    // black; the popup then takes the rounded shape as its mask instead.
+    for (const bool translucent : {true, false}) {
+        QtShell shell;
+        shell.anchorOverride = QRect(300, 0, 24, 24);
+        shell.translucencyAvailable = [translucent] {
+            return translucent;
+        };
+        shell.configure(Size{200, 120}, {});
+        shell.show();
+        QWidget* popup = shell.popupWindow();
+        EXPECT_EQ(popup->testAttribute(Qt::WA_TranslucentBackground), translucent);
+        const QRegion mask = popup->mask();
+        if (translucent) {
+            EXPECT_TRUE(mask.isEmpty());
+        } else {
+            EXPECT_FALSE(mask.contains(QPoint(0, 0)));
+            EXPECT_FALSE(mask.contains(QPoint(199, 119)));
+            EXPECT_TRUE(mask.contains(QPoint(100, 0)));
+            EXPECT_TRUE(mask.contains(QPoint(100, 60)));
+            EXPECT_TRUE(mask.contains(QPoint(0, 60)));
+        }
+        shell.close();
+    }
+}
+
+TEST(QtShell, EscapeClosesThePopupWhereverTheKeyboardFocusIs) {
+    QtShell shell;
+    shell.anchorOverride = QRect(300, 0, 24, 24);
+    shell.configure(Size{200, 200}, {});
+    shell.setPanelActions(PanelActions{});
+    shell.setPanelInputs(listOf(2));
+    for (QWidget* focus : std::vector<QWidget*>{shell.panel()->quitButton(), shell.panel()}) {
+        shell.show();
+        QApplication::processEvents();
+        focus->setFocus(Qt::TabFocusReason);
+        QTest::keyClick(focus, Qt::Key_Escape);
+        EXPECT_FALSE(shell.isShown());
+    }
+}
+
+TEST(QtShell, TheShownPopoverIsAWindowOfTheApplicationForAssistiveTechnologies) {
+    QtShell shell;
+    shell.anchorOverride = QRect(300, 0, 24, 24);
+    shell.configure(Size{200, 200}, {});
+    shell.setPanelActions(PanelActions{});
+    shell.setPanelInputs(listOf(2));
+    const auto listed = [&shell] {
+        QAccessibleInterface* application =
+            QAccessible::queryAccessibleInterface(QCoreApplication::instance());
+        for (int index = 0; index < application->childCount(); ++index) {
+            QAccessibleInterface* child = application->child(index);
+            if (child != nullptr && child->object() == shell.popupWindow()) {
+                return child->role() == QAccessible::Window &&
+                       child->text(QAccessible::Name) == "Stowbar" &&
+                       application->indexOfChild(child) == index;
+            }
+        }
+        return false;
+    };
+    EXPECT_FALSE(listed());
+    shell.show();
+    EXPECT_TRUE(listed());
+    shell.close();
+    EXPECT_FALSE(listed());
 }
 
 // That monitors hear left presses only is checked for every EventMonitor by its conformance

@@ -44,6 +44,7 @@ struct InertShell {
         int runModal(const AlertDescription&) override { return 0; }
     } alerts;
     struct : Updater {
+        bool isAvailable() const override { return false; }
         void start() override {}
         void checkForUpdates() override {}
     } updater;

@@ -23,10 +23,11 @@ class LinuxAlerts final : public Alerts {
     int runModal(const AlertDescription&) override { return 0; }
 };
 
-// There is no updater framework on Linux: starting does nothing and a check does nothing
-// visible, rather than pretending that one took place.
+// There is no updater framework on Linux, and it says so: the panel offers no update check,
+// starting does nothing and a check would do nothing visible.
 class LinuxUpdater final : public Updater {
   public:
+    bool isAvailable() const override { return false; }
     void start() override {}
     void checkForUpdates() override {}
 };

@@ -12,7 +12,8 @@ namespace stowbar {
 // into the core's image (points as AppKit gives them, pixels at twice that). Launch and
 // terminate observers go to the workspace's own notification centre, not the default one, and
 // are delivered on the main operation queue. openURL hands the URL to the system's handler and
-// ignores the answer; a string that is not a URL opens nothing.
+// ignores the answer; a string that is not a URL opens nothing. canOpenURL answers yes
+// for any well-formed URL: the pages the program opens belong to System Settings.
 //
 // Threading: main thread only. Observer blocks run on the main queue; each first looks its token
 // up, so one removed by removeObserver is never called again, even if its notification was
@@ -28,6 +29,7 @@ class MacWorkspace final : public Workspace {
     ObserverToken addObserver(WorkspaceNotification notification,
                               std::function<void()> handler) override;
     void removeObserver(ObserverToken token) override;
+    bool canOpenURL(const std::string& url) const override;
     void openURL(const std::string& url) override;
 
   private:

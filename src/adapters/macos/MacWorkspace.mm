@@ -94,6 +94,13 @@ void MacWorkspace::removeObserver(ObserverToken token) {
     observers_->entries.erase(found);
 }
 
+bool MacWorkspace::canOpenURL(const std::string& url) const {
+    NSString* string = [NSString stringWithUTF8String:url.c_str()];
+    NSURL* target = string != nil ? [NSURL URLWithString:string] : nil;
+    // System Settings, the only handler the program asks for, is part of every macOS.
+    return target != nil;
+}
+
 void MacWorkspace::openURL(const std::string& url) {
     NSString* string = [NSString stringWithUTF8String:url.c_str()];
     NSURL* target = string != nil ? [NSURL URLWithString:string] : nil;

@@ -1,6 +1,10 @@
 #include "adapters/qt/HiddenItemPanel.hpp"
 
+#include <QAbstractButton>
+#include <QAccessible>
+#include <QApplication>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMetaObject>
 #include <QPainter>
@@ -8,10 +12,12 @@
 #include <QRegion>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <cmath>
 #include <map>
 #include <utility>
 
+#include "adapters/qt/PanelAccessibility.hpp"
 #include "adapters/qt/PanelStyle.hpp"
 #include "adapters/qt/PanelWidgets.hpp"
 #include "adapters/qt/StatusItemRow.hpp"
@@ -68,6 +74,7 @@ QPainterPath roundedShape(const QSize& size) {
 
 HiddenItemPanel::HiddenItemPanel(PanelActions actions, QWidget* parent)
     : QWidget(parent), model_(std::move(actions)) {
+    installPanelAccessibility();
     // The panel draws no background of its own; the popover behind it does.
     setAutoFillBackground(false);
 
@@ -75,7 +82,11 @@ HiddenItemPanel::HiddenItemPanel(PanelActions actions, QWidget* parent)
     layout_->setContentsMargins(0, 0, 0, 0);
     layout_->setSpacing(0);
     layout_->addSpacing(kTopSpace);
-    // The state content goes here, at index 1.
+    // The type-to-filter field, shown only while there is a filter.
+    filterField_ = new FilterField(this);
+    filterField_->hide();
+    layout_->addWidget(filterField_);
+    // The state content goes here, at index 2.
     layout_->addWidget(new Divider(this));
     layout_->addSpacing(kSpaceAboveFooter);
 
@@ -83,14 +94,15 @@ HiddenItemPanel::HiddenItemPanel(PanelActions actions, QWidget* parent)
     auto* footerLayout = new QHBoxLayout(footer);
     footerLayout->setContentsMargins(kFooterInset, 0, kFooterInset, 0);
     footerLayout->setSpacing(kFooterSpacing);
-    countLabel_ = new QLabel(footer);
-    countLabel_->setTextFormat(Qt::PlainText);
+    countLabel_ = new ElidingLabel(footer);
     countLabel_->setFont(fontFor(TextStyle::caption));
     QPalette countColours = countLabel_->palette();
     countColours.setColor(QPalette::WindowText, colourFor(Colour::secondary, countColours));
     countLabel_->setPalette(countColours);
     updatesButton_ = new FooterButton(toQString(panel_text::kUpdates), footer);
     quitButton_ = new FooterButton(toQString(panel_text::kQuit), footer);
+    // The buttons keep their natural widths; the count gives up width first, ending in an
+    // ellipsis when it must.
     footerLayout->addWidget(countLabel_, 0, Qt::AlignVCenter);
     footerLayout->addStretch(1);
     footerLayout->addWidget(updatesButton_, 0, Qt::AlignVCenter);
@@ -98,11 +110,16 @@ HiddenItemPanel::HiddenItemPanel(PanelActions actions, QWidget* parent)
     layout_->addWidget(footer);
     layout_->addSpacing(kBottomSpace);
 
-    if (!model_.offersUpdates()) {
-        updatesButton_->hide();
-    }
     connect(updatesButton_, &QAbstractButton::clicked, this, [this] { model_.checkForUpdates(); });
+    // Hidden, it takes no room in the footer and no place in the keyboard's order.
+    updatesButton_->setVisible(model_.offersUpdates());
     connect(quitButton_, &QAbstractButton::clicked, this, [this] { model_.quit(); });
+
+    // Every key reaches the panel first, wherever the focus is inside it.
+    setFocusPolicy(Qt::StrongFocus);
+    installEventFilter(this);
+    updatesButton_->installEventFilter(this);
+    quitButton_->installEventFilter(this);
 
     // Until told otherwise the panel shows what a controller that has not refreshed yet
     // publishes: nothing granted, nothing found.
@@ -112,7 +129,12 @@ HiddenItemPanel::HiddenItemPanel(PanelActions actions, QWidget* parent)
 HiddenItemPanel::~HiddenItemPanel() = default;
 
 void HiddenItemPanel::setInputs(const PanelInputs& inputs) {
-    PanelContent next = HiddenItemPanelModel::describe(inputs);
+    navigator_.setInputs(inputs, model_.offersUpdates(), model_.offersSettings());
+    present(navigator_.content());
+    showFocus();
+}
+
+void HiddenItemPanel::present(PanelContent next) {
     const bool rebuild = !hasContent_ || next.state != content_.state ||
                          (next.state == PanelState::list && next.rowsScroll != content_.rowsScroll);
     content_ = std::move(next);
@@ -136,13 +158,20 @@ void HiddenItemPanel::setInputs(const PanelInputs& inputs) {
                 break;
         }
         replaceStateContent(built);
+        announceState();
     } else if (content_.state == PanelState::list) {
         updateRows(content_.rows);
     }
 
-    countLabel_->setText(QString::fromStdString(content_.footerText));
-    fitToContent();
-    update();
+    countLabel_->setFullText(QString::fromStdString(content_.footerText));
+    filterField_->setText(QString::fromStdString(content_.filter));
+    filterField_->setVisible(!content_.filter.empty());
+    // Each changed part draws itself; a hidden panel is laid out only when it is shown again.
+    if (isVisible()) {
+        fitToContent();
+    } else {
+        fitPending_ = true;
+    }
 }
 
 void HiddenItemPanel::setInputsSource(std::function<PanelInputs()> source) {
@@ -167,6 +196,7 @@ void HiddenItemPanel::scheduleUpdate() {
 }
 
 QWidget* HiddenItemPanel::buildPrompt(const PermissionPrompt& prompt) {
+    openSettingsButton_ = nullptr;
     auto* box = new QWidget(this);
     auto* column = new QVBoxLayout(box);
     column->setContentsMargins(kPromptInset, kPromptInset, kPromptInset, kPromptInset);
@@ -175,9 +205,13 @@ QWidget* HiddenItemPanel::buildPrompt(const PermissionPrompt& prompt) {
                       Qt::AlignHCenter);
     column->addWidget(makeLabel(prompt.title, TextStyle::subheadlineBold, Colour::primary, box));
     column->addWidget(makeLabel(prompt.description, TextStyle::caption, Colour::secondary, box));
+    if (!model_.offersSettings()) {
+        return box;
+    }
     auto* button = new ProminentButton(toQString(panel_text::kOpenSettings), Colour::orange, box);
     connect(button, &QAbstractButton::clicked, this,
             [this, prompt] { model_.openSettings(prompt); });
+    button->installEventFilter(this);
     column->addWidget(button, 0, Qt::AlignHCenter);
     openSettingsButton_ = button;
     return box;
@@ -253,7 +287,7 @@ void HiddenItemPanel::replaceStateContent(QWidget* content) {
         openSettingsButton_ = nullptr;
     }
     stateContent_ = content;
-    layout_->insertWidget(1, content);
+    layout_->insertWidget(2, content);
     content->show();
 }
 
@@ -263,7 +297,6 @@ void HiddenItemPanel::updateRows(const std::vector<StatusItemInfo>& items) {
     std::multimap<std::uint32_t, StatusItemRow*> previous;
     for (StatusItemRow* row : rows_) {
         previous.emplace(row->item().id, row);
-        rowsLayout_->removeWidget(row);
     }
     std::vector<StatusItemRow*> next;
     next.reserve(items.size());
@@ -276,15 +309,29 @@ void HiddenItemPanel::updateRows(const std::vector<StatusItemInfo>& items) {
         } else {
             row = new StatusItemRow(
                 item, [this](const StatusItemInfo& clicked) { model_.activate(clicked); });
+            row->installEventFilter(this);
         }
-        rowsLayout_->insertWidget(static_cast<int>(next.size()), row);
-        // A row moved to a new column is hidden by the move; it shows with its column.
-        row->show();
         next.push_back(row);
     }
     for (const auto& [id, row] : previous) {
+        rowsLayout_->removeWidget(row);
         row->hide();
         row->deleteLater();
+    }
+    // Only rows out of place move: an unchanged list touches the layout not at all, and one
+    // new item is one insertion.
+    for (std::size_t index = 0; index < next.size(); ++index) {
+        StatusItemRow* row = next[index];
+        const QLayoutItem* there = rowsLayout_->itemAt(static_cast<int>(index));
+        if (there != nullptr && there->widget() == row) {
+            continue;
+        }
+        if (row->parentWidget() == rowsColumn_) {
+            rowsLayout_->removeWidget(row);
+        }
+        rowsLayout_->insertWidget(static_cast<int>(index), row);
+        // A row moved to a new column is hidden by the move; it shows with its column.
+        row->show();
     }
     rows_ = std::move(next);
 }
@@ -303,6 +350,217 @@ QSize HiddenItemPanel::sizeHint() const {
     return {kPanelWidth, height};
 }
 
+void HiddenItemPanel::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    if (fitPending_) {
+        fitPending_ = false;
+        fitToContent();
+    }
+    popoverDidOpen();
+}
+
+void HiddenItemPanel::hideEvent(QHideEvent* event) {
+    QWidget::hideEvent(event);
+    popoverDidClose();
+}
+
+void HiddenItemPanel::announceState() {
+    // The panel's name says what it shows now; a changed name is announced, so a screen reader
+    // user hears the list arrive after the loading view.
+    std::string_view summary;
+    switch (content_.state) {
+        case PanelState::accessibility:
+            summary = panel_text::kAccessibilityTitle;
+            break;
+        case PanelState::fullDiskAccess:
+            summary = panel_text::kFullDiskAccessTitle;
+            break;
+        case PanelState::loading:
+            summary = panel_text::kScanning;
+            break;
+        case PanelState::empty:
+            summary = panel_text::kNoHiddenItems;
+            break;
+        case PanelState::list:
+            summary = content_.footerText;
+            break;
+    }
+    setAccessibleName(toQString(summary));
+    if (QAccessible::isActive()) {
+        QAccessibleEvent event(this, QAccessible::Alert);
+        QAccessible::updateAccessibility(&event);
+    }
+}
+
+void HiddenItemPanel::popoverDidOpen() {
+    navigator_.open();
+    keyboardHighlight_ = true;
+    showFocus();
+}
+
+void HiddenItemPanel::popoverDidClose() {
+    const bool filtered = !navigator_.filter().empty();
+    navigator_.close();
+    if (filtered) {
+        present(navigator_.content());
+    }
+    showFocus();
+}
+
+bool HiddenItemPanel::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::KeyPress) {
+        return handleKey(*static_cast<QKeyEvent*>(event));
+    }
+    if (event->type() == QEvent::Enter) {
+        // The pointer over a row takes the focus there, so that there is one highlight.
+        const auto found = std::find(rows_.begin(), rows_.end(), watched);
+        if (found != rows_.end()) {
+            navigator_.focusRow(static_cast<std::size_t>(found - rows_.begin()));
+            keyboardHighlight_ = false;
+            showFocus();
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+bool HiddenItemPanel::handleKey(const QKeyEvent& event) {
+    const Qt::KeyboardModifiers chords = Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier;
+    if ((event.modifiers() & chords) != 0) {
+        return false;
+    }
+    switch (event.key()) {
+        case Qt::Key_Up:
+            return pressKey(PanelKey::up);
+        case Qt::Key_Down:
+            return pressKey(PanelKey::down);
+        case Qt::Key_Home:
+            return pressKey(PanelKey::home);
+        case Qt::Key_End:
+            return pressKey(PanelKey::end);
+        case Qt::Key_Tab:
+            return pressKey(PanelKey::tab);
+        case Qt::Key_Backtab:
+            return pressKey(PanelKey::backtab);
+        case Qt::Key_Return:
+        case Qt::Key_Enter:
+            return pressKey(PanelKey::enter);
+        case Qt::Key_Space:
+            return pressKey(PanelKey::space);
+        case Qt::Key_Escape:
+            return pressKey(PanelKey::escape);
+        case Qt::Key_Backspace:
+            return pressKey(PanelKey::backspace);
+        default:
+            break;
+    }
+    const QString text = event.text();
+    return !text.isEmpty() && typeText(text.toStdString());
+}
+
+bool HiddenItemPanel::pressKey(PanelKey key) {
+    const auto focusBefore = navigator_.focus();
+    const std::string filterBefore = navigator_.filter();
+    const PanelCommand command = navigator_.key(key);
+    afterKeyboard(focusBefore, filterBefore);
+    switch (command) {
+        case PanelCommand::none:
+            return true;
+        case PanelCommand::press:
+            pressFocused();
+            return true;
+        case PanelCommand::close:
+            // Without a closer of its own the key goes on to the window, which a popup takes
+            // as its cue to close.
+            if (onCloseRequest) {
+                onCloseRequest();
+                return true;
+            }
+            return false;
+    }
+    return true;
+}
+
+bool HiddenItemPanel::typeText(std::string_view text) {
+    const auto focusBefore = navigator_.focus();
+    const std::string filterBefore = navigator_.filter();
+    if (!navigator_.type(text)) {
+        return false;
+    }
+    afterKeyboard(focusBefore, filterBefore);
+    return true;
+}
+
+void HiddenItemPanel::afterKeyboard(const std::optional<PanelFocus>& focusBefore,
+                                    const std::string& filterBefore) {
+    const bool filterChanged = navigator_.filter() != filterBefore;
+    if (filterChanged) {
+        present(navigator_.content());
+    }
+    // The keyboard's highlight replaces the pointer's.
+    keyboardHighlight_ = true;
+    for (StatusItemRow* row : rows_) {
+        row->setHovered(false);
+    }
+    showFocus();
+    if (filterChanged && onFilterChange) {
+        onFilterChange(navigator_.filter(), content_.rows.size());
+    }
+    if (navigator_.focus() != focusBefore && onFocusChange) {
+        onFocusChange(navigator_.focus());
+    }
+}
+
+QWidget* HiddenItemPanel::focusedWidget() const {
+    const auto& focus = navigator_.focus();
+    if (!focus) {
+        return nullptr;
+    }
+    switch (focus->control) {
+        case PanelControl::row:
+            return focus->row < rows_.size() ? rows_[focus->row] : nullptr;
+        case PanelControl::openSettings:
+            return openSettingsButton_;
+        case PanelControl::updates:
+            return updatesButton_;
+        case PanelControl::quit:
+            return quitButton_;
+    }
+    return nullptr;
+}
+
+void HiddenItemPanel::showFocus() {
+    QWidget* focused = focusedWidget();
+    for (StatusItemRow* row : rows_) {
+        row->setFocused(keyboardHighlight_ && row == focused);
+    }
+    updatesButton_->setFocusShown(focused == updatesButton_);
+    quitButton_->setFocusShown(focused == quitButton_);
+    if (openSettingsButton_ != nullptr) {
+        openSettingsButton_->setFocusShown(focused == openSettingsButton_);
+    }
+    if (focused != nullptr && scrollArea_ != nullptr) {
+        scrollArea_->ensureWidgetVisible(focused, 0, 0);
+    }
+    if (!isVisible()) {
+        return;
+    }
+    // The toolkit's own focus follows, so that assistive technologies hear of it.
+    QWidget* target = focused != nullptr ? focused : this;
+    if (QApplication::focusWidget() != target) {
+        target->setFocus(Qt::TabFocusReason);
+    }
+}
+
+void HiddenItemPanel::pressFocused() {
+    QWidget* focused = focusedWidget();
+    if (auto* row = dynamic_cast<StatusItemRow*>(focused)) {
+        // The same way a click takes: the same callback, the same duplicate window.
+        row->activate();
+    } else if (auto* button = dynamic_cast<QAbstractButton*>(focused)) {
+        button->click();
+    }
+}
+
 void HiddenItemPanel::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
     // Inside a host the panel clips its children to its rounded shape itself; as a window of
@@ -315,9 +573,18 @@ void HiddenItemPanel::resizeEvent(QResizeEvent* event) {
 void HiddenItemPanel::setPointerOver(QWidget* target) {
     updatesButton_->setHovered(target == updatesButton_);
     quitButton_->setHovered(target == quitButton_);
-    for (StatusItemRow* row : rows_) {
-        row->setHovered(target == row);
+    for (std::size_t index = 0; index < rows_.size(); ++index) {
+        rows_[index]->setHovered(target == rows_[index]);
+        if (target == rows_[index]) {
+            navigator_.focusRow(index);
+            keyboardHighlight_ = false;
+        }
     }
+    // The pointer leaving the rows takes the highlight with it, as it does for a mouse user.
+    if (target == nullptr || dynamic_cast<StatusItemRow*>(target) == nullptr) {
+        keyboardHighlight_ = false;
+    }
+    showFocus();
 }
 
 void HiddenItemPanel::hoverQuit() {
@@ -351,7 +618,7 @@ bool HiddenItemPanel::clickRow(std::size_t index) {
 bool HiddenItemPanel::clickButton(std::string_view label) {
     QAbstractButton* button = nullptr;
     if (label == panel_text::kUpdates) {
-        button = updatesButton_;
+        button = model_.offersUpdates() ? updatesButton_ : nullptr;
     } else if (label == panel_text::kQuit) {
         button = quitButton_;
     } else if (label == panel_text::kOpenSettings) {

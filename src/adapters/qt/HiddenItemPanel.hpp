@@ -5,20 +5,25 @@
 
 #include <cstddef>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "core/HiddenItemPanelModel.hpp"
+#include "core/HiddenItemPanelNavigator.hpp"
 
-class QAbstractButton;
+class QKeyEvent;
 class QLabel;
 class QVBoxLayout;
 class QScrollArea;
 
 namespace stowbar::qt {
 
+class ElidingLabel;
+class FilterField;
 class FooterButton;
+class ProminentButton;
 class StatusItemRow;
 class SpinnerView;
 
@@ -33,7 +38,12 @@ class SpinnerView;
 // hovered row, which keeps its highlight across redraws while its item keeps its id.
 //
 // Pointer and clicks can come from real mouse events or from the simulated pointer below;
-// both take the same paths.
+// both take the same paths. So can keys: the panel sees every key pressed inside it first and
+// hands it to its navigator (the core's keyboard and type-to-filter rules), then draws the
+// focus: the focused row with the hovered row's highlight (the pointer over a row moves the
+// focus there, so there is only ever one), a focused button with a ring in the desktop's
+// focus colour, and the filter in a slim field above the list while there is one. The
+// toolkit's own focus follows the navigator's, so that assistive technologies hear of it.
 //
 // Threading: main thread only. Needs a QApplication.
 class HiddenItemPanel final : public QWidget {
@@ -50,6 +60,7 @@ class HiddenItemPanel final : public QWidget {
     void setInputsSource(std::function<PanelInputs()> source);
     void scheduleUpdate();
 
+    // What is shown: the rows as filtered, the footer as counted.
     const PanelContent& content() const { return content_; }
     PanelState state() const { return content_.state; }
 
@@ -68,6 +79,26 @@ class HiddenItemPanel final : public QWidget {
     bool isQuitHovered() const;
     bool isUpdateHovered() const;
 
+    // The simulated keyboard, taking the same way as a real key. Each returns whether the
+    // panel took the key (or the text); a close request that no onCloseRequest answers is not
+    // taken, so that it reaches the window.
+    bool pressKey(PanelKey key);
+    bool typeText(std::string_view text);
+    const std::optional<PanelFocus>& focus() const { return navigator_.focus(); }
+    const std::string& filter() const { return navigator_.filter(); }
+    FilterField* filterField() const { return filterField_; }
+    // What opening and closing the popover does to the keyboard: on opening the first row (or
+    // the prompt's button) has the focus; on closing the filter is cleared. A panel shown and
+    // hidden with its window does this itself; one that stays shown (stowbar-sim's) is told.
+    void popoverDidOpen();
+    void popoverDidClose();
+
+    // Hear of the keyboard's doings: the focus moved, the filter changed (with the rows it
+    // leaves), Escape asked to close the popover.
+    std::function<void(const std::optional<PanelFocus>&)> onFocusChange;
+    std::function<void(const std::string& filter, std::size_t rows)> onFilterChange;
+    std::function<void()> onCloseRequest;
+
     // The parts, for tests and for whoever hosts the panel.
     std::size_t rowCount() const { return rows_.size(); }
     StatusItemRow* row(std::size_t index) const;
@@ -75,7 +106,7 @@ class HiddenItemPanel final : public QWidget {
     QScrollArea* scrollArea() const { return scrollArea_; }
     FooterButton* updatesButton() const { return updatesButton_; }
     FooterButton* quitButton() const { return quitButton_; }
-    QLabel* countLabel() const { return countLabel_; }
+    ElidingLabel* countLabel() const { return countLabel_; }
 
     // The panel as drawn on a popover: its natural size at `devicePixelRatio` pixels per
     // point, on the popover's fill, clipped to the panel's rounded shape. The progress
@@ -86,6 +117,9 @@ class HiddenItemPanel final : public QWidget {
 
   protected:
     void resizeEvent(QResizeEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
     QWidget* buildPrompt(const PermissionPrompt& prompt);
@@ -93,15 +127,29 @@ class HiddenItemPanel final : public QWidget {
     QWidget* buildEmpty();
     QWidget* buildList();
     void replaceStateContent(QWidget* content);
+    void present(PanelContent next);
+    bool handleKey(const QKeyEvent& event);
+    void afterKeyboard(const std::optional<PanelFocus>& focusBefore,
+                       const std::string& filterBefore);
+    QWidget* focusedWidget() const;
+    void showFocus();
+    void pressFocused();
+    void announceState();
     void updateRows(const std::vector<StatusItemInfo>& items);
     void fitToContent();
     void setPointerOver(QWidget* target);
 
     HiddenItemPanelModel model_;
+    HiddenItemPanelNavigator navigator_;
+    // Whether the focused row shows the highlight: after opening and after keys, not once the
+    // pointer moved over the panel.
+    bool keyboardHighlight_ = true;
     PanelContent content_;
     bool hasContent_ = false;
     std::function<PanelInputs()> source_;
     bool updateScheduled_ = false;
+    // Set when the content changed while the panel was hidden: it is laid out when shown.
+    bool fitPending_ = false;
 
     QVBoxLayout* layout_ = nullptr;
     QWidget* stateContent_ = nullptr;
@@ -109,9 +157,10 @@ class HiddenItemPanel final : public QWidget {
     QVBoxLayout* rowsLayout_ = nullptr;
     QScrollArea* scrollArea_ = nullptr;
     SpinnerView* spinner_ = nullptr;
-    QAbstractButton* openSettingsButton_ = nullptr;
+    ProminentButton* openSettingsButton_ = nullptr;
+    FilterField* filterField_ = nullptr;
     std::vector<StatusItemRow*> rows_;
-    QLabel* countLabel_ = nullptr;
+    ElidingLabel* countLabel_ = nullptr;
     FooterButton* updatesButton_ = nullptr;
     FooterButton* quitButton_ = nullptr;
 };

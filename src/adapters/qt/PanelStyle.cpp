@@ -2,6 +2,8 @@
 
 #include <QFontDatabase>
 #include <QGuiApplication>
+#include <QPainter>
+#include <QPainterPath>
 
 namespace stowbar::qt {
 
@@ -51,6 +53,7 @@ QColor colourFor(Colour colour, const QPalette& palette) {
         case Colour::orange:
             return QColor(0xFF, 0x95, 0x00);
         case Colour::accent:
+        case Colour::focusRing:
             return palette.color(QPalette::Active, QPalette::Highlight);
         case Colour::onAccent:
             return QColor(Qt::white);
@@ -58,6 +61,17 @@ QColor colourFor(Colour colour, const QPalette& palette) {
             return palette.color(QPalette::Active, QPalette::Window);
     }
     return label;
+}
+
+void paintFocusRing(QPainter& painter, const QRectF& rect, double radius, const QPalette& palette) {
+    constexpr double kWidth = 1.5;
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setBrush(Qt::NoBrush);
+    painter.setPen(QPen(colourFor(Colour::focusRing, palette), kWidth));
+    const double inset = kWidth / 2;
+    painter.drawRoundedRect(rect.adjusted(inset, inset, -inset, -inset), radius, radius);
+    painter.restore();
 }
 
 }  // namespace stowbar::qt

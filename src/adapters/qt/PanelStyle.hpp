@@ -3,6 +3,9 @@
 #include <QColor>
 #include <QFont>
 #include <QPalette>
+#include <QRectF>
+
+class QPainter;
 
 namespace stowbar::qt {
 
@@ -22,6 +25,7 @@ namespace stowbar::qt {
 //   separator        palette WindowText at 12% opacity, one logical pixel thick
 //   orange           fixed #FF9500: Qt palettes have no orange role
 //   accent           palette Highlight: the accent colour the user chose for their desktop
+//   focus ring       palette Highlight, 1.5 px: the desktop's keyboard focus colour
 //   on-accent text   white, for the label of a filled (prominent) button
 //   popover fill     palette Window, behind the panel in pictures of it only
 //
@@ -35,6 +39,7 @@ enum class Colour {
     separator,
     orange,
     accent,
+    focusRing,
     onAccent,
     popoverFill
 };
@@ -43,5 +48,7 @@ QFont fontFor(TextStyle style);
 // The pixel size of a style, for symbols drawn "like text" at that style.
 int pixelSizeOf(TextStyle style);
 QColor colourFor(Colour colour, const QPalette& palette);
+// The ring a control with the keyboard focus draws just inside `rect`, in the focus colour.
+void paintFocusRing(QPainter& painter, const QRectF& rect, double radius, const QPalette& palette);
 
 }  // namespace stowbar::qt

@@ -35,12 +35,15 @@ void PanelWidgetHost::setPanelInputs(const PanelInputs& inputs) {
         return;
     }
     panel_->setInputs(inputs);
-    // The natural size is only final once the layout requests and style changes the redraw
-    // posted have been handled; a loop that is not Qt's own (the simulator's) never would.
-    QCoreApplication::sendPostedEvents();
-    panel_->ensurePolished();
-    if (panel_->layout() != nullptr) {
-        panel_->layout()->activate();
+    // A panel in a hidden popup is laid out when it is shown, not for every list it is handed.
+    if (panel_->isVisible()) {
+        // The natural size is only final once the layout requests and style changes the redraw
+        // posted have been handled; a loop that is not Qt's own (the simulator's) never would.
+        QCoreApplication::sendPostedEvents();
+        panel_->ensurePolished();
+        if (panel_->layout() != nullptr) {
+            panel_->layout()->activate();
+        }
     }
     if (onRedraw) {
         onRedraw(*panel_);

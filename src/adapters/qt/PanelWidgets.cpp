@@ -28,6 +28,57 @@ void Divider::paintEvent(QPaintEvent*) {
     painter.fillRect(rect(), colourFor(Colour::separator, palette()));
 }
 
+// ---- ElidingLabel ----
+
+ElidingLabel::ElidingLabel(QWidget* parent) : QLabel(parent) {
+    setTextFormat(Qt::PlainText);
+    setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
+}
+
+void ElidingLabel::setFullText(const QString& text) {
+    if (text == fullText_ && !QLabel::text().isEmpty()) {
+        return;
+    }
+    fullText_ = text;
+    updateGeometry();
+    elide();
+}
+
+QSize ElidingLabel::sizeHint() const {
+    const QFontMetrics metrics(font());
+    return {metrics.horizontalAdvance(fullText_), metrics.height()};
+}
+
+QSize ElidingLabel::minimumSizeHint() const {
+    // Room for the ellipsis alone; everything else may go.
+    const QFontMetrics metrics(font());
+    return {metrics.horizontalAdvance(QChar(0x2026)), metrics.height()};
+}
+
+void ElidingLabel::changeEvent(QEvent* event) {
+    QLabel::changeEvent(event);
+    if (event->type() == QEvent::FontChange) {
+        updateGeometry();
+        elide();
+    }
+}
+
+void ElidingLabel::resizeEvent(QResizeEvent* event) {
+    QLabel::resizeEvent(event);
+    elide();
+}
+
+void ElidingLabel::elide() {
+    const QFontMetrics metrics = fontMetrics();
+    // elidedText() may shorten a text that fits to the pixel, so it is only asked when needed.
+    const QString shown = metrics.horizontalAdvance(fullText_) <= width()
+                              ? fullText_
+                              : metrics.elidedText(fullText_, Qt::ElideRight, width());
+    if (shown != QLabel::text()) {
+        QLabel::setText(shown);
+    }
+}
+
 // ---- SymbolView ----
 
 SymbolView::SymbolView(std::string_view name, TextStyle style, Colour colour, QWidget* parent)
@@ -97,7 +148,15 @@ FooterButton::FooterButton(const QString& label, QWidget* parent) : QAbstractBut
     setText(label);
     setFont(fontFor(TextStyle::caption));
     setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
-    setFocusPolicy(Qt::NoFocus);
+    // Reached with the keyboard only, so that a click never leaves a ring behind.
+    setFocusPolicy(Qt::TabFocus);
+}
+
+void FooterButton::setFocusShown(bool shown) {
+    if (focusShown_ != shown) {
+        focusShown_ = shown;
+        update();
+    }
 }
 
 void FooterButton::setHovered(bool hovered) {
@@ -122,6 +181,9 @@ void FooterButton::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     painter.setPen(labelColour());
     painter.drawText(rect(), Qt::AlignCenter, text());
+    if (hasFocus() || focusShown_) {
+        paintFocusRing(painter, QRectF(rect()), kFocusRingRadius, palette());
+    }
 }
 
 void FooterButton::enterEvent(QEnterEvent*) {
@@ -145,6 +207,14 @@ ProminentButton::ProminentButton(const QString& label, Colour tint, QWidget* par
     setText(label);
     setFont(fontFor(TextStyle::caption));
     setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
+    setFocusPolicy(Qt::TabFocus);
+}
+
+void ProminentButton::setFocusShown(bool shown) {
+    if (focusShown_ != shown) {
+        focusShown_ = shown;
+        update();
+    }
 }
 
 QSize ProminentButton::sizeHint() const {
@@ -167,6 +237,9 @@ void ProminentButton::paintEvent(QPaintEvent*) {
     painter.fillPath(bezel, fill);
     painter.setPen(colourFor(Colour::onAccent, palette()));
     painter.drawText(rect(), Qt::AlignCenter, text());
+    if (hasFocus() || focusShown_) {
+        paintFocusRing(painter, QRectF(rect()), kProminentRadius, palette());
+    }
 }
 
 void ProminentButton::enterEvent(QEnterEvent*) {
@@ -177,6 +250,58 @@ void ProminentButton::enterEvent(QEnterEvent*) {
 void ProminentButton::leaveEvent(QEvent*) {
     hovered_ = false;
     update();
+}
+
+// ---- FilterField ----
+
+namespace {
+constexpr int kFilterPaddingHorizontal = 8;
+constexpr int kFilterPaddingVertical = 3;
+constexpr double kFilterRadius = 6;
+}  // namespace
+
+FilterField::FilterField(QWidget* parent) : QWidget(parent) {
+    setFont(fontFor(TextStyle::caption));
+    setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+    setFixedHeight(sizeHint().height());
+}
+
+void FilterField::setText(const QString& text) {
+    if (text != text_) {
+        text_ = text;
+        update();
+    }
+}
+
+QSize FilterField::sizeHint() const {
+    const QFontMetrics metrics(font());
+    return {static_cast<int>(HiddenItemPanelModel::kPanelWidth),
+            metrics.height() + 2 * kFilterPaddingVertical + kGapBelow};
+}
+
+void FilterField::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::Antialiasing);
+    const QRectF field =
+        QRectF(rect()).adjusted(kInsetHorizontal, 0, -kInsetHorizontal, -kGapBelow);
+    QPainterPath shape;
+    shape.addRoundedRect(field, kFilterRadius, kFilterRadius);
+    painter.fillPath(shape, colourFor(Colour::separator, palette()));
+    painter.setPen(QPen(colourFor(Colour::focusRing, palette()), 1));
+    painter.drawPath(shape);
+
+    const QRectF textBox =
+        field.adjusted(kFilterPaddingHorizontal, 0, -kFilterPaddingHorizontal, 0);
+    const QFontMetrics metrics(font());
+    // The end of a long filter is what was just typed, so that is the part kept in view.
+    const QString shown =
+        metrics.elidedText(text_, Qt::ElideLeft, static_cast<int>(textBox.width()) - 2);
+    painter.setPen(colourFor(Colour::primary, palette()));
+    painter.drawText(textBox, Qt::AlignLeft | Qt::AlignVCenter, shown);
+    const double caret = textBox.left() + metrics.horizontalAdvance(shown) + 1;
+    painter.fillRect(
+        QRectF(caret, field.center().y() - metrics.ascent() / 2.0 - 1, 1, metrics.ascent() + 2),
+        colourFor(Colour::primary, palette()));
 }
 
 // ---- PanelScrollArea ----

@@ -2,6 +2,7 @@
 
 #include <QAbstractButton>
 #include <QBasicTimer>
+#include <QLabel>
 #include <QScrollArea>
 #include <QString>
 #include <QWidget>
@@ -22,6 +23,28 @@ class Divider final : public QWidget {
 
   protected:
     void paintEvent(QPaintEvent* event) override;
+};
+
+// One line of plain text that gives up width before anything beside it does: squeezed below
+// its natural width it shows its beginning and an ellipsis, never a word cut off by its
+// neighbour. text() is what is shown; fullText() is what was set.
+class ElidingLabel final : public QLabel {
+  public:
+    explicit ElidingLabel(QWidget* parent = nullptr);
+    void setFullText(const QString& text);
+    const QString& fullText() const { return fullText_; }
+
+    QSize sizeHint() const override;
+    QSize minimumSizeHint() const override;
+
+  protected:
+    void changeEvent(QEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+
+  private:
+    void elide();
+
+    QString fullText_;
 };
 
 // A named symbol drawn like text of a style, in one of the panel's colours.
@@ -66,15 +89,20 @@ class SpinnerView final : public QWidget {
 
 // A button drawn as its label alone (caption), in the primary label colour while the pointer
 // is over it and the secondary one otherwise, padded 6 points left and right and 2 points top
-// and bottom; the padded area is the hover region.
+// and bottom; the padded area is the hover region. With the keyboard focus it is ringed in the
+// desktop's focus colour.
 class FooterButton final : public QAbstractButton {
   public:
     static constexpr int kPaddingHorizontal = 6;
     static constexpr int kPaddingVertical = 2;
+    static constexpr double kFocusRingRadius = 4;
 
     explicit FooterButton(const QString& label, QWidget* parent = nullptr);
     bool isHovered() const { return hovered_; }
     void setHovered(bool hovered);
+    // Draws the focus ring whether or not the toolkit's focus is here (a window that is not
+    // active has none), for the panel's own keyboard focus.
+    void setFocusShown(bool shown);
     // The colour the label is drawn in now.
     QColor labelColour() const;
 
@@ -88,12 +116,16 @@ class FooterButton final : public QAbstractButton {
 
   private:
     bool hovered_ = false;
+    bool focusShown_ = false;
 };
 
-// A filled, rounded button tinted in a colour, with its label (caption) in white.
+// A filled, rounded button tinted in a colour, with its label (caption) in white, ringed in the
+// desktop's focus colour while it has the keyboard focus.
 class ProminentButton final : public QAbstractButton {
   public:
     ProminentButton(const QString& label, Colour tint, QWidget* parent = nullptr);
+    // As FooterButton's.
+    void setFocusShown(bool shown);
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override { return sizeHint(); }
 
@@ -105,6 +137,26 @@ class ProminentButton final : public QAbstractButton {
   private:
     Colour tint_;
     bool hovered_ = false;
+    bool focusShown_ = false;
+};
+
+// The slim field above the list that shows the type-to-filter text while there is one: the
+// text in caption on a faint rounded fill, with a caret after it.
+class FilterField final : public QWidget {
+  public:
+    static constexpr int kInsetHorizontal = 12;
+    static constexpr int kGapBelow = 6;
+
+    explicit FilterField(QWidget* parent = nullptr);
+    void setText(const QString& text);
+    const QString& text() const { return text_; }
+    QSize sizeHint() const override;
+
+  protected:
+    void paintEvent(QPaintEvent* event) override;
+
+  private:
+    QString text_;
 };
 
 // A frameless vertical scroll view with a transparent background and a visible overlay scroll

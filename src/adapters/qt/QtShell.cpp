@@ -1,6 +1,7 @@
 #include "adapters/qt/QtShell.hpp"
 
 #include <QApplication>
+#include <QGuiApplication>
 #include <QIcon>
 #include <QMetaObject>
 #include <QMouseEvent>
@@ -14,8 +15,12 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
+#include <string>
 #include <utility>
 
+#include "adapters/qt/DesktopTranslucency.hpp"
+#include "adapters/qt/PanelAccessibility.hpp"
 #include "adapters/qt/PanelStyle.hpp"
 #include "adapters/qt/SymbolPainter.hpp"
 
@@ -63,16 +68,25 @@ QIcon symbolIcon(const std::string& symbolName) {
     return icon;
 }
 
+QPainterPath roundedShape(const QRectF& rect) {
+    QPainterPath shape;
+    shape.addRoundedRect(rect, kCornerRadius, kCornerRadius);
+    return shape;
+}
+
 }  // namespace
 
 // The popover's window: draws the rounded fill the panel sits on, keeps the panel centred, and
 // tells the shell about presses that arrive through the popup's grab from outside it.
 class PopupWindow final : public QWidget {
   public:
-    explicit PopupWindow(std::function<void(QPoint, bool)> onOutsidePress)
+    PopupWindow(std::function<void(QPoint, bool)> onOutsidePress, bool translucent)
         : QWidget(nullptr, Qt::Popup | Qt::FramelessWindowHint | Qt::NoDropShadowWindowHint),
-          onOutsidePress_(std::move(onOutsidePress)) {
-        setAttribute(Qt::WA_TranslucentBackground);
+          onOutsidePress_(std::move(onOutsidePress)),
+          translucent_(translucent) {
+        // Without a compositor the clear corners of a translucent window show as black
+        // triangles, so there the window is cut to the rounded shape instead.
+        setAttribute(Qt::WA_TranslucentBackground, translucent_);
         setWindowTitle(QStringLiteral("Stowbar"));
     }
 
@@ -100,6 +114,9 @@ class PopupWindow final : public QWidget {
 
     void resizeEvent(QResizeEvent* event) override {
         QWidget::resizeEvent(event);
+        if (!translucent_) {
+            setMask(QRegion(roundedShape(QRectF(rect())).toFillPolygon().toPolygon()));
+        }
         centreChild(content);
     }
 
@@ -114,6 +131,7 @@ class PopupWindow final : public QWidget {
 
   private:
     std::function<void(QPoint, bool)> onOutsidePress_;
+    bool translucent_;
 };
 
 QtShell::QtShell() = default;
@@ -199,8 +217,14 @@ bool QtShell::ensurePopup() {
     if (QApplication::instance() == nullptr) {
         return false;
     }
+    const bool translucent =
+        translucencyAvailable ? translucencyAvailable() : desktopBlendsTranslucentWindows();
+    // The popover is the application's window while it shows, for assistive technologies too.
+    listPopupsInAccessibilityTree(
+        [](const QWidget& window) { return dynamic_cast<const PopupWindow*>(&window) != nullptr; });
     popup_ = std::make_unique<PopupWindow>(
-        [this](QPoint position, bool leftButton) { onOutsidePress(position, leftButton); });
+        [this](QPoint position, bool leftButton) { onOutsidePress(position, leftButton); },
+        translucent);
     return true;
 }
 
@@ -223,6 +247,8 @@ void QtShell::show() {
     }
     closedByIconPress_.reset();
     popup_->show();
+    // A panel handed new content while hidden takes its size as it is shown.
+    popup_->centreChild(popup_->content);
     popup_->raise();
     popup_->activateWindow();
     if (didShow_) {

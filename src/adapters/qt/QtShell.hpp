@@ -32,7 +32,8 @@ class PopupWindow;
 // shows the item as soon as one is there. Once shown, Qt itself docks it again whenever a tray
 // is replaced or restarted.
 //
-// Popover: a frameless Qt::Popup window with a rounded, translucent background that hosts the
+// Popover: a frameless Qt::Popup window with a rounded, translucent background (cut to its
+// rounded shape instead where the desktop cannot blend translucent windows) that hosts the
 // hidden item panel (this object is also the panel's host, so the panel lives inside the popup).
 // It opens centred below the tray icon's geometry; when the tray does not say where the icon is
 // (many StatusNotifierItem trays report an empty geometry), below the top-right corner of the
@@ -93,6 +94,9 @@ class QtShell final : public StatusBar, public Popover, public EventMonitor, pub
     void lookForTray();
     // Whether the item is made and still waits for a tray to appear in.
     bool waitingForTray() const;
+    // Whether the desktop blends translucent windows (on X11: whether a compositing manager
+    // runs); asked once, when the popup is built. Tests replace it.
+    std::function<bool()> translucencyAvailable;
     // Where the popup hangs from, in global coordinates, instead of the tray icon's geometry.
     std::optional<QRect> anchorOverride;
 

@@ -33,13 +33,24 @@ StatusItemRow::StatusItemRow(StatusItemInfo item, Activate onActivate, QWidget* 
 }
 
 void StatusItemRow::setItem(StatusItemInfo item) {
+    // Only the picture and the name are drawn; a record that changes neither needs no redraw.
+    const bool redraw = item.icon != item_.icon || item.appName != item_.appName;
     item_ = std::move(item);
-    update();
+    if (redraw) {
+        update();
+    }
 }
 
 void StatusItemRow::setHovered(bool hovered) {
     if (hovered_ != hovered) {
         hovered_ = hovered;
+        update();
+    }
+}
+
+void StatusItemRow::setFocused(bool focused) {
+    if (focused_ != focused) {
+        focused_ = focused;
         update();
     }
 }
@@ -97,7 +108,7 @@ void StatusItemRow::paintEvent(QPaintEvent*) {
     painter.setRenderHint(QPainter::Antialiasing);
     const QPalette& colours = palette();
 
-    if (hovered_) {
+    if (isHighlighted()) {
         QPainterPath highlight;
         highlight.addRoundedRect(QRectF(highlightRect()), kHighlightRadius, kHighlightRadius);
         painter.fillPath(highlight, colourFor(Colour::accent, colours));

@@ -38,6 +38,10 @@ class StatusItemRow final : public QWidget {
     bool isHovered() const { return hovered_; }
     // What the pointer entering (true) or leaving (false) the row does.
     void setHovered(bool hovered);
+    // The keyboard's focus on the row, drawn as the same highlight as the pointer's.
+    bool isFocused() const { return focused_; }
+    void setFocused(bool focused);
+    bool isHighlighted() const { return hovered_ || focused_; }
     // What a click on the row does: one call of the activation callback with the item.
     void activate();
 
@@ -64,6 +68,7 @@ class StatusItemRow final : public QWidget {
     StatusItemInfo item_;
     Activate onActivate_;
     bool hovered_ = false;
+    bool focused_ = false;
     bool pressed_ = false;
 };
 

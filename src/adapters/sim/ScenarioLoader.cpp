@@ -17,6 +17,9 @@ namespace {
 
 using Json = nlohmann::json;
 
+// A typed text is a few characters of a name; this keeps a script's filter small.
+constexpr std::size_t kMaximumTypedBytes = 256;
+
 // The first problem found ends the walk; it is carried out by this exception and turned into
 // a ScenarioError before it can leave the loader.
 struct Refusal {
@@ -388,6 +391,29 @@ script::Event event(Object& object, const std::string& action) {
             {"Quit", PanelButton::quit},
             {"Open Settings", PanelButton::openSettings},
         })};
+    }
+    if (action == "key") {
+        return Key{object.required("key").choice<PanelKey>({
+            {"Up", PanelKey::up},
+            {"Down", PanelKey::down},
+            {"Home", PanelKey::home},
+            {"End", PanelKey::end},
+            {"Tab", PanelKey::tab},
+            {"Backtab", PanelKey::backtab},
+            {"Return", PanelKey::enter},
+            {"Space", PanelKey::space},
+            {"Escape", PanelKey::escape},
+            {"Backspace", PanelKey::backspace},
+        })};
+    }
+    if (action == "type") {
+        const Node text = object.required("text");
+        std::string typed = text.string();
+        if (typed.empty() || typed.size() > kMaximumTypedBytes) {
+            text.refuse("expected between 1 and " + std::to_string(kMaximumTypedBytes) +
+                        " bytes of text");
+        }
+        return Type{std::move(typed)};
     }
     if (action == "launch") {
         return Launch{application(object.required("application"))};

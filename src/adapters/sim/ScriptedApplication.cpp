@@ -101,6 +101,12 @@ ScriptedApplication::ScriptedApplication(DesktopSimulation& simulation,
         writeLine("popover",
                   nlohmann::json{{"shown", shown}, {"width", size.width}, {"height", size.height}}
                       .dump());
+        if (shown != popoverShown_) {
+            popoverShown_ = shown;
+            if (onPopoverShown) {
+                onPopoverShown(shown);
+            }
+        }
     };
 }
 
@@ -118,6 +124,23 @@ void ScriptedApplication::writeLine(const std::string& event, const std::string&
         out_.write(fields.data() + 1, static_cast<std::streamsize>(fields.size() - 2));
     }
     out_ << "}\n";
+}
+
+void ScriptedApplication::focusMoved(const std::optional<PanelFocus>& focus) {
+    if (!focus) {
+        return;
+    }
+    if (focus->control == PanelControl::row) {
+        writeLine("focus", nlohmann::json{{"target", "row"}, {"index", focus->row}}.dump());
+    } else {
+        writeLine(
+            "focus",
+            nlohmann::json{{"target", std::string(panelControlLabel(focus->control))}}.dump());
+    }
+}
+
+void ScriptedApplication::filterChanged(const std::string& text, std::size_t count) {
+    writeLine("filter", nlohmann::json{{"text", text}, {"count", count}}.dump());
 }
 
 void ScriptedApplication::published(const std::vector<std::string>& names) {
@@ -203,6 +226,8 @@ void ScriptedApplication::perform(const script::Event& event) {
             [&](const script::ClickRow&) { performOnPanel(event); },
             [&](const script::Hover&) { performOnPanel(event); },
             [&](const script::ClickButton&) { performOnPanel(event); },
+            [&](const script::Key&) { performOnPanel(event); },
+            [&](const script::Type&) { performOnPanel(event); },
             [&](const script::Launch& launch) {
                 simulation_.update([&](SimulatedDesktop& desktop) {
                     desktop.applications.push_back(launch.application);

@@ -64,10 +64,17 @@ class ScriptedApplication final : public Application {
 
     // Writes a "published" line with the names of the list just assigned.
     void published(const std::vector<std::string>& names);
+    // Write a "focus" line (nothing when no control has the focus) and a "filter" line, for a
+    // panel that answers the script's keys.
+    void focusMoved(const std::optional<PanelFocus>& focus);
+    void filterChanged(const std::string& text, std::size_t count);
+    // Called when the popover is shown or closed (not when a shown one is resized).
+    std::function<void(bool shown)> onPopoverShown;
 
-    // Takes the script's pointer actions on the panel (click-row, hover, click-button) to a
-    // panel that draws, so that they go through its own controls. Without one they reach the
-    // panel model directly and hovers have nothing to change.
+    // Takes the script's pointer and keyboard actions on the panel (click-row, hover,
+    // click-button, key, type) to a panel that draws, so that they go through its own
+    // controls. Without one, clicks reach the panel model directly, and hovers and keys have
+    // nothing to change.
     std::function<void(const script::Event&)> panelPointer;
     // Called after the "panel" line each time what the panel shows changed.
     std::function<void(const PanelContent&)> onPanelChange;
@@ -100,6 +107,7 @@ class ScriptedApplication final : public Application {
     std::ostream& out_;
     ManualExecutor executor_;
     bool terminateRequested_ = false;
+    bool popoverShown_ = false;
     std::size_t capturesWritten_ = 0;
     std::size_t pressesWritten_ = 0;
     std::vector<std::string> panelLines_;

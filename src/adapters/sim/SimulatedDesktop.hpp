@@ -7,6 +7,7 @@
 #include <variant>
 #include <vector>
 
+#include "core/HiddenItemPanelNavigator.hpp"
 #include "platform/Geometry.hpp"
 #include "platform/Workspace.hpp"
 
@@ -118,6 +119,16 @@ struct ClickButton {
     PanelButton label = PanelButton::quit;
     friend bool operator==(const ClickButton&, const ClickButton&) = default;
 };
+// A key pressed while the panel has the keyboard.
+struct Key {
+    PanelKey key = PanelKey::down;
+    friend bool operator==(const Key&, const Key&) = default;
+};
+// Text typed while the panel has the keyboard.
+struct Type {
+    std::string text;
+    friend bool operator==(const Type&, const Type&) = default;
+};
 struct Launch {
     SimulatedApplication application;
     friend bool operator==(const Launch&, const Launch&) = default;
@@ -157,7 +168,7 @@ struct Quit {
 
 using Event = std::variant<ClickStatusItem, ClickRow, ClickElsewhere, Hover, ClickButton, Launch,
                            Terminate, SetExtras, SetAccessibility, SetFullDiskAccess,
-                           SetScreenRecording, WriteHiddenSet, SetLoginItemStatus, Quit>;
+                           SetScreenRecording, WriteHiddenSet, SetLoginItemStatus, Quit, Key, Type>;
 
 }  // namespace script
 

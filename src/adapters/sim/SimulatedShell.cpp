@@ -208,7 +208,7 @@ bool SimulatedPanelHost::clickOpenSettings() const {
         return false;
     }
     const auto content = HiddenItemPanelModel::describe(*inputs);
-    if (!content.prompt) {
+    if (!content.prompt || !HiddenItemPanelModel(actions).offersSettings()) {
         return false;
     }
     HiddenItemPanelModel(actions).openSettings(*content.prompt);

@@ -124,6 +124,7 @@ class SimulatedAlerts final : public Alerts {
     std::function<void(const AlertDescription&)> onAlert;
 };
 
+// The simulated desktop is a Mac: it has an updater unless a test takes it away.
 class SimulatedUpdater final : public Updater {
   public:
     void start() override { ++starts; }

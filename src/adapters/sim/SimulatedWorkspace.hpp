@@ -25,6 +25,8 @@ class SimulatedWorkspace final : public Workspace {
     ObserverToken addObserver(WorkspaceNotification notification,
                               std::function<void()> handler) override;
     void removeObserver(ObserverToken token) override;
+    // Like a Mac, it opens every URL the program opens, unless a test says otherwise.
+    bool canOpenURL(const std::string&) const override { return opensURLs; }
     // Records the URL; `onOpenURL`, when set, hears of it too.
     void openURL(const std::string& url) override;
 
@@ -35,6 +37,7 @@ class SimulatedWorkspace final : public Workspace {
     std::size_t observerCount() const { return observers_.size(); }
     const std::vector<std::string>& openedURLs() const { return openedURLs_; }
     std::function<void(const std::string&)> onOpenURL;
+    bool opensURLs = true;
 
   private:
     const DesktopSimulation& simulation_;

@@ -11,14 +11,12 @@
 #include "adapters/linux/LinuxScreenCapture.hpp"
 #include "adapters/linux/LinuxShell.hpp"
 #include "adapters/linux/LinuxWorkspace.hpp"
-#include "adapters/posix/PosixFileSystem.hpp"
 #include "adapters/qt/InotifyDirectoryWatcher.hpp"
 #include "adapters/qt/QtShell.hpp"
 #include "conformance/AccessibilityConformance.hpp"
 #include "conformance/AlertsConformance.hpp"
 #include "conformance/DirectoryWatcherConformance.hpp"
 #include "conformance/EventMonitorConformance.hpp"
-#include "conformance/FileSystemConformance.hpp"
 #include "conformance/LoginItemServiceConformance.hpp"
 #include "conformance/PopoverConformance.hpp"
 #include "conformance/ScreenCaptureConformance.hpp"
@@ -98,18 +96,6 @@ class InotifyHarness {
 
 INSTANTIATE_TYPED_TEST_SUITE_P(Inotify, DirectoryWatcherConformance,
                                ::testing::Types<InotifyHarness>);
-
-class PosixFilesHarness {
-  public:
-    const FileSystem& files() { return files_; }
-    std::filesystem::path directory() { return directory_.path(); }
-
-  private:
-    test::TemporaryDirectory directory_;
-    PosixFileSystem files_;
-};
-
-INSTANTIATE_TYPED_TEST_SUITE_P(Posix, FileSystemConformance, ::testing::Types<PosixFilesHarness>);
 
 // The stand-ins of ports Linux has no counterpart for.
 class StandInHarness {

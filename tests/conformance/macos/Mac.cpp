@@ -1,5 +1,5 @@
-// The conformance suites, run for the macOS ports that need no logged-in session: POSIX files,
-// the dispatch directory watch and the workspace.
+// The conformance suites, run for the macOS ports that need no logged-in session: the dispatch
+// directory watch and the workspace. POSIX files are checked by ../Posix.cpp.
 
 #include <CoreFoundation/CoreFoundation.h>
 
@@ -10,26 +10,12 @@
 
 #include "adapters/macos/DispatchDirectoryWatcher.hpp"
 #include "adapters/macos/MacWorkspace.hpp"
-#include "adapters/posix/PosixFileSystem.hpp"
 #include "conformance/DirectoryWatcherConformance.hpp"
-#include "conformance/FileSystemConformance.hpp"
 #include "conformance/WorkspaceConformance.hpp"
 #include "support/TemporaryDirectory.hpp"
 
 namespace stowbar::conformance {
 namespace {
-
-class PosixFilesHarness {
-  public:
-    const FileSystem& files() { return files_; }
-    std::filesystem::path directory() { return directory_.path(); }
-
-  private:
-    test::TemporaryDirectory directory_;
-    PosixFileSystem files_;
-};
-
-INSTANTIATE_TYPED_TEST_SUITE_P(Posix, FileSystemConformance, ::testing::Types<PosixFilesHarness>);
 
 // The watcher delivers on the main dispatch queue, which the main thread's run loop drains: the
 // tests run on the main thread, so turning that run loop here delivers exactly what the Qt loop

@@ -14,7 +14,9 @@
 
 #include <algorithm>
 #include <cmath>
+#include <iterator>
 #include <map>
+#include <unordered_set>
 #include <utility>
 
 #include "adapters/qt/PanelAccessibility.hpp"
@@ -298,30 +300,73 @@ void HiddenItemPanel::updateRows(const std::vector<StatusItemInfo>& items) {
     for (StatusItemRow* row : rows_) {
         previous.emplace(row->item().id, row);
     }
-    std::vector<StatusItemRow*> next;
-    next.reserve(items.size());
-    for (const StatusItemInfo& item : items) {
-        StatusItemRow* row = nullptr;
-        if (const auto found = previous.find(item.id); found != previous.end()) {
-            row = found->second;
+    std::vector<StatusItemRow*> next(items.size(), nullptr);
+    std::size_t lastMatched = 0;
+    for (std::size_t index = 0; index < items.size(); ++index) {
+        if (const auto found = previous.find(items[index].id); found != previous.end()) {
+            next[index] = found->second;
             previous.erase(found);
-            row->setItem(item);
-        } else {
-            row = new StatusItemRow(
-                item, [this](const StatusItemInfo& clicked) { model_.activate(clicked); });
-            row->installEventFilter(this);
+            next[index]->setItem(items[index]);
+            lastMatched = index + 1;
         }
-        next.push_back(row);
     }
+    // A row whose item is gone shows the next item that has none, in list order, instead of
+    // being deleted while another is made: a list of new processes is drawn into the widgets
+    // already in place. The pointer's highlight belonged to the old item.
+    std::unordered_set<const StatusItemRow*> unmatched;
     for (const auto& [id, row] : previous) {
-        rowsLayout_->removeWidget(row);
-        row->hide();
-        row->deleteLater();
+        unmatched.insert(row);
     }
+    std::vector<StatusItemRow*> spare;
+    spare.reserve(unmatched.size());
+    std::copy_if(rows_.begin(), rows_.end(), std::back_inserter(spare),
+                 [&unmatched](const StatusItemRow* row) { return unmatched.contains(row); });
+    auto spareRow = spare.begin();
+    for (std::size_t index = 0; index < items.size() && spareRow != spare.end(); ++index) {
+        if (next[index] == nullptr) {
+            StatusItemRow* row = *spareRow++;
+            row->setHovered(false);
+            row->setItem(items[index]);
+            next[index] = row;
+            lastMatched = index + 1;
+        }
+    }
+    for (; spareRow != spare.end(); ++spareRow) {
+        rowsLayout_->removeWidget(*spareRow);
+        (*spareRow)->hide();
+        (*spareRow)->deleteLater();
+    }
+    // The rows a scroll view shows at once are made now, the rest a few at a time on later
+    // turns of the loop (see buildPendingRows()), so that a long new list never holds the
+    // loop for long.
+    const std::size_t builtNow = std::min(items.size(), std::max(lastMatched, kRowsPerTurn));
+    next.resize(builtNow);
+    for (std::size_t index = 0; index < builtNow; ++index) {
+        if (next[index] == nullptr) {
+            next[index] = makeRow(items[index]);
+        }
+    }
+    placeRows(next, 0);
+    rows_ = std::move(next);
+    scheduleRowBuilding();
+}
+
+StatusItemRow* HiddenItemPanel::makeRow(const StatusItemInfo& item) {
+    auto* row = new StatusItemRow(
+        item, [this](const StatusItemInfo& clicked) { model_.activate(clicked); });
+    row->installEventFilter(this);
+    return row;
+}
+
+void HiddenItemPanel::placeRows(const std::vector<StatusItemRow*>& rows, std::size_t from) {
+    // Showing a row in a shown column lays the column out again at once. The layout is off
+    // until the last row moved shows, so that the column is laid out once however many moved.
+    rowsLayout_->setEnabled(false);
+    StatusItemRow* last = nullptr;
     // Only rows out of place move: an unchanged list touches the layout not at all, and one
     // new item is one insertion.
-    for (std::size_t index = 0; index < next.size(); ++index) {
-        StatusItemRow* row = next[index];
+    for (std::size_t index = from; index < rows.size(); ++index) {
+        StatusItemRow* row = rows[index];
         const QLayoutItem* there = rowsLayout_->itemAt(static_cast<int>(index));
         if (there != nullptr && there->widget() == row) {
             continue;
@@ -330,10 +375,64 @@ void HiddenItemPanel::updateRows(const std::vector<StatusItemInfo>& items) {
             rowsLayout_->removeWidget(row);
         }
         rowsLayout_->insertWidget(static_cast<int>(index), row);
-        // A row moved to a new column is hidden by the move; it shows with its column.
-        row->show();
+        if (last != nullptr) {
+            // A row moved to a new column is hidden by the move; it shows with its column.
+            last->show();
+        }
+        last = row;
     }
-    rows_ = std::move(next);
+    rowsLayout_->setEnabled(true);
+    if (last != nullptr) {
+        last->show();
+    }
+}
+
+void HiddenItemPanel::scheduleRowBuilding() {
+    if (rowBuildingScheduled_ || rows_.size() >= content_.rows.size()) {
+        return;
+    }
+    rowBuildingScheduled_ = true;
+    // Queued with the panel as context: dropped if the panel is gone by then.
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            rowBuildingScheduled_ = false;
+            buildPendingRows(kRowsPerTurn);
+            scheduleRowBuilding();
+        },
+        Qt::QueuedConnection);
+}
+
+void HiddenItemPanel::buildPendingRows(std::size_t count) {
+    if (content_.state != PanelState::list || rowsLayout_ == nullptr) {
+        return;
+    }
+    const std::size_t from = rows_.size();
+    const std::size_t to =
+        from + std::min(count, content_.rows.size() - std::min(from, content_.rows.size()));
+    if (from >= to) {
+        return;
+    }
+    rows_.reserve(to);
+    for (std::size_t index = from; index < to; ++index) {
+        rows_.push_back(makeRow(content_.rows[index]));
+    }
+    placeRows(rows_, from);
+    // The scroll view gives its column the new height when it hears of it: now, before the
+    // rows are drawn pressed into the old one.
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+    // A new row may be the focused one.
+    showFocus();
+}
+
+StatusItemRow* HiddenItemPanel::builtRow(std::size_t index) {
+    if (content_.state != PanelState::list || index >= content_.rows.size()) {
+        return nullptr;
+    }
+    if (index >= rows_.size()) {
+        buildPendingRows(index + 1 - rows_.size());
+    }
+    return index < rows_.size() ? rows_[index] : nullptr;
 }
 
 void HiddenItemPanel::fitToContent() {
@@ -510,14 +609,14 @@ void HiddenItemPanel::afterKeyboard(const std::optional<PanelFocus>& focusBefore
     }
 }
 
-QWidget* HiddenItemPanel::focusedWidget() const {
+QWidget* HiddenItemPanel::focusedWidget() {
     const auto& focus = navigator_.focus();
     if (!focus) {
         return nullptr;
     }
     switch (focus->control) {
         case PanelControl::row:
-            return focus->row < rows_.size() ? rows_[focus->row] : nullptr;
+            return builtRow(focus->row);
         case PanelControl::openSettings:
             return openSettingsButton_;
         case PanelControl::updates:
@@ -596,10 +695,11 @@ void HiddenItemPanel::hoverUpdates() {
 }
 
 bool HiddenItemPanel::hoverRow(std::size_t index) {
-    if (index >= rows_.size()) {
+    StatusItemRow* row = builtRow(index);
+    if (row == nullptr) {
         return false;
     }
-    setPointerOver(rows_[index]);
+    setPointerOver(row);
     return true;
 }
 
@@ -608,10 +708,11 @@ void HiddenItemPanel::clearHover() {
 }
 
 bool HiddenItemPanel::clickRow(std::size_t index) {
-    if (index >= rows_.size()) {
+    StatusItemRow* row = builtRow(index);
+    if (row == nullptr) {
         return false;
     }
-    rows_[index]->activate();
+    row->activate();
     return true;
 }
 
@@ -639,8 +740,8 @@ bool HiddenItemPanel::isUpdateHovered() const {
     return updatesButton_->isHovered();
 }
 
-StatusItemRow* HiddenItemPanel::row(std::size_t index) const {
-    return index < rows_.size() ? rows_[index] : nullptr;
+StatusItemRow* HiddenItemPanel::row(std::size_t index) {
+    return builtRow(index);
 }
 
 QImage HiddenItemPanel::renderImage(double devicePixelRatio) {
@@ -648,6 +749,8 @@ QImage HiddenItemPanel::renderImage(double devicePixelRatio) {
         devicePixelRatio = 2;
     }
     ensurePolished();
+    // A picture shows the whole list, also the rows not made yet.
+    buildPendingRows(rowCount());
     fitToContent();
     layout_->activate();
 

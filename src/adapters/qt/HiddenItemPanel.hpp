@@ -100,8 +100,11 @@ class HiddenItemPanel final : public QWidget {
     std::function<void()> onCloseRequest;
 
     // The parts, for tests and for whoever hosts the panel.
-    std::size_t rowCount() const { return rows_.size(); }
-    StatusItemRow* row(std::size_t index) const;
+    // The rows of the list shown; row() makes any not made yet up to `index` first.
+    std::size_t rowCount() const {
+        return content_.state == PanelState::list ? content_.rows.size() : 0;
+    }
+    StatusItemRow* row(std::size_t index);
     // The scroll view around the rows; null unless the list scrolls.
     QScrollArea* scrollArea() const { return scrollArea_; }
     FooterButton* updatesButton() const { return updatesButton_; }
@@ -131,11 +134,16 @@ class HiddenItemPanel final : public QWidget {
     bool handleKey(const QKeyEvent& event);
     void afterKeyboard(const std::optional<PanelFocus>& focusBefore,
                        const std::string& filterBefore);
-    QWidget* focusedWidget() const;
+    QWidget* focusedWidget();
     void showFocus();
     void pressFocused();
     void announceState();
     void updateRows(const std::vector<StatusItemInfo>& items);
+    StatusItemRow* makeRow(const StatusItemInfo& item);
+    void placeRows(const std::vector<StatusItemRow*>& rows, std::size_t from);
+    void scheduleRowBuilding();
+    void buildPendingRows(std::size_t count);
+    StatusItemRow* builtRow(std::size_t index);
     void fitToContent();
     void setPointerOver(QWidget* target);
 
@@ -159,7 +167,11 @@ class HiddenItemPanel final : public QWidget {
     SpinnerView* spinner_ = nullptr;
     ProminentButton* openSettingsButton_ = nullptr;
     FilterField* filterField_ = nullptr;
+    // The rows made so far: the first rows_.size() of the list's rows, in order. A long list
+    // gets kRowsPerTurn rows per turn of the loop, more than a scroll view shows at once.
+    static constexpr std::size_t kRowsPerTurn = 20;
     std::vector<StatusItemRow*> rows_;
+    bool rowBuildingScheduled_ = false;
     ElidingLabel* countLabel_ = nullptr;
     FooterButton* updatesButton_ = nullptr;
     FooterButton* quitButton_ = nullptr;

@@ -37,9 +37,10 @@ void PanelWidgetHost::setPanelInputs(const PanelInputs& inputs) {
     panel_->setInputs(inputs);
     // A panel in a hidden popup is laid out when it is shown, not for every list it is handed.
     if (panel_->isVisible()) {
-        // The natural size is only final once the layout requests and style changes the redraw
-        // posted have been handled; a loop that is not Qt's own (the simulator's) never would.
-        QCoreApplication::sendPostedEvents();
+        // The natural size is only final once the layout requests the redraw posted have been
+        // handled; a loop that is not Qt's own (the simulator's) never would. Only those: the
+        // painting and the rows still to be made come on later turns of the loop.
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
         panel_->ensurePolished();
         if (panel_->layout() != nullptr) {
             panel_->layout()->activate();

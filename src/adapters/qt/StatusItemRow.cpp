@@ -35,6 +35,9 @@ StatusItemRow::StatusItemRow(StatusItemInfo item, Activate onActivate, QWidget* 
 void StatusItemRow::setItem(StatusItemInfo item) {
     // Only the picture and the name are drawn; a record that changes neither needs no redraw.
     const bool redraw = item.icon != item_.icon || item.appName != item_.appName;
+    if (item.appName != item_.appName) {
+        name_.reset();
+    }
     item_ = std::move(item);
     if (redraw) {
         update();
@@ -86,21 +89,28 @@ QRect StatusItemRow::pictureRect() const {
     return {left, (height() - kPictureSide) / 2, kPictureSide, kPictureSide};
 }
 
-QRect StatusItemRow::nameRect() const {
-    const QFontMetrics metrics(fontFor(TextStyle::subheadline));
-    const int left = pictureRect().right() + 1 + kGap;
+const StatusItemRow::NameLayout& StatusItemRow::nameLayout() const {
+    // Measuring and eliding a text shapes it each time; a row is drawn far more often than
+    // its name or its width change.
     const int available = std::max(0, width() - kFixedWidth);
-    const int natural =
-        metrics.horizontalAdvance(QString::fromStdString(singleLineText(item_.appName)));
-    const int lineHeight = metrics.height();
-    return {left, (height() - lineHeight) / 2, std::min(natural, available), lineHeight};
+    if (!name_ || name_->available != available) {
+        const QFontMetrics metrics(fontFor(TextStyle::subheadline));
+        const QString text = QString::fromStdString(singleLineText(item_.appName));
+        name_ = NameLayout{available, metrics.horizontalAdvance(text), metrics.height(),
+                           metrics.elidedText(text, Qt::ElideRight, available)};
+    }
+    return *name_;
+}
+
+QRect StatusItemRow::nameRect() const {
+    const NameLayout& name = nameLayout();
+    const int left = pictureRect().right() + 1 + kGap;
+    return {left, (height() - name.lineHeight) / 2, std::min(name.natural, name.available),
+            name.lineHeight};
 }
 
 QString StatusItemRow::displayedName() const {
-    const QFontMetrics metrics(fontFor(TextStyle::subheadline));
-    const int available = std::max(0, width() - kFixedWidth);
-    return metrics.elidedText(QString::fromStdString(singleLineText(item_.appName)), Qt::ElideRight,
-                              available);
+    return nameLayout().displayed;
 }
 
 void StatusItemRow::paintEvent(QPaintEvent*) {

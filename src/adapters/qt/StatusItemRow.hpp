@@ -1,9 +1,11 @@
 #pragma once
 
 #include <QRect>
+#include <QString>
 #include <QWidget>
 
 #include <functional>
+#include <optional>
 
 #include "core/MenuBarItemRecords.hpp"
 
@@ -63,13 +65,22 @@ class StatusItemRow final : public QWidget {
     void mouseReleaseEvent(QMouseEvent* event) override;
 
   private:
+    // The name as measured for one width of the row.
+    struct NameLayout {
+        int available = 0;
+        int natural = 0;
+        int lineHeight = 0;
+        QString displayed;
+    };
     int rowHeight() const;
+    const NameLayout& nameLayout() const;
 
     StatusItemInfo item_;
     Activate onActivate_;
     bool hovered_ = false;
     bool focused_ = false;
     bool pressed_ = false;
+    mutable std::optional<NameLayout> name_;
 };
 
 }  // namespace stowbar::qt

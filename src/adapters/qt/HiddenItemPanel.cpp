@@ -10,6 +10,7 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QRegion>
+#include <QScrollArea>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -306,7 +307,7 @@ void HiddenItemPanel::updateRows(const std::vector<StatusItemInfo>& items) {
         if (const auto found = previous.find(items[index].id); found != previous.end()) {
             next[index] = found->second;
             previous.erase(found);
-            next[index]->setItem(items[index]);
+            replaceItem(*next[index], items[index]);
             lastMatched = index + 1;
         }
     }
@@ -326,7 +327,7 @@ void HiddenItemPanel::updateRows(const std::vector<StatusItemInfo>& items) {
         if (next[index] == nullptr) {
             StatusItemRow* row = *spareRow++;
             row->setHovered(false);
-            row->setItem(items[index]);
+            replaceItem(*row, items[index]);
             next[index] = row;
             lastMatched = index + 1;
         }
@@ -339,7 +340,9 @@ void HiddenItemPanel::updateRows(const std::vector<StatusItemInfo>& items) {
     // The rows a scroll view shows at once are made now, the rest a few at a time on later
     // turns of the loop (see buildPendingRows()), so that a long new list never holds the
     // loop for long.
-    const std::size_t builtNow = std::min(items.size(), std::max(lastMatched, kRowsPerTurn));
+    const std::size_t builtNow = content_.rowsScroll
+                                     ? std::min(items.size(), std::max(lastMatched, kRowsPerTurn))
+                                     : items.size();
     next.resize(builtNow);
     for (std::size_t index = 0; index < builtNow; ++index) {
         if (next[index] == nullptr) {
@@ -348,7 +351,35 @@ void HiddenItemPanel::updateRows(const std::vector<StatusItemInfo>& items) {
     }
     placeRows(next, 0);
     rows_ = std::move(next);
+    redrawStaleRows(kRowsPerTurn);
     scheduleRowBuilding();
+}
+
+void HiddenItemPanel::replaceItem(StatusItemRow& row, const StatusItemInfo& item) {
+    if (row.replaceItem(item)) {
+        staleRows_.emplace_back(&row);
+    }
+}
+
+void HiddenItemPanel::redrawStaleRows(std::size_t count) {
+    // Drawing a row costs about as much as making one: a list whose every picture changed is
+    // drawn a few shown rows per turn. Rows out of sight cost nothing to ask for.
+    std::optional<QRect> inSight;
+    if (scrollArea_ != nullptr && scrollArea_->widget() == rowsColumn_) {
+        inSight = QRect(QPoint(0, -rowsColumn_->y()), scrollArea_->viewport()->size());
+    }
+    std::size_t drawn = 0;
+    auto stale = staleRows_.begin();
+    for (; stale != staleRows_.end() && (drawn < count || !isVisible()); ++stale) {
+        if (*stale == nullptr) {
+            continue;
+        }
+        (*stale)->update();
+        if (!inSight || (*stale)->geometry().intersects(*inSight)) {
+            ++drawn;
+        }
+    }
+    staleRows_.erase(staleRows_.begin(), stale);
 }
 
 StatusItemRow* HiddenItemPanel::makeRow(const StatusItemInfo& item) {
@@ -388,7 +419,7 @@ void HiddenItemPanel::placeRows(const std::vector<StatusItemRow*>& rows, std::si
 }
 
 void HiddenItemPanel::scheduleRowBuilding() {
-    if (rowBuildingScheduled_ || rows_.size() >= content_.rows.size()) {
+    if (rowBuildingScheduled_ || (rows_.size() >= rowCount() && staleRows_.empty())) {
         return;
     }
     rowBuildingScheduled_ = true;
@@ -397,6 +428,7 @@ void HiddenItemPanel::scheduleRowBuilding() {
         this,
         [this] {
             rowBuildingScheduled_ = false;
+            redrawStaleRows(kRowsPerTurn);
             buildPendingRows(kRowsPerTurn);
             scheduleRowBuilding();
         },

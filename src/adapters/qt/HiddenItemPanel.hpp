@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QImage>
+#include <QPointer>
 #include <QWidget>
 
 #include <cstddef>
@@ -140,6 +141,8 @@ class HiddenItemPanel final : public QWidget {
     void announceState();
     void updateRows(const std::vector<StatusItemInfo>& items);
     StatusItemRow* makeRow(const StatusItemInfo& item);
+    void replaceItem(StatusItemRow& row, const StatusItemInfo& item);
+    void redrawStaleRows(std::size_t count);
     void placeRows(const std::vector<StatusItemRow*>& rows, std::size_t from);
     void scheduleRowBuilding();
     void buildPendingRows(std::size_t count);
@@ -167,10 +170,13 @@ class HiddenItemPanel final : public QWidget {
     SpinnerView* spinner_ = nullptr;
     ProminentButton* openSettingsButton_ = nullptr;
     FilterField* filterField_ = nullptr;
-    // The rows made so far: the first rows_.size() of the list's rows, in order. A long list
-    // gets kRowsPerTurn rows per turn of the loop, more than a scroll view shows at once.
-    static constexpr std::size_t kRowsPerTurn = 20;
+    // The rows made so far: the first rows_.size() of the list's rows, in order. A list in a
+    // scroll view gets kRowsPerTurn new rows per turn of the loop, and as many rows in sight
+    // drawn again for a new record.
+    static constexpr std::size_t kRowsPerTurn = 6;
     std::vector<StatusItemRow*> rows_;
+    // Rows given a new record that they have not been asked to draw yet.
+    std::vector<QPointer<StatusItemRow>> staleRows_;
     bool rowBuildingScheduled_ = false;
     ElidingLabel* countLabel_ = nullptr;
     FooterButton* updatesButton_ = nullptr;

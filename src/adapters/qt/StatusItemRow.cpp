@@ -33,15 +33,19 @@ StatusItemRow::StatusItemRow(StatusItemInfo item, Activate onActivate, QWidget* 
 }
 
 void StatusItemRow::setItem(StatusItemInfo item) {
+    if (replaceItem(std::move(item))) {
+        update();
+    }
+}
+
+bool StatusItemRow::replaceItem(StatusItemInfo item) {
     // Only the picture and the name are drawn; a record that changes neither needs no redraw.
     const bool redraw = item.icon != item_.icon || item.appName != item_.appName;
     if (item.appName != item_.appName) {
         name_.reset();
     }
     item_ = std::move(item);
-    if (redraw) {
-        update();
-    }
+    return redraw;
 }
 
 void StatusItemRow::setHovered(bool hovered) {

@@ -22,7 +22,10 @@ std::vector<RunningApplication> SimulatedWorkspace::runningApplications() const 
     }
     // Pids are not reused while a process runs, so an icon kept for a pid no longer listed
     // belongs to a process that ended; a long run would otherwise keep every one of them.
-    if (icons_.size() > running.size()) {
+    // Up to as many again as are running are kept, so that applications relaunched between
+    // two listings are not all drawn again on the lister's thread, as a real workspace would
+    // not: it hands out the icons it has.
+    if (icons_.size() > 2 * running.size()) {
         std::erase_if(icons_, [&state](const auto& entry) {
             return state->application(entry.first) == nullptr;
         });

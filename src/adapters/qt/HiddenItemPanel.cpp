@@ -247,6 +247,9 @@ QWidget* HiddenItemPanel::buildEmpty() {
 
 QWidget* HiddenItemPanel::buildList() {
     auto* column = new QWidget;
+    // The rows stay where they are when the column grows with more of them, so only the new
+    // part is drawn, not every row in sight again.
+    column->setAttribute(Qt::WA_StaticContents);
     rowsLayout_ = new QVBoxLayout(column);
     rowsLayout_->setContentsMargins(0, 0, 0, 0);
     rowsLayout_->setSpacing(0);

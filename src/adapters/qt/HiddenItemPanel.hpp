@@ -173,7 +173,7 @@ class HiddenItemPanel final : public QWidget {
     // The rows made so far: the first rows_.size() of the list's rows, in order. A list in a
     // scroll view gets kRowsPerTurn new rows per turn of the loop, and as many rows in sight
     // drawn again for a new record.
-    static constexpr std::size_t kRowsPerTurn = 6;
+    static constexpr std::size_t kRowsPerTurn = 3;
     std::vector<StatusItemRow*> rows_;
     // Rows given a new record that they have not been asked to draw yet.
     std::vector<QPointer<StatusItemRow>> staleRows_;

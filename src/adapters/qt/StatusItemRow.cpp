@@ -3,6 +3,7 @@
 #include <QEnterEvent>
 #include <QFontMetrics>
 #include <QMouseEvent>
+#include <QPaintEvent>
 #include <QPainter>
 #include <QPainterPath>
 
@@ -117,7 +118,15 @@ QString StatusItemRow::displayedName() const {
     return nameLayout().displayed;
 }
 
-void StatusItemRow::paintEvent(QPaintEvent*) {
+void StatusItemRow::paintEvent(QPaintEvent* event) {
+    // A part that lies wholly outside the region to draw is skipped: a strip drawn again over
+    // the row, such as the scroll indicator's, then costs no picture scaling or text shaping.
+    // The margin covers what antialiasing and glyphs reaching past their box draw outside.
+    const auto needed = [event](const QRectF& part) {
+        constexpr double kMargin = 4;
+        return event->region().intersects(
+            part.adjusted(-kMargin, -kMargin, kMargin, kMargin).toAlignedRect());
+    };
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
     const QPalette& colours = palette();
@@ -130,18 +139,25 @@ void StatusItemRow::paintEvent(QPaintEvent*) {
 
     const QRectF picture(pictureRect());
     if (item_.icon) {
-        paintImage(painter, *item_.icon, picture, colourFor(Colour::primary, colours));
+        if (needed(picture)) {
+            paintImage(painter, *item_.icon, picture, colourFor(Colour::primary, colours));
+        }
     } else {
         // The fallback symbol keeps its natural size for body text, centred in the frame.
         const auto name = panel_symbol::kMissingIcon;
         QRectF symbolBox(QPointF(), symbolSize(name, pixelSizeOf(TextStyle::body)));
         symbolBox.moveCenter(picture.center());
-        paintSymbol(painter, name, symbolBox, colourFor(Colour::secondary, colours));
+        if (needed(symbolBox)) {
+            paintSymbol(painter, name, symbolBox, colourFor(Colour::secondary, colours));
+        }
     }
 
-    painter.setFont(fontFor(TextStyle::subheadline));
-    painter.setPen(colourFor(Colour::primary, colours));
-    painter.drawText(nameRect(), Qt::AlignLeft | Qt::AlignVCenter, displayedName());
+    const QRect nameBox = nameRect();
+    if (needed(nameBox)) {
+        painter.setFont(fontFor(TextStyle::subheadline));
+        painter.setPen(colourFor(Colour::primary, colours));
+        painter.drawText(nameBox, Qt::AlignLeft | Qt::AlignVCenter, displayedName());
+    }
 }
 
 void StatusItemRow::enterEvent(QEnterEvent*) {

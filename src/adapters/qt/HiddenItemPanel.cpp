@@ -635,10 +635,6 @@ bool HiddenItemPanel::isQuitHovered() const {
     return quitButton_->isHovered();
 }
 
-bool HiddenItemPanel::isUpdateHovered() const {
-    return updatesButton_->isHovered();
-}
-
 StatusItemRow* HiddenItemPanel::row(std::size_t index) const {
     return index < rows_.size() ? rows_[index] : nullptr;
 }

@@ -238,34 +238,11 @@ TEST(HiddenItemPanelTest, EachControlMakesItsOwnCallOnceAndChangesNothingShown) 
     EXPECT_EQ(prompt->size(), size);
 }
 
-// The widget that holds the keyboard focus after each of `presses` Tab presses.
-std::vector<QWidget*> tabThrough(HiddenItemPanel& panel, int presses) {
-    panel.activateWindow();
-    QApplication::setActiveWindow(&panel);
-    panel.setFocus(Qt::TabFocusReason);
-    std::vector<QWidget*> reached;
-    for (int press = 0; press < presses; ++press) {
-        QWidget* target = QApplication::focusWidget() ? QApplication::focusWidget() : &panel;
-        QTest::keyClick(target, Qt::Key_Tab);
-        reached.push_back(QApplication::focusWidget());
-    }
-    return reached;
-}
-
-bool contains(const std::vector<QWidget*>& widgets, const QWidget* wanted) {
-    return std::find(widgets.begin(), widgets.end(), wanted) != widgets.end();
-}
-
-TEST(HiddenItemPanelTest, TheKeyboardReachesEveryButtonAndAFocusedButtonShowsItsFocus) {
+TEST(HiddenItemPanelTest, TabReachesEachButtonInTurnAndAFocusedButtonShowsItsFocus) {
     PanelUnderTest prompt(without(false, 2));
     const std::vector<QAbstractButton*> buttons{openSettingsButton(*prompt.panel),
                                                 prompt->updatesButton(), prompt->quitButton()};
     ASSERT_NE(buttons[0], nullptr);
-    const auto reached = tabThrough(*prompt.panel, 4);
-    for (QWidget* button : buttons) {
-        EXPECT_TRUE(contains(reached, button)) << button->objectName().toStdString();
-    }
-
     // Each button drawn with and without the focus differs, by a ring in the desktop's focus
     // colour. Opening focuses "Open Settings"; Tab moves on to "Updates", then "Quit".
     std::vector<std::vector<QImage>> drawn(buttons.size());
@@ -307,9 +284,14 @@ TEST(HiddenItemPanelTest, AControlThePlatformCannotServeIsNotOffered) {
     EXPECT_EQ(checks, 0);
     EXPECT_FALSE(panel.clickButton("Open Settings"));
     EXPECT_EQ(openSettingsButton(panel), nullptr);
-    const auto reached = tabThrough(panel, 3);
-    EXPECT_FALSE(contains(reached, panel.updatesButton()));
-    EXPECT_TRUE(contains(reached, panel.quitButton()));
+    // Tab skips what is not offered: Quit is the one control left.
+    panel.activateWindow();
+    QApplication::setActiveWindow(&panel);
+    panel.popoverDidOpen();
+    for (int press = 0; press < 2; ++press) {
+        panel.pressKey(PanelKey::tab);
+        EXPECT_EQ(QApplication::focusWidget(), panel.quitButton()) << press;
+    }
 
     PanelUnderTest offered(without(true, 2));
     EXPECT_TRUE(offered->updatesButton()->isVisible());

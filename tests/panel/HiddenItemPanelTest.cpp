@@ -106,7 +106,9 @@ TEST(HiddenItemPanelTest, PanelIsTwoHundredPointsWideInEveryStateAndAsHighAsItsC
          "Scanning menu bar items\u2026|Scanning"},
         {"list of three", granted(pictureItems(3)), PanelState::list, ""},
         {"list of eleven", granted(pictureItems(11)), PanelState::list, ""},
-        {"empty", granted({}), PanelState::empty, "No hidden items found|No hidden items"},
+        {"empty", granted({}), PanelState::empty,
+         "No hidden items found|No hidden items|Hide menu bar icons in System Settings \u2192 Menu "
+         "Bar \u2192 Allow in the Menu Bar"},
         {"a very long name", granted({item(1, std::string(300, 'W'))}), PanelState::list, ""},
     };
     std::vector<int> heights;
@@ -276,6 +278,7 @@ TEST(HiddenItemPanelTest, AControlThePlatformCannotServeIsNotOffered) {
     absent.offersUpdates = false;
     HiddenItemPanel panel(absent);
     panel.setInputs(without(true, 2));
+    EXPECT_FALSE(panel.clickButton("Updates")) << "also before the panel is first shown";
     panel.show();
     QCoreApplication::processEvents();
     EXPECT_FALSE(panel.updatesButton()->isVisible());
@@ -292,10 +295,6 @@ TEST(HiddenItemPanelTest, AControlThePlatformCannotServeIsNotOffered) {
         panel.pressKey(PanelKey::tab);
         EXPECT_EQ(QApplication::focusWidget(), panel.quitButton()) << press;
     }
-
-    PanelUnderTest offered(without(true, 2));
-    EXPECT_TRUE(offered->updatesButton()->isVisible());
-    EXPECT_TRUE(offered->clickButton("Open Settings"));
 }
 
 TEST(HiddenItemPanelTest, RealKeysFilterMoveOneHighlightAndPressAsAClickWould) {

@@ -187,47 +187,6 @@ TEST_F(AppDelegateTest,
     EXPECT_EQ(refreshes, 1) << "the unchanged file after the baseline refreshes nothing";
 }
 
-TEST_F(AppDelegateTest, BurstsOfTriggersGiveOneRefreshThreeTenthsOfASecondAfterTheLast) {
-    struct Case {
-        const char* name;
-        std::vector<double> triggers;
-        double quietUntil;
-        double refreshAt;
-    };
-    const Case cases[] = {
-        {"one launch", {0.5}, 0.799, 0.8},
-        {"launch then quit 0.1 s later", {0.5, 0.6}, 0.899, 0.9},
-        {"three directory events", {0.5, 0.7, 0.95}, 1.249, 1.25},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
-        TearDown();
-        refreshStarts.clear();
-        delegate = std::make_shared<AppDelegate>(platform, executor);
-        const double base = seconds();
-        launch();
-        bool directory = std::string(c.name).find("directory") != std::string::npos;
-        for (std::size_t i = 0; i < c.triggers.size(); ++i) {
-            advanceTo(base + c.triggers[i]);
-            if (directory) {
-                shell.directoryWatcher.changed(prefsDirectory());
-            } else {
-                workspace.notify(i % 2 == 0 ? WorkspaceNotification::didLaunchApplication
-                                            : WorkspaceNotification::didTerminateApplication);
-            }
-        }
-        advanceTo(base + c.quietUntil);
-        EXPECT_TRUE(refreshStarts.empty());
-        advanceTo(base + c.refreshAt);
-        ASSERT_EQ(refreshStarts.size(), 1u);
-        EXPECT_NEAR(refreshStarts[0], base + c.refreshAt, 1e-9);
-        advanceTo(base + 1.9);
-        EXPECT_EQ(refreshStarts.size(), 1u);
-        delegate->applicationWillTerminate();
-        delegate.reset();
-    }
-}
-
 TEST_F(AppDelegateTest, ATriggerDuringARunningRefreshLetsItFinishAndAddsOneMore) {
     launch();
     workspace.notify(WorkspaceNotification::didLaunchApplication);

@@ -76,10 +76,8 @@ class MenuBarController : public std::enable_shared_from_this<MenuBarController>
     // starts capturing their pictures. Never fails; ignores cancellation of its caller.
     Task<void> refresh();
 
-    // Whether a delayed retry is waiting, and whether the last scan was complete; for tests
-    // and the simulator's transcript.
+    // Whether a delayed retry is waiting; for tests and the simulator's transcript.
     bool hasPendingRetry() const { return pendingRetrySignature_.has_value(); }
-    bool hasLastRefreshSignature() const { return lastRefreshSignature_.has_value(); }
 
     // The running applications worth scanning, in their order: not `excluding`, allowed a
     // user interface, named, not Control Center, and, when a hidden set is given, in it.

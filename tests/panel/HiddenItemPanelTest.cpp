@@ -3,7 +3,6 @@
 #include <QAbstractButton>
 #include <QAccessible>
 #include <QApplication>
-#include <QDir>
 #include <QLabel>
 #include <QScrollArea>
 #include <QTest>
@@ -29,52 +28,66 @@ using test::granted;
 using test::item;
 using test::pictureItems;
 
-// A panel on screen (the offscreen one), with every outgoing call recorded.
+// A panel on screen (the offscreen one), with every outgoing call written down in order.
 struct PanelUnderTest {
-    int updateChecks = 0;
-    int terminations = 0;
-    std::vector<std::string> openedURLs;
-    std::vector<StatusItemInfo> activated;
+    std::vector<std::string> calls;
     std::function<void(const StatusItemInfo&)> alsoOnActivate;
     std::unique_ptr<HiddenItemPanel> panel;
 
     explicit PanelUnderTest(PanelInputs inputs) {
         panel = std::make_unique<HiddenItemPanel>(PanelActions{
-            [this] { ++updateChecks; },
+            [this] { calls.emplace_back("updates"); },
             [this](const StatusItemInfo& i) {
-                activated.push_back(i);
+                calls.push_back("activate " + std::to_string(i.id) + " " + i.appName);
                 if (alsoOnActivate) {
                     alsoOnActivate(i);
                 }
             },
-            [this] { ++terminations; },
-            [this](const std::string& url) { openedURLs.push_back(url); },
+            [this] { calls.emplace_back("quit"); },
+            [this](const std::string& url) { calls.push_back("open " + url); },
         });
         panel->setInputs(std::move(inputs));
         panel->show();
         QCoreApplication::processEvents();
     }
-
-    int callsOtherThanActivation() const {
-        return updateChecks + terminations + static_cast<int>(openedURLs.size());
-    }
     HiddenItemPanel* operator->() const { return panel.get(); }
 };
 
-PanelInputs withoutAccessibility(std::size_t count) {
+PanelInputs without(bool accessibility, std::size_t count) {
     PanelInputs in = granted(pictureItems(count));
-    in.accessibilityGranted = false;
+    (accessibility ? in.accessibilityGranted : in.fullDiskAccessGranted) = false;
     return in;
 }
 
-PanelInputs withoutFullDiskAccess(std::size_t count) {
-    PanelInputs in = granted(pictureItems(count));
-    in.fullDiskAccessGranted = false;
-    return in;
+QAbstractButton* openSettingsButton(const HiddenItemPanel& panel) {
+    for (QAbstractButton* candidate : panel.findChildren<QAbstractButton*>()) {
+        if (candidate->text() == "Open Settings" && candidate->isVisible()) {
+            return candidate;
+        }
+    }
+    return nullptr;
 }
 
 int rowHeight() {
     return StatusItemRow(StatusItemInfo{}, nullptr).sizeHint().height();
+}
+
+// The texts a person sees and the names a screen reader hears for the symbols and the
+// progress indicator.
+std::vector<QString> shownTexts(const HiddenItemPanel& panel) {
+    std::vector<QString> texts;
+    for (QWidget* child : panel.findChildren<QWidget*>()) {
+        QAccessibleInterface* face = QAccessible::queryAccessibleInterface(child);
+        if (!child->isVisible() || face == nullptr) {
+            continue;
+        }
+        if (const auto* label = qobject_cast<QLabel*>(child)) {
+            texts.push_back(label->text());
+        } else if (face->role() == QAccessible::Graphic || face->role() == QAccessible::Animation) {
+            texts.push_back(face->text(QAccessible::Name));
+        }
+    }
+    return texts;
 }
 
 TEST(HiddenItemPanelTest, PanelIsTwoHundredPointsWideInEveryStateAndAsHighAsItsContent) {
@@ -82,26 +95,40 @@ TEST(HiddenItemPanelTest, PanelIsTwoHundredPointsWideInEveryStateAndAsHighAsItsC
         const char* what;
         PanelInputs in;
         PanelState state;
+        QString shown;  // texts and names only this state shows, split by "|"
     };
     const Case cases[] = {
-        {"accessibility", withoutAccessibility(0), PanelState::accessibility},
-        {"full disk access", withoutFullDiskAccess(0), PanelState::fullDiskAccess},
-        {"loading", granted({}, true), PanelState::loading},
-        {"list of three", granted(pictureItems(3)), PanelState::list},
-        {"list of eleven", granted(pictureItems(11)), PanelState::list},
-        {"empty", granted({}), PanelState::empty},
-        {"a very long name", granted({item(1, std::string(300, 'W'))}), PanelState::list},
+        {"accessibility", without(true, 5), PanelState::accessibility,
+         "Accessibility Access Required|Accessibility"},
+        {"full disk access", without(false, 0), PanelState::fullDiskAccess,
+         "Full Disk Access Required|Full Disk Access"},
+        {"loading", granted({}, true), PanelState::loading,
+         "Scanning menu bar items\u2026|Scanning"},
+        {"list of three", granted(pictureItems(3)), PanelState::list, ""},
+        {"list of eleven", granted(pictureItems(11)), PanelState::list, ""},
+        {"empty", granted({}), PanelState::empty,
+         "No hidden items found|No hidden items|Hide menu bar icons in System Settings \u2192 Menu "
+         "Bar \u2192 Allow in the Menu Bar"},
+        {"a very long name", granted({item(1, std::string(300, 'W'))}), PanelState::list, ""},
     };
+    std::vector<int> heights;
     for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
         PanelUnderTest subject(c.in);
-        EXPECT_EQ(subject->state(), c.state) << c.what;
-        EXPECT_EQ(subject->width(), 200) << c.what;
-        EXPECT_EQ(subject->sizeHint(), subject->size()) << c.what;
-        EXPECT_GT(subject->height(), 60) << c.what;
+        EXPECT_EQ(subject->state(), c.state);
+        EXPECT_EQ(subject->width(), 200);
+        EXPECT_EQ(subject->sizeHint(), subject->size());
+        EXPECT_GT(subject->height(), 60);
+        heights.push_back(subject->height());
+        const std::vector<QString> texts = shownTexts(*subject.panel);
+        for (const Case& other : cases) {
+            for (const QString& text : other.shown.split('|', Qt::SkipEmptyParts)) {
+                const bool found = std::find(texts.begin(), texts.end(), text) != texts.end();
+                EXPECT_EQ(found, other.state == c.state) << text.toStdString();
+            }
+        }
     }
-    PanelUnderTest loading(granted({}, true));
-    PanelUnderTest prompt(withoutFullDiskAccess(0));
-    EXPECT_NE(loading->height(), prompt->height());
+    EXPECT_NE(heights[1], heights[2]) << "each state is as high as its own content";
 }
 
 TEST(HiddenItemPanelTest, NineItemsStackWithoutAScrollViewAndTenScrollInExactly440Points) {
@@ -155,144 +182,71 @@ TEST(HiddenItemPanelTest, TheFooterCountNeverClipsOrOverlapsTheButtonsHoweverLar
     }
 }
 
-TEST(HiddenItemPanelTest, APermissionPromptHidesTheListWhileTheFooterKeepsTheCount) {
-    PanelUnderTest subject(withoutAccessibility(5));
-    EXPECT_EQ(subject->state(), PanelState::accessibility);
-    EXPECT_EQ(subject->rowCount(), 0u);
-    EXPECT_EQ(subject->countLabel()->text(), "5 Hidden Items");
-    EXPECT_TRUE(subject->findChild<QLabel*>() != nullptr);
-    bool sawTitle = false;
-    for (const QLabel* label : subject->findChildren<QLabel*>()) {
-        sawTitle = sawTitle || label->text() == "Accessibility Access Required";
-        EXPECT_NE(label->text(), "Full Disk Access Required");
-    }
-    EXPECT_TRUE(sawTitle);
-}
-
-TEST(HiddenItemPanelTest, HoveringQuitTintsItsLabelAndLeavesUpdatesAlone) {
+TEST(HiddenItemPanelTest, ThePointerTintsTheFooterButtonItIsOverAndHighlightsTheRowItIsOver) {
     PanelUnderTest subject(granted(pictureItems(2)));
     const QColor primary = colourFor(Colour::primary, subject->palette());
     const QColor secondary = colourFor(Colour::secondary, subject->palette());
-    EXPECT_EQ(subject->quitButton()->labelColour(), secondary);
-
-    subject->hoverQuit();
-    EXPECT_TRUE(subject->isQuitHovered());
-    EXPECT_EQ(subject->quitButton()->labelColour(), primary);
-    EXPECT_EQ(subject->updatesButton()->labelColour(), secondary);
-
-    subject->hoverUpdates();
-    EXPECT_FALSE(subject->isQuitHovered());
-    EXPECT_EQ(subject->quitButton()->labelColour(), secondary);
-    EXPECT_EQ(subject->updatesButton()->labelColour(), primary);
-
-    subject->clearHover();
-    EXPECT_EQ(subject->updatesButton()->labelColour(), secondary);
-}
-
-TEST(HiddenItemPanelTest, ThePointerMovingFromQuitToARowMovesTheTintAndTheHighlight) {
-    PanelUnderTest subject(granted(pictureItems(2)));
     FooterButton* quit = subject->quitButton();
+    FooterButton* updates = subject->updatesButton();
+    EXPECT_EQ(quit->labelColour(), secondary);
+
     QTest::mouseMove(subject.panel.get(), quit->geometry().center() + quit->parentWidget()->pos());
     QCoreApplication::processEvents();
     EXPECT_TRUE(subject->isQuitHovered());
-    EXPECT_FALSE(subject->isUpdateHovered());
-    StatusItemRow* second = subject->row(1);
-    QTest::mouseMove(subject.panel.get(), second->geometry().center());
+    EXPECT_EQ(quit->labelColour(), primary);
+    EXPECT_EQ(updates->labelColour(), secondary);
+
+    QTest::mouseMove(subject.panel.get(), subject->row(1)->geometry().center());
     QCoreApplication::processEvents();
     EXPECT_FALSE(subject->isQuitHovered());
-    EXPECT_TRUE(second->isHovered());
+    EXPECT_TRUE(subject->row(1)->isHovered());
     EXPECT_FALSE(subject->row(0)->isHovered());
+
+    // The simulated pointer is the same one pointer.
+    subject->hoverUpdates();
+    EXPECT_EQ(quit->labelColour(), secondary);
+    EXPECT_EQ(updates->labelColour(), primary);
+    EXPECT_FALSE(subject->row(1)->isHovered());
+    subject->clearHover();
+    EXPECT_EQ(updates->labelColour(), secondary);
 }
 
-TEST(HiddenItemPanelTest, AClickRightOfARowsNamePressesThatRowsItemOnce) {
-    PanelUnderTest subject(granted(pictureItems(3)));
-    StatusItemRow* second = subject->row(1);
-    const QPoint rightOfName(second->nameRect().right() + 20, second->height() / 2);
-    ASSERT_LT(rightOfName.x(), second->width());
-    QTest::mouseClick(second, Qt::LeftButton, {}, rightOfName);
-    ASSERT_EQ(subject.activated.size(), 1u);
-    EXPECT_EQ(subject.activated[0].id, 802u);
-    EXPECT_EQ(subject.activated[0].appName, "Weather");
-    EXPECT_EQ(subject.callsOtherThanActivation(), 0);
+TEST(HiddenItemPanelTest, EachControlMakesItsOwnCallOnceAndChangesNothingShown) {
+    PanelUnderTest list(granted(pictureItems(3)));
+    StatusItemRow* row = list->row(1);
+    const QPoint rightOfName(row->nameRect().right() + 20, row->height() / 2);
+    ASSERT_LT(rightOfName.x(), row->width());
+    QTest::mouseClick(row, Qt::LeftButton, {}, rightOfName);
+    EXPECT_TRUE(list->clickRow(2));
+    EXPECT_FALSE(list->clickRow(3));
+    EXPECT_FALSE(list->hoverRow(3));
+    EXPECT_FALSE(list->clickButton("Open Settings")) << "not shown over a list";
+    QTest::mouseClick(list->updatesButton(), Qt::LeftButton);
+    EXPECT_TRUE(list->clickButton("Quit"));
+    EXPECT_EQ(list.calls,
+              (std::vector<std::string>{"activate 802 Weather", "activate 803 iStat Menus",
+                                        "updates", "quit"}));
 
-    EXPECT_TRUE(subject->clickRow(2));
-    EXPECT_FALSE(subject->clickRow(3));
-    ASSERT_EQ(subject.activated.size(), 2u);
-    EXPECT_EQ(subject.activated[1].id, 803u);
-}
-
-TEST(HiddenItemPanelTest, OpenSettingsOpensTheFullDiskAccessAnchorAndChangesNothingElse) {
-    PanelUnderTest subject(withoutFullDiskAccess(5));
-    const QSize before = subject->size();
-    QAbstractButton* button = nullptr;
-    for (QAbstractButton* candidate : subject->findChildren<QAbstractButton*>()) {
-        if (candidate->text() == "Open Settings") {
-            button = candidate;
-        }
-    }
-    ASSERT_NE(button, nullptr);
-    QTest::mouseClick(button, Qt::LeftButton);
-    EXPECT_TRUE(subject->clickButton("Open Settings"));
+    PanelUnderTest prompt(without(false, 5));
+    const QSize size = prompt->size();
+    ASSERT_NE(openSettingsButton(*prompt.panel), nullptr);
+    QTest::mouseClick(openSettingsButton(*prompt.panel), Qt::LeftButton);
+    EXPECT_TRUE(prompt->clickButton("Open Settings"));
     QCoreApplication::processEvents();
-
-    const std::string expected =
-        "x-apple.systempreferences:com.apple.preference.security?Privacy_AllFiles";
-    EXPECT_EQ(subject.openedURLs, (std::vector<std::string>{expected, expected}));
-    EXPECT_EQ(subject.updateChecks + subject.terminations, 0);
-    EXPECT_TRUE(subject.activated.empty());
-    EXPECT_EQ(subject->state(), PanelState::fullDiskAccess);
-    EXPECT_EQ(subject->size(), before);
-    EXPECT_EQ(subject->countLabel()->text(), "5 Hidden Items");
+    const std::string url =
+        "open x-apple.systempreferences:com.apple.preference.security?Privacy_AllFiles";
+    EXPECT_EQ(prompt.calls, (std::vector<std::string>{url, url}));
+    EXPECT_EQ(prompt->state(), PanelState::fullDiskAccess);
+    EXPECT_EQ(prompt->size(), size);
 }
 
-TEST(HiddenItemPanelTest, UpdatesChecksOnceAndQuitTerminates) {
-    PanelUnderTest subject(granted({}));
-    QTest::mouseClick(subject->updatesButton(), Qt::LeftButton);
-    EXPECT_EQ(subject.updateChecks, 1);
-    EXPECT_EQ(subject.terminations, 0);
-    EXPECT_TRUE(subject->clickButton("Quit"));
-    EXPECT_EQ(subject.terminations, 1);
-    EXPECT_EQ(subject.updateChecks, 1);
-    EXPECT_TRUE(subject.openedURLs.empty());
-}
-
-// The widget that holds the keyboard focus after each of `presses` Tab presses.
-std::vector<QWidget*> tabThrough(HiddenItemPanel& panel, int presses) {
-    panel.activateWindow();
-    QApplication::setActiveWindow(&panel);
-    panel.setFocus(Qt::TabFocusReason);
-    std::vector<QWidget*> reached;
-    for (int press = 0; press < presses; ++press) {
-        QWidget* target = QApplication::focusWidget() ? QApplication::focusWidget() : &panel;
-        QTest::keyClick(target, Qt::Key_Tab);
-        reached.push_back(QApplication::focusWidget());
-    }
-    return reached;
-}
-
-bool contains(const std::vector<QWidget*>& widgets, const QWidget* wanted) {
-    return std::find(widgets.begin(), widgets.end(), wanted) != widgets.end();
-}
-
-TEST(HiddenItemPanelTest, TheKeyboardReachesEveryButtonAndAFocusedButtonShowsItsFocus) {
-    PanelUnderTest prompt(withoutFullDiskAccess(2));
-    QAbstractButton* openSettings = nullptr;
-    for (QAbstractButton* candidate : prompt->findChildren<QAbstractButton*>()) {
-        if (candidate->text() == "Open Settings") {
-            openSettings = candidate;
-        }
-    }
-    ASSERT_NE(openSettings, nullptr);
-    const auto reached = tabThrough(*prompt.panel, 4);
-    for (QWidget* button :
-         std::vector<QWidget*>{openSettings, prompt->updatesButton(), prompt->quitButton()}) {
-        EXPECT_TRUE(contains(reached, button)) << button->objectName().toStdString();
-    }
-
+TEST(HiddenItemPanelTest, TabReachesEachButtonInTurnAndAFocusedButtonShowsItsFocus) {
+    PanelUnderTest prompt(without(false, 2));
+    const std::vector<QAbstractButton*> buttons{openSettingsButton(*prompt.panel),
+                                                prompt->updatesButton(), prompt->quitButton()};
+    ASSERT_NE(buttons[0], nullptr);
     // Each button drawn with and without the focus differs, by a ring in the desktop's focus
     // colour. Opening focuses "Open Settings"; Tab moves on to "Updates", then "Quit".
-    const std::vector<QAbstractButton*> buttons{openSettings, prompt->updatesButton(),
-                                                prompt->quitButton()};
     std::vector<std::vector<QImage>> drawn(buttons.size());
     prompt->popoverDidOpen();
     for (std::size_t step = 0; step < buttons.size(); ++step) {
@@ -319,26 +273,27 @@ TEST(HiddenItemPanelTest, TheKeyboardReachesEveryButtonAndAFocusedButtonShowsIts
 
 TEST(HiddenItemPanelTest, AControlThePlatformCannotServeIsNotOffered) {
     // Without an updater and without a way to open settings, as on a desktop that has neither.
-    PanelActions absent{nullptr, nullptr, [] {}, nullptr};
+    int checks = 0;
+    PanelActions absent{[&checks] { ++checks; }, nullptr, [] {}, nullptr};
     absent.offersUpdates = false;
     HiddenItemPanel panel(absent);
-    panel.setInputs(withoutAccessibility(2));
+    panel.setInputs(without(true, 2));
     panel.show();
     QCoreApplication::processEvents();
     EXPECT_FALSE(panel.updatesButton()->isVisible());
     EXPECT_TRUE(panel.quitButton()->isVisible());
     EXPECT_FALSE(panel.clickButton("Updates"));
+    EXPECT_EQ(checks, 0);
     EXPECT_FALSE(panel.clickButton("Open Settings"));
-    for (const QAbstractButton* button : panel.findChildren<QAbstractButton*>()) {
-        EXPECT_FALSE(button->isVisible() && button->text() == "Open Settings");
+    EXPECT_EQ(openSettingsButton(panel), nullptr);
+    // Tab skips what is not offered: Quit is the one control left.
+    panel.activateWindow();
+    QApplication::setActiveWindow(&panel);
+    panel.popoverDidOpen();
+    for (int press = 0; press < 2; ++press) {
+        panel.pressKey(PanelKey::tab);
+        EXPECT_EQ(QApplication::focusWidget(), panel.quitButton()) << press;
     }
-    const auto reached = tabThrough(panel, 3);
-    EXPECT_FALSE(contains(reached, panel.updatesButton()));
-    EXPECT_TRUE(contains(reached, panel.quitButton()));
-
-    PanelUnderTest offered(withoutAccessibility(2));
-    EXPECT_TRUE(offered->updatesButton()->isVisible());
-    EXPECT_TRUE(offered->clickButton("Open Settings"));
 }
 
 TEST(HiddenItemPanelTest, RealKeysFilterMoveOneHighlightAndPressAsAClickWould) {
@@ -370,8 +325,8 @@ TEST(HiddenItemPanelTest, RealKeysFilterMoveOneHighlightAndPressAsAClickWould) {
     ASSERT_EQ(subject->rowCount(), 1u);
     EXPECT_EQ(subject->countLabel()->fullText(), "1 of 3 Hidden Items");
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
-    ASSERT_EQ(subject.activated.size(), 1u);
-    EXPECT_EQ(subject.activated[0].appName, wanted);
+    ASSERT_EQ(subject.calls.size(), 1u);
+    EXPECT_TRUE(subject.calls[0].ends_with(" " + wanted)) << subject.calls[0];
 
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
     EXPECT_EQ(subject->rowCount(), 3u) << "the first Escape clears the filter";
@@ -379,22 +334,13 @@ TEST(HiddenItemPanelTest, RealKeysFilterMoveOneHighlightAndPressAsAClickWould) {
     EXPECT_EQ(closeRequests, 0);
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
     EXPECT_EQ(closeRequests, 1);
-    EXPECT_EQ(subject.callsOtherThanActivation(), 0);
+    EXPECT_EQ(subject.calls.size(), 1u);
 }
 
 TEST(HiddenItemPanelTest, AScreenReaderFindsNamedRowsAndSymbolsAndHearsTheListArrive) {
     PanelUnderTest subject(granted({}, true));
     // The panel's name says what it shows; a change of name is what a screen reader announces.
     EXPECT_EQ(subject->accessibleName().toStdString(), panel_text::kScanning);
-
-    // Loading: the indicator is named.
-    bool sawScanning = false;
-    for (QWidget* child : subject->findChildren<QWidget*>()) {
-        QAccessibleInterface* face = QAccessible::queryAccessibleInterface(child);
-        sawScanning = sawScanning || (face != nullptr && face->role() == QAccessible::Animation &&
-                                      face->text(QAccessible::Name) == "Scanning");
-    }
-    EXPECT_TRUE(sawScanning);
 
     // The list arrives: the change is announced and each row reads as a button.
     subject->setInputs(granted(pictureItems(3)));
@@ -419,36 +365,7 @@ TEST(HiddenItemPanelTest, AScreenReaderFindsNamedRowsAndSymbolsAndHearsTheListAr
     EXPECT_TRUE(second->state().focused);
     ASSERT_NE(second->actionInterface(), nullptr);
     second->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
-    ASSERT_EQ(subject.activated.size(), 1u);
-    EXPECT_EQ(subject.activated[0].id, subject->row(1)->item().id);
-
-    // Symbols are named for what they stand for.
-    const std::pair<PanelInputs, const char*> symbols[] = {
-        {withoutAccessibility(0), "Accessibility"},
-        {withoutFullDiskAccess(0), "Full Disk Access"},
-        {granted({}), "No hidden items"},
-    };
-    for (const auto& [in, name] : symbols) {
-        PanelUnderTest shown(in);
-        bool found = false;
-        for (QWidget* child : shown->findChildren<QWidget*>()) {
-            if (dynamic_cast<SymbolView*>(child) == nullptr) {
-                continue;
-            }
-            QAccessibleInterface* face = QAccessible::queryAccessibleInterface(child);
-            found = found || (face != nullptr && face->role() == QAccessible::Graphic &&
-                              face->text(QAccessible::Name) == name);
-        }
-        EXPECT_TRUE(found) << name;
-    }
-}
-
-TEST(HiddenItemPanelTest, ClickButtonRefusesButtonsThatAreNotShown) {
-    PanelUnderTest subject(granted(pictureItems(2)));
-    EXPECT_FALSE(subject->clickButton("Open Settings"));
-    EXPECT_FALSE(subject->clickButton("quit"));
-    EXPECT_FALSE(subject->hoverRow(2));
-    EXPECT_EQ(subject.callsOtherThanActivation(), 0);
+    EXPECT_EQ(subject.calls, std::vector<std::string>{"activate 802 Weather"});
 }
 
 TEST(HiddenItemPanelTest, ARowKeepsItsHighlightAcrossRedrawsWhileItsItemKeepsItsId) {
@@ -572,7 +489,7 @@ TEST(HiddenItemPanelTest, AnActivationThatReplacesTheListDoesNotPullTheRowFromUn
     };
     QTest::mouseClick(subject->row(0), Qt::LeftButton, {}, QPoint(150, 10));
     QCoreApplication::processEvents();
-    EXPECT_EQ(subject.activated.size(), 1u);
+    EXPECT_EQ(subject.calls.size(), 1u);
     EXPECT_EQ(subject->state(), PanelState::empty);
     EXPECT_EQ(subject->rowCount(), 0u);
 }
@@ -599,63 +516,11 @@ TEST(HiddenItemPanelTest, AScheduledUpdateReadsItsSourceOnALaterTurnOfTheLoopOnc
     EXPECT_EQ(subject->rowCount(), 2u);
 }
 
-// Pictures of every state at two pixels per point, for people to look at.
-TEST(HiddenItemPanelTest, SnapshotsOfEveryStateAreWritten) {
-    std::vector<StatusItemInfo> mixed = pictureItems(3);
-    mixed.push_back(item(900, "Item Without A Picture"));
-    mixed.push_back(
-        item(901, "Menu Bar Extra With A Name Far Too Long To Fit", test::glyphPicture(1)));
-
-    struct Shot {
-        const char* file;
-        PanelInputs in;
-        int hoveredRow;
-    };
-    const Shot shots[] = {
-        {"accessibility.png", withoutAccessibility(0), -1},
-        {"fullDiskAccess.png", withoutFullDiskAccess(5), -1},
-        {"loading.png", granted({}, true), -1},
-        {"list.png", granted(mixed), 1},
-        {"empty.png", granted({}), -1},
-        {"list-11.png", granted(pictureItems(11)), 4},
-        {"list-20.png", granted(pictureItems(20)), -1},
-    };
-    ASSERT_TRUE(QDir().mkpath(STOWBAR_SNAPSHOT_DIR));
-    for (const Shot& shot : shots) {
-        PanelUnderTest subject(shot.in);
-        if (shot.hoveredRow >= 0) {
-            subject->hoverRow(static_cast<std::size_t>(shot.hoveredRow));
-        } else {
-            subject->hoverQuit();
-        }
-        const QImage image = subject->renderImage(2);
-        EXPECT_EQ(image.size(), subject->size() * 2) << shot.file;
-        const std::string path = std::string(STOWBAR_SNAPSHOT_DIR) + "/" + shot.file;
-        EXPECT_TRUE(subject->renderSnapshot(path)) << path;
-        // The same inputs draw the same picture, spinner included.
-        EXPECT_EQ(subject->renderImage(2), image) << shot.file;
-    }
-}
-
-TEST(HiddenItemPanelTest, ABuildWithoutAnUpdaterShowsNoUpdatesButton) {
-    for (const bool offered : {true, false}) {
-        int checks = 0;
-        PanelActions actions;
-        actions.onCheckForUpdates = [&checks] {
-            ++checks;
-        };
-        actions.offersUpdates = offered;
-        HiddenItemPanel panel(std::move(actions));
-        EXPECT_EQ(panel.clickButton(panel_text::kUpdates), offered);
-        EXPECT_EQ(checks, offered ? 1 : 0);
-        EXPECT_TRUE(panel.clickButton(panel_text::kQuit));
-    }
-}
-
 TEST(HiddenItemPanelTest, APanelThatWasNeverShownStillDrawsItsContent) {
     HiddenItemPanel panel(PanelActions{});
     panel.setInputs(granted(pictureItems(3)));
     const QImage image = panel.renderImage(1);
+    EXPECT_EQ(panel.renderImage(2).size(), image.size() * 2) << "two pixels per point";
     // The first row's picture sits 10 points down, 18 in from the left.
     const QRect picture(18, 10 + 4, 18, 18);
     bool ink = false;

@@ -1,12 +1,12 @@
 #include "adapters/qt/StatusItemRow.hpp"
 
-#include <QFontMetrics>
 #include <QImage>
 #include <QPainter>
 #include <QTest>
 
 #include <gtest/gtest.h>
 
+#include <utility>
 #include <vector>
 
 #include "PanelTestItems.hpp"
@@ -62,51 +62,39 @@ TEST(StatusItemRowTest, AWideCaptureIsStretchedToFillTheWholeSquare) {
     EXPECT_NE(image.pixelColor(square.topLeft() - QPoint(1, 1)), QColor(Qt::red));
 }
 
-TEST(StatusItemRowTest, TheFallbackSymbolIsDrawnOnlyWhenThePictureIsAbsent) {
-    RowUnderTest absent(item(1, "Absent"));
-    RowUnderTest empty(item(2, "Empty", std::make_shared<const Image>()));
-    EXPECT_TRUE(anyInkIn(absent.picture(), absent.row.pictureRect()));
-    EXPECT_FALSE(anyInkIn(empty.picture(), empty.row.pictureRect()));
-}
-
-TEST(StatusItemRowTest, ABitmapThatDoesNotMatchItsSizeDrawsNothing) {
-    Bitmap broken;
+TEST(StatusItemRowTest, TheFallbackSymbolIsDrawnOnlyWhenThePictureIsAbsentAndABadOneNotAtAll) {
+    Bitmap broken;  // says 100 by 100 but holds ten pixels
     broken.width = 100;
     broken.height = 100;
     broken.pixels.assign(10, 0xFFFF0000u);
-    RowUnderTest subject(
-        item(1, "Broken", std::make_shared<const Image>(Size{50, 50}, std::move(broken))));
-    EXPECT_FALSE(anyInkIn(subject.picture(), subject.row.pictureRect()));
+    const std::pair<ImageRef, bool> cases[] = {
+        {nullptr, true},
+        {std::make_shared<const Image>(), false},
+        {std::make_shared<const Image>(Size{50, 50}, std::move(broken)), false},
+    };
+    for (const auto& [picture, ink] : cases) {
+        RowUnderTest subject(item(1, "Alpha", picture));
+        EXPECT_EQ(anyInkIn(subject.picture(), subject.row.pictureRect()), ink);
+    }
 }
 
-TEST(StatusItemRowTest, ALongNameIsCutAtItsEndOnOneLineAndTheRowDoesNotGrow) {
-    RowUnderTest shortName(item(1, "Alpha"));
+TEST(StatusItemRowTest, ANameShowsOnOneLineCutAtItsEndAndTheRowNeverGrows) {
+    RowUnderTest plain(item(1, "Alpha Beta Gamma"));
+    RowUnderTest controls(item(2, "Alpha\nBeta\tGamma"));
     RowUnderTest longName(
-        item(2, "A Remarkably Long Application Name That Cannot Possibly Fit On One Line"));
-    EXPECT_EQ(longName.row.sizeHint().height(), shortName.row.sizeHint().height());
+        item(3, "A Remarkably Long Application Name That Cannot Possibly Fit On One Line"));
+    EXPECT_EQ(controls.row.displayedName(), "Alpha Beta Gamma");
+    EXPECT_EQ(controls.row.nameRect(), plain.row.nameRect());
+    EXPECT_EQ(longName.row.sizeHint().height(), plain.row.sizeHint().height());
     EXPECT_TRUE(longName.row.displayedName().endsWith(QChar(0x2026)));
     EXPECT_TRUE(longName.row.displayedName().startsWith("A Remarkably"));
-    EXPECT_EQ(shortName.row.displayedName(), "Alpha");
     // Picture, two gaps, the spacer's minimum and the insets leave the name 118 points.
     EXPECT_EQ(longName.row.nameRect().width(), 118);
     EXPECT_EQ(longName.row.nameRect().left(), 6 + 12 + 18 + 10);
 }
 
-TEST(StatusItemRowTest, ControlCharactersInANameShowAsSpacesOnTheOneLine) {
-    RowUnderTest twoLines(item(1, "Alpha\nBeta\tGamma"));
-    EXPECT_EQ(twoLines.row.displayedName(), "Alpha Beta Gamma");
-    RowUnderTest oneLine(item(2, "Alpha Beta Gamma"));
-    EXPECT_EQ(twoLines.row.nameRect(), oneLine.row.nameRect());
-}
-
-TEST(StatusItemRowTest, RowIsThePictureFramePlusItsInsetsHigh) {
-    RowUnderTest subject(item(1, ""));
-    const int line = QFontMetrics(fontFor(TextStyle::subheadline)).height();
-    EXPECT_EQ(subject.row.sizeHint().height(), std::max(18, line) + 8);
-}
-
 TEST(StatusItemRowTest, HoverFillsTheAccentColourSixPointsShortOfEachSide) {
-    RowUnderTest subject(item(1, "Alpha", test::glyphPicture(0)));
+    RowUnderTest subject(item(1, "Alpha", test::solidPicture(22, 22, Qt::black)));
     const int middle = subject.row.height() / 2;
     const QColor accent = colourFor(Colour::accent, subject.row.palette());
 
@@ -125,33 +113,22 @@ TEST(StatusItemRowTest, HoverFillsTheAccentColourSixPointsShortOfEachSide) {
     EXPECT_EQ(qAlpha(subject.picture().pixel(kWidth - 8, middle)), 0);
 }
 
-TEST(StatusItemRowTest, AClickAnywhereOnTheRowActivatesItsItemOnce) {
-    const QPoint places[] = {
-        {150, 13},  // right of the name
-        {25, 13},   // on the picture
-        {2, 13},    // in the margin outside the highlight
-    };
-    for (const QPoint place : places) {
-        RowUnderTest subject(item(812, "Alpha"));
-        QTest::mouseClick(&subject.row, Qt::LeftButton, {}, place);
-        ASSERT_EQ(subject.activated.size(), 1u) << place.x();
-        EXPECT_EQ(subject.activated[0].id, 812u);
-        EXPECT_EQ(subject.activated[0].appName, "Alpha");
+TEST(StatusItemRowTest, ALeftClickAnywhereOnTheRowActivatesItsItemOnceAndNothingElseDoes) {
+    // Right of the name, on the picture, in the margin outside the highlight.
+    for (const QPoint place : {QPoint(150, 13), QPoint(25, 13), QPoint(2, 13)}) {
+        for (const char* name : {"Alpha", ""}) {
+            RowUnderTest subject(item(812, name));
+            QTest::mouseClick(&subject.row, Qt::LeftButton, {}, place);
+            ASSERT_EQ(subject.activated.size(), 1u) << place.x() << name;
+            EXPECT_EQ(subject.activated[0].id, 812u);
+            EXPECT_EQ(subject.activated[0].appName, name);
+        }
     }
-}
-
-TEST(StatusItemRowTest, APressReleasedOutsideTheRowOrWithAnotherButtonDoesNothing) {
     RowUnderTest subject(item(1, "Alpha"));
     QTest::mousePress(&subject.row, Qt::LeftButton, {}, QPoint(100, 10));
     QTest::mouseRelease(&subject.row, Qt::LeftButton, {}, QPoint(100, 200));
     QTest::mouseClick(&subject.row, Qt::RightButton, {}, QPoint(100, 10));
-    EXPECT_TRUE(subject.activated.empty());
-}
-
-TEST(StatusItemRowTest, ARowWithAnEmptyNameStillTakesClicks) {
-    RowUnderTest subject(item(4, ""));
-    QTest::mouseClick(&subject.row, Qt::LeftButton, {}, QPoint(100, 10));
-    EXPECT_EQ(subject.activated.size(), 1u);
+    EXPECT_TRUE(subject.activated.empty()) << "released outside, or the right button";
 }
 
 }  // namespace

@@ -106,16 +106,7 @@ TEST(QtShell, ShownPopupHangsBelowTheAnchorAtThePanelsNaturalSize) {
     shell.close();
 }
 
-TEST(QtShell, WithoutAPanelThePopupOpensAtItsConfiguredSize) {
-    QtShell shell;
-    shell.anchorOverride = QRect(300, 0, 24, 24);
-    shell.configure(Size{300, 200}, {});
-    shell.show();
-    EXPECT_EQ(shell.popupWindow()->size(), QSize(300, 200));
-    shell.close();
-}
-
-TEST(QtShell, AnItemMadeBeforeTheTrayExistsAppearsAsSoonAsATrayDoes) {
+TEST(QtShell, TheOneTrayItemWaitsForATrayAndOnlyAPlainClickRunsItsAction) {
     QtShell shell;
     bool tray = false;
     int asked = 0;
@@ -126,46 +117,35 @@ TEST(QtShell, AnItemMadeBeforeTheTrayExistsAppearsAsSoonAsATrayDoes) {
     int clicks = 0;
     // Autostart ran before the panel: no tray yet, but the item is made and waits for one.
     ASSERT_TRUE(shell.addStatusItem("chevron.down.2", "Stowbar", [&clicks] { ++clicks; }));
-    ASSERT_NE(shell.trayIcon(), nullptr);
-    EXPECT_FALSE(shell.trayIcon()->isVisible());
-    EXPECT_TRUE(shell.waitingForTray());
-    // The two-second look, run here by hand rather than waited for.
-    shell.lookForTray();
-    EXPECT_FALSE(shell.trayIcon()->isVisible());
-    tray = true;
-    shell.lookForTray();
-    EXPECT_TRUE(shell.trayIcon()->isVisible());
-    EXPECT_FALSE(shell.waitingForTray()) << "once shown, Qt docks it again by itself";
-    const int askedOnceShown = asked;
-    shell.lookForTray();
-    EXPECT_EQ(asked, askedOnceShown);
-    emit shell.trayIcon()->activated(QSystemTrayIcon::Trigger);
-    EXPECT_EQ(clicks, 1) << "the item works as one made with the tray there";
-}
-
-TEST(QtShell, OnlyAPlainClickOnTheTrayIconRunsTheItemsAction) {
-    QtShell shell;
-    shell.trayAvailable = [] {
-        return true;
-    };
-    int clicks = 0;
-    ASSERT_TRUE(shell.addStatusItem("chevron.down.2", "Stowbar", [&clicks] { ++clicks; }));
+    EXPECT_FALSE(shell.addStatusItem("chevron.down.2", "Stowbar", [] {}))
+        << "there is one status item";
     QSystemTrayIcon* icon = shell.trayIcon();
     ASSERT_NE(icon, nullptr);
     EXPECT_EQ(icon->toolTip(), QStringLiteral("Stowbar"));
     EXPECT_FALSE(icon->icon().isNull());
-    EXPECT_FALSE(shell.addStatusItem("chevron.down.2", "Stowbar", [] {}))
-        << "there is one status item";
+    EXPECT_FALSE(icon->isVisible());
+    EXPECT_TRUE(shell.waitingForTray());
+    // The two-second look, run here by hand rather than waited for.
+    shell.lookForTray();
+    EXPECT_FALSE(icon->isVisible());
+    tray = true;
+    shell.lookForTray();
+    EXPECT_TRUE(icon->isVisible());
+    EXPECT_FALSE(shell.waitingForTray()) << "once shown, Qt docks it again by itself";
+    const int askedOnceShown = asked;
+    shell.lookForTray();
+    EXPECT_EQ(asked, askedOnceShown);
 
-    emit icon->activated(QSystemTrayIcon::Context);
-    emit icon->activated(QSystemTrayIcon::MiddleClick);
-    emit icon->activated(QSystemTrayIcon::DoubleClick);
+    for (const auto reason :
+         {QSystemTrayIcon::Context, QSystemTrayIcon::MiddleClick, QSystemTrayIcon::DoubleClick}) {
+        emit icon->activated(reason);
+    }
     EXPECT_EQ(clicks, 0);
     emit icon->activated(QSystemTrayIcon::Trigger);
-    EXPECT_EQ(clicks, 1);
+    EXPECT_EQ(clicks, 1) << "the item works as one made with the tray there";
 }
 
-TEST(QtShell, WithoutTranslucencyThePopupIsCutToItsRoundedShape) {
+TEST(QtShell, WithoutAPanelThePopupTakesItsConfiguredSizeAndWithoutTranslucencyItsShape) {
     // A desktop without a compositing manager draws a translucent window's clear corners
     // black; the popup then takes the rounded shape as its mask instead.
     for (const bool translucent : {true, false}) {
@@ -177,6 +157,7 @@ TEST(QtShell, WithoutTranslucencyThePopupIsCutToItsRoundedShape) {
         shell.configure(Size{200, 120}, {});
         shell.show();
         QWidget* popup = shell.popupWindow();
+        EXPECT_EQ(popup->size(), QSize(200, 120));
         EXPECT_EQ(popup->testAttribute(Qt::WA_TranslucentBackground), translucent);
         const QRegion mask = popup->mask();
         if (translucent) {

@@ -771,10 +771,6 @@ bool HiddenItemPanel::isQuitHovered() const {
     return quitButton_->isHovered();
 }
 
-bool HiddenItemPanel::isUpdateHovered() const {
-    return updatesButton_->isHovered();
-}
-
 StatusItemRow* HiddenItemPanel::row(std::size_t index) {
     return builtRow(index);
 }

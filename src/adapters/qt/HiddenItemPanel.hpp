@@ -78,7 +78,6 @@ class HiddenItemPanel final : public QWidget {
     bool clickButton(std::string_view label);
 
     bool isQuitHovered() const;
-    bool isUpdateHovered() const;
 
     // The simulated keyboard, taking the same way as a real key. Each returns whether the
     // panel took the key (or the text); a close request that no onCloseRequest answers is not

@@ -146,12 +146,6 @@ TEST_F(StowbarSimExecutable, AnUnusableScenarioExitsWithTwoAndOneLineNamingFileP
         {"{\"applications\": [", ":1:19: invalid JSON: syntax error while parsing value"},
         {"{\"applications\": [{\"pid\": 1}, {\"name\": \"B\"}]}",
          ": /applications/1: missing required field \"pid\""},
-        {"{\"applications\": [{\"pid\": 1, \"activationPolicy\": \"x\"}]}",
-         ": /applications/0/activationPolicy: unknown value \"x\"; expected one of "
-         "\"regular\", \"accessory\", \"prohibited\""},
-        {"{\"script\": [{\"at\": 1, \"action\": \"jump\"}]}",
-         ": /script/0/action: unknown action \"jump\""},
-        {"{\"ownPid\": \"me\"}", ": /ownPid: expected a whole number, found a string"},
         {"[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[]]]]]]]]]]]]]]]]]]]]]]]]]]]]]]]]]]]]]]]]",
          ":1:33: nested deeper than 32 levels"},
     };

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "adapters/posix/PosixFileSystem.hpp"
+#include "bridge/SimulatedDesktopBuilders.hpp"
 #include "support/TemporaryDirectory.hpp"
 
 namespace stowbar {
@@ -57,21 +58,15 @@ TEST(ScenarioLoader, TheDocumentedExampleLoadsFieldForField) {
     expected.ownPid = 123;
     expected.loginItemStatus = script::LoginItemStatus::requiresApproval;
     expected.inApplicationBundle = false;
-    SimulatedApplication alpha;
-    alpha.pid = 401;
+    auto alpha = test::application(401, "alpha",
+                                   {test::extraAt(1510.4, -30, 30.6, 24),
+                                    test::extraAt(1480, -30, 22, 22), test::extraAt(0, 0, 22, 22)});
     alpha.name = "Alpha";
-    alpha.bundleIdentifier = "com.example.alpha";
     alpha.activationPolicy = ActivationPolicy::regular;
     alpha.responds = false;
-    SimulatedExtra first;
-    first.position = Point{1510.4, -30};
-    first.size = Size{30.6, 24};
-    first.window = 812;
-    SimulatedExtra second;
-    second.position = Point{1480, -30};
-    second.size = Size{22, 22};
-    SimulatedExtra third;
-    third.size = Size{22, 22};
+    alpha.extras[0].window = 812;
+    auto& third = alpha.extras[2];
+    third.position.reset();
     third.window = 0;
     third.axWindow = 4294967295u;
     third.axTopLevel = 3;
@@ -80,7 +75,6 @@ TEST(ScenarioLoader, TheDocumentedExampleLoadsFieldForField) {
     grandparent.answers["AXParent"] = SimulatedAnswer::noValue;
     third.parents = std::vector<SimulatedAncestor>{SimulatedAncestor{}, grandparent};
     third.answers["AXPosition"] = SimulatedAnswer::size;
-    alpha.extras = {first, second, third};
     SimulatedApplication nameless;
     nameless.pid = 402;
     nameless.activationPolicy = ActivationPolicy::prohibited;

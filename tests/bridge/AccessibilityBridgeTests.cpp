@@ -171,12 +171,6 @@ TEST(AccessibilityBridge, EveryTreeShapeAndFailureLeavesOutOnlyWhatCannotBeRead)
     }
 }
 
-TEST(AccessibilityBridge, WithoutTrustNothingIsFound) {
-    auto desktop = desktopWith({application(401, "alpha", {extraAt(10, 0, 20, 24)})});
-    desktop.accessibilityTrusted = false;
-    EXPECT_TRUE(Scan(desktop).items().empty());
-}
-
 TEST(AccessibilityBridge, ReachingTheExtrasTakesTwoRequestsAndEachExtraTwoMore) {
     struct Row {
         const char* shape;

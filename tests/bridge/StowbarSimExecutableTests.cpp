@@ -136,36 +136,6 @@ TEST_F(StowbarSimExecutable, AWatchedFileChangeRefreshesThreeTenthsOfASecondAfte
     test::expectGolden("sim-watched-write.jsonl", outcome.out);
 }
 
-TEST_F(StowbarSimExecutable, AnUnusableScenarioExitsWithTwoAndOneLineNamingFilePlaceAndProblem) {
-    struct Row {
-        const char* content;  // null: no file at all
-        const char* line;     // after "stowbar-sim: PATH"
-    };
-    const Row rows[] = {
-        {nullptr, ": cannot be read: No such file or directory"},
-        {"{\"applications\": [", ":1:19: invalid JSON: syntax error while parsing value"},
-        {"{\"applications\": [{\"pid\": 1}, {\"name\": \"B\"}]}",
-         ": /applications/1: missing required field \"pid\""},
-        {"[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[]]]]]]]]]]]]]]]]]]]]]]]]]]]]]]]]]]]]]]]]",
-         ":1:33: nested deeper than 32 levels"},
-    };
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.line);
-        const auto path = home.path() / "bad.json";
-        std::filesystem::remove(path);
-        if (row.content != nullptr) {
-            home.write("bad.json", test::bytesOf(row.content));
-        }
-        const auto outcome = runSim(home, {path.string(), "--diagnose"});
-        EXPECT_EQ(outcome.status, 2);
-        EXPECT_EQ(outcome.out, "");
-        const std::string expected = "stowbar-sim: " + path.string() + row.line;
-        EXPECT_EQ(outcome.err.rfind(expected, 0), 0u) << outcome.err;
-        EXPECT_EQ(std::count(outcome.err.begin(), outcome.err.end(), '\n'), 1) << outcome.err;
-        EXPECT_EQ(outcome.err.back(), '\n');
-    }
-}
-
 TEST_F(StowbarSimExecutable, TheLoginItemAtLaunchShowsItsNoticeAndAPressOfAGoneProcessSaysSo) {
     writeHiddenSet(home);
     // Alpha is clicked at 3.5 s and ends at 3.6 s, before its press 0.15 s after the click.
@@ -212,36 +182,52 @@ TEST_F(StowbarSimExecutable, AScriptsTimesAreExactSoAClickAtTheDuplicateWindowIs
     EXPECT_NE(outcome.out.find("{\"t\":8.151," + press), std::string::npos) << outcome.out;
 }
 
-TEST_F(StowbarSimExecutable, AnUnusableSnapshotFolderOrAMisplacedOptionIsRefusedAtTheStart) {
+// An unusable scenario, snapshot folder or option ends with status 2 before anything runs, and
+// says so in one line naming the file, the place and the problem (the option, with the usage).
+TEST_F(StowbarSimExecutable, WhatCannotBeUsedIsRefusedAtTheStartWithStatusTwoAndOneLine) {
     home.write("file", test::bytesOf("not a folder"));
+    const auto file = (home.path() / "file").string();
+    const auto bad = (home.path() / "bad.json").string();
     struct Row {
-        const char* name;
+        const char* content;  // of bad.json; null: no such file
         std::vector<std::string> arguments;
-        const char* firstLine;  // after "stowbar-sim: "
+        std::string firstLine;  // after "stowbar-sim: "
         long lines;
     };
-    const auto file = (home.path() / "file").string();
     const Row rows[] = {
-        {"a file where the folder should be",
-         {"--snapshots", file, example("panel.json")},
-         "cannot write pictures to ",
+        {nullptr, {bad, "--diagnose"}, bad + ": cannot be read: No such file or directory", 1},
+        {"{\"applications\": [",
+         {bad},
+         bad + ":1:19: invalid JSON: syntax error while parsing value",
          1},
-        {"a folder that would have to be made inside a file",
+        {"{\"applications\": [{\"pid\": 1}, {\"name\": \"B\"}]}",
+         {bad},
+         bad + ": /applications/1: missing required field \"pid\"",
+         1},
+        {"[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[]]]]]]]]]]]]]]]]]]]]]]]]]]]]]]]]]]]]]]]]",
+         {bad},
+         bad + ":1:33: nested deeper than 32 levels",
+         1},
+        {nullptr, {"--snapshots", file, example("panel.json")}, "cannot write pictures to ", 1},
+        {nullptr,
          {"--snapshots", file + "/pictures", example("panel.json")},
          "cannot write pictures to ",
          1},
-        {"the option after the scenario, which would go to the program",
+        {nullptr,
          {example("panel.json"), "--snapshots", (home.path() / "pictures").string()},
          "--snapshots goes before SCENARIO.json",
          5},
     };
     for (const auto& row : rows) {
-        SCOPED_TRACE(row.name);
+        SCOPED_TRACE(row.firstLine);
+        std::filesystem::remove(bad);
+        if (row.content != nullptr) {
+            home.write("bad.json", test::bytesOf(row.content));
+        }
         const auto outcome = runSim(home, row.arguments);
         EXPECT_EQ(outcome.status, 2);
         EXPECT_EQ(outcome.out, "") << "nothing runs";
-        EXPECT_EQ(outcome.err.rfind(std::string("stowbar-sim: ") + row.firstLine, 0), 0u)
-            << outcome.err;
+        EXPECT_EQ(outcome.err.rfind("stowbar-sim: " + row.firstLine, 0), 0u) << outcome.err;
         EXPECT_EQ(std::count(outcome.err.begin(), outcome.err.end(), '\n'), row.lines)
             << outcome.err;
         EXPECT_FALSE(std::filesystem::exists(home.path() / "pictures"));

@@ -42,9 +42,6 @@ struct PortChoices {
 // returned by platform() refers to these members, so it must not outlive them.
 struct SimulatedPlatform {
     SimulatedPlatform() { system.home = home.path().string(); }
-    SimulatedPlatform(const SimulatedPlatform&) = delete;
-    SimulatedPlatform& operator=(const SimulatedPlatform&) = delete;
-    ~SimulatedPlatform() = default;
 
     Platform platform(const PortChoices& choices = {}) {
         return {system,

@@ -5,34 +5,18 @@
 
 #include <benchmark/benchmark.h>
 
-#include <sstream>
-
 #include "adapters/linux/LinuxScreenCapture.hpp"
-#include "adapters/plist/LibplistReader.hpp"
-#include "adapters/posix/PosixFileSystem.hpp"
 #include "adapters/qt/QtImageRenderer.hpp"
-#include "adapters/sim/DesktopSimulation.hpp"
-#include "adapters/sim/SimulatedAccessibility.hpp"
-#include "adapters/sim/SimulatedShell.hpp"
-#include "adapters/sim/SimulatedWorkspace.hpp"
 #include "core/AppDelegate.hpp"
 #include "runtime/ManualExecutor.hpp"
-#include "support/FakeApplication.hpp"
-#include "support/FakeSystemInfo.hpp"
-#include "support/PlistBuilder.hpp"
-#include "support/TemporaryDirectory.hpp"
+#include "support/SimulatedPlatform.hpp"
 
 namespace {
 
 using namespace stowbar;
 
-constexpr const char* kPrefsFile =
-    "Library/Group Containers/group.com.apple.controlcenter/Library/Preferences/"
-    "group.com.apple.controlcenter.plist";
-
 struct Desk {
     Desk() {
-        system.home = home.path().string();
         auto entries = test::Plist::array({});
         for (int i = 0; i < 40; ++i) {
             plist_array_append_item(
@@ -41,23 +25,15 @@ struct Desk {
                                        test::bundleLocation("com.example.app" + std::to_string(i)))
                                .node()));
         }
-        path = home.write(kPrefsFile, test::controlCenterFile(entries).binary()).string();
+        path = ports.home.write(test::kControlCenterFile, test::controlCenterFile(entries).binary())
+                   .string();
     }
-    test::TemporaryDirectory home;
-    test::FakeSystemInfo system;
-    DesktopSimulation simulation;
-    PosixFileSystem files;
-    LibplistReader propertyLists;
-    SimulatedAccessibility accessibility{simulation};
-    SimulatedWorkspace workspace{simulation};
+    test::SimulatedPlatform ports;
     LinuxScreenCapture screenCapture;
     QtImageRenderer imageRenderer;
-    test::FakeApplication application;
-    std::ostringstream out;
-    SimulatedShell shell{files};
-    const Platform platform{system,    files,         propertyLists, accessibility,
-                            workspace, screenCapture, imageRenderer, application,
-                            out,       shell.ports};
+    const Platform platform = ports.platform({.files = &ports.realFiles,
+                                              .screenCapture = &screenCapture,
+                                              .imageRenderer = &imageRenderer});
     std::string path;
 };
 
@@ -79,9 +55,9 @@ BENCHMARK(PollTickWhenNothingChanged);
 void PollTickFloor(benchmark::State& state) {
     Desk desk;
     for (auto _ : state) {
-        benchmark::DoNotOptimize(desk.accessibility.isProcessTrusted());
-        benchmark::DoNotOptimize(desk.files.readFile(desk.path));
-        benchmark::DoNotOptimize(desk.files.attributes(desk.path));
+        benchmark::DoNotOptimize(desk.ports.accessibility.isProcessTrusted());
+        benchmark::DoNotOptimize(desk.ports.realFiles.readFile(desk.path));
+        benchmark::DoNotOptimize(desk.ports.realFiles.attributes(desk.path));
     }
 }
 BENCHMARK(PollTickFloor);

@@ -28,22 +28,13 @@
 #include <string>
 #include <thread>
 
-#include "adapters/plist/LibplistReader.hpp"
-#include "adapters/posix/PosixFileSystem.hpp"
 #include "adapters/qt/QtApplication.hpp"
 #include "adapters/qt/QtImageRenderer.hpp"
 #include "adapters/qt/QtShell.hpp"
-#include "adapters/sim/DesktopSimulation.hpp"
 #include "adapters/sim/ForwardingAccessibility.hpp"
-#include "adapters/sim/SimulatedAccessibility.hpp"
-#include "adapters/sim/SimulatedFileSystem.hpp"
-#include "adapters/sim/SimulatedScreenCapture.hpp"
-#include "adapters/sim/SimulatedWorkspace.hpp"
 #include "core/AppDelegate.hpp"
-#include "support/FakeSystemInfo.hpp"
 #include "support/InertShell.hpp"
-#include "support/PlistBuilder.hpp"
-#include "support/TemporaryDirectory.hpp"
+#include "support/SimulatedPlatform.hpp"
 
 namespace {
 
@@ -175,30 +166,18 @@ std::vector<SimulatedApplication> applicationsFrom(std::int32_t base) {
     return applications;
 }
 
-struct Desk {
+struct Desk : test::SimulatedPlatform {
     Desk(Slowness slowness, Panel panel)
-        : accessibility(simulated, slowness),
-          ports{shell,
-                shell,
-                shell,
-                inert.directoryWatcher,
-                inert.loginItems,
-                inert.alerts,
-                inert.updater,
-                panel == Panel::absent ? nullptr : &shell} {
-        system.home = home.path().string();
-        system.pid = 100;
-        plist_t entries = plist_new_array();
-        for (const auto& application : applicationsFrom(1000)) {
-            plist_array_append_item(
-                entries,
-                plist_copy(test::entry(false, test::bundleLocation(*application.bundleIdentifier))
-                               .node()));
+        : slow(accessibility, slowness),
+          shellPorts{qtShell,          qtShell,
+                     qtShell,          inert.directoryWatcher,
+                     inert.loginItems, inert.alerts,
+                     inert.updater,    panel == Panel::absent ? nullptr : &qtShell} {
+        std::vector<std::string> hidden;
+        for (const auto& running : applicationsFrom(1000)) {
+            hidden.push_back(*running.bundleIdentifier);
         }
-        home.write(
-            "Library/Group Containers/group.com.apple.controlcenter/Library/Preferences/"
-            "group.com.apple.controlcenter.plist",
-            test::controlCenterFile(test::Plist(entries)).binary());
+        writeHiddenSet(hidden);
         // The simulated workspace draws an application's icon the first time it lists it; a
         // real one hands out the icon it has. Both generations of processes are listed once
         // beforehand, so that no iteration measures that drawing.
@@ -207,30 +186,20 @@ struct Desk {
                 [&](SimulatedDesktop& desktop) { desktop.applications = applicationsFrom(base); });
             benchmark::DoNotOptimize(workspace.runningApplications());
         }
-        shell.trayAvailable = [] {
+        qtShell.trayAvailable = [] {
             return true;
         };
     }
 
-    test::TemporaryDirectory home;
-    test::FakeSystemInfo system;
-    DesktopSimulation simulation;
-    PosixFileSystem realFiles;
-    SimulatedFileSystem files{realFiles, simulation};
-    LibplistReader propertyLists;
-    SimulatedAccessibility simulated{simulation};
-    SlowApplication accessibility;
-    SimulatedWorkspace workspace{simulation};
-    SimulatedScreenCapture screenCapture{simulation};
-    QtImageRenderer imageRenderer;
-    std::ostringstream out;
-    qt::QtShell shell;
+    SlowApplication slow;
+    QtImageRenderer qtRenderer;
+    qt::QtShell qtShell;
     test::InertShell inert;
-    const ShellPorts ports{
-        shell,        shell,         shell, inert.directoryWatcher, inert.loginItems,
-        inert.alerts, inert.updater, &shell};
-    const Platform platform{system,        files,         propertyLists,   accessibility, workspace,
-                            screenCapture, imageRenderer, *theApplication, out,           ports};
+    const ShellPorts shellPorts;
+    const Platform platform = SimulatedPlatform::platform({.accessibility = &slow,
+                                                           .imageRenderer = &qtRenderer,
+                                                           .application = theApplication,
+                                                           .shell = &shellPorts});
 };
 
 // Turns the loop until `publishes` lists were published (the list, then its pictures) and a
@@ -281,7 +250,7 @@ void LongestTurn(benchmark::State& state, Slowness slowness, Panel panel) {
     if (panelShown) {
         delegate->togglePopover();
         runUntilPublished(*delegate->controller(), 0);
-        if (!desk.shell.isShown()) {
+        if (!desk.qtShell.isShown()) {
             state.SkipWithError("the popover did not open");
             return;
         }

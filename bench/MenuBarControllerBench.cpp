@@ -4,21 +4,11 @@
 
 #include <benchmark/benchmark.h>
 
-#include "adapters/plist/LibplistReader.hpp"
-#include "adapters/posix/PosixFileSystem.hpp"
 #include "adapters/qt/QtImageRenderer.hpp"
-#include "adapters/sim/DesktopSimulation.hpp"
-#include "adapters/sim/SimulatedAccessibility.hpp"
-#include "adapters/sim/SimulatedFileSystem.hpp"
-#include "adapters/sim/SimulatedScreenCapture.hpp"
-#include "adapters/sim/SimulatedWorkspace.hpp"
 #include "core/MenuBarController.hpp"
 #include "runtime/ManualExecutor.hpp"
-#include "support/FakeApplication.hpp"
-#include "support/FakeSystemInfo.hpp"
 #include "support/InertShell.hpp"
-#include "support/PlistBuilder.hpp"
-#include "support/TemporaryDirectory.hpp"
+#include "support/SimulatedPlatform.hpp"
 
 namespace {
 
@@ -40,27 +30,18 @@ SimulatedApplication runningApplication(std::int32_t pid, int extras) {
 }
 
 // A desktop of `running` applications of which the first `hidden` are in the hidden set.
-struct Desk {
+struct Desk : test::SimulatedPlatform {
     Desk(int running, int hidden, int extras) {
-        system.home = home.path().string();
         SimulatedDesktop desktop;
-        plist_t entries = plist_new_array();
+        std::vector<std::string> hiddenSet;
         for (int i = 0; i < running; ++i) {
-            const auto app = runningApplication(1000 + i, i < hidden ? extras : 1);
+            desktop.applications.push_back(runningApplication(1000 + i, i < hidden ? extras : 1));
             if (i < hidden) {
-                plist_array_append_item(
-                    entries,
-                    plist_copy(
-                        test::entry(false, test::bundleLocation(*app.bundleIdentifier)).node()));
+                hiddenSet.push_back(*desktop.applications.back().bundleIdentifier);
             }
-            desktop.applications.push_back(app);
         }
         simulation.update([&](SimulatedDesktop& d) { d = desktop; });
-        path = home.write(
-                       "Library/Group Containers/group.com.apple.controlcenter/Library/"
-                       "Preferences/group.com.apple.controlcenter.plist",
-                       test::controlCenterFile(test::Plist(entries)).binary())
-                   .string();
+        path = writeHiddenSet(hiddenSet).string();
     }
 
     void refresh(const std::shared_ptr<MenuBarController>& controller) {
@@ -70,22 +51,10 @@ struct Desk {
         executor.runUntilIdle();
     }
 
-    test::TemporaryDirectory home;
-    test::FakeSystemInfo system;
-    DesktopSimulation simulation;
-    PosixFileSystem realFiles;
-    SimulatedFileSystem files{realFiles, simulation};
-    LibplistReader propertyLists;
-    SimulatedAccessibility accessibility{simulation};
-    SimulatedWorkspace workspace{simulation};
-    SimulatedScreenCapture screenCapture{simulation};
-    QtImageRenderer imageRenderer;
-    test::FakeApplication application;
-    std::ostringstream out;
+    QtImageRenderer qtRenderer;
     test::InertShell inertShell;
-    const Platform platform{system,    files,           propertyLists, accessibility,
-                            workspace, screenCapture,   imageRenderer, application,
-                            out,       inertShell.ports};
+    const Platform platform =
+        SimulatedPlatform::platform({.imageRenderer = &qtRenderer, .shell = &inertShell.ports});
     ManualExecutor executor;
     std::string path;
 };

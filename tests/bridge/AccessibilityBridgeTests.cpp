@@ -36,6 +36,18 @@ Found found(std::int32_t pid, double x, double y, double width, double height) {
     return Found{pid, Rect{{x, y}, {width, height}}};
 }
 
+// The bridge over a simulated desktop.
+struct Scan {
+    explicit Scan(SimulatedDesktop desktop) : simulation(std::move(desktop)) {}
+    std::vector<AppMenuBarItem> items() const {
+        const auto targets = targetsOf(simulation.lock()->desktop.applications);
+        return bridge.findMenuBarItems(targets);
+    }
+    DesktopSimulation simulation;
+    SimulatedAccessibility accessibility{simulation};
+    AccessibilityBridge bridge{accessibility};
+};
+
 std::vector<Found> summary(const std::vector<AppMenuBarItem>& items) {
     std::vector<Found> result;
     result.reserve(items.size());
@@ -49,11 +61,9 @@ TEST(AccessibilityBridge, ResultsKeepTheOrderOfTargetsAndWithinOneTheOrderOfTheB
     const auto alpha = application(401, "alpha", {extraAt(10, 0, 20, 24), extraAt(40, 0, 22, 24)});
     auto beta = application(402, "beta", {extraAt(5, 0, 30, 24)});
     beta.bundleIdentifier.reset();
-    DesktopSimulation simulation(desktopWith({alpha, beta}));
-    SimulatedAccessibility accessibility(simulation);
-    const AccessibilityBridge bridge(accessibility);
-
-    const auto items = bridge.findMenuBarItems(targetsOf({alpha, beta}));
+    const Scan scan(desktopWith({alpha, beta}));
+    const auto& bridge = scan.bridge;
+    const auto items = scan.items();
     EXPECT_EQ(summary(items),
               (std::vector<Found>{found(401, 10, 0, 20, 24), found(401, 40, 0, 22, 24),
                                   found(402, 5, 0, 30, 24)}));
@@ -93,6 +103,7 @@ TEST(AccessibilityBridge, EveryTreeShapeAndFailureLeavesOutOnlyWhatCannotBeRead)
             subject.extras[0].size = Size{width, height};
         };
     };
+    const std::vector<Found> second = {found(401, 130, -30, 22, 22)};
     const std::vector<Row> rows = {
         {"as described",
          [](auto&, auto&) {},
@@ -111,30 +122,20 @@ TEST(AccessibilityBridge, EveryTreeShapeAndFailureLeavesOutOnlyWhatCannotBeRead)
         {"children a point", answering("AXChildren", SimulatedAnswer::point), {}},
         {"application does not answer", [](auto&, auto& s) { s.responds = false; }, {}},
         {"application not running", [](auto&, auto& s) { s.pid = 499; }, {}},
-        {"size request fails",
-         [](auto&, auto& s) { s.extras[0].size.reset(); },
-         {found(401, 130, -30, 22, 22)}},
-        {"position request fails",
-         [](auto&, auto& s) { s.extras[0].position.reset(); },
-         {found(401, 130, -30, 22, 22)}},
-        {"size has no value",
-         firstExtraAnswering("AXSize", SimulatedAnswer::noValue),
-         {found(401, 130, -30, 22, 22)}},
-        {"position not a packed value",
-         firstExtraAnswering("AXPosition", SimulatedAnswer::other),
-         {found(401, 130, -30, 22, 22)}},
-        {"size is an element",
-         firstExtraAnswering("AXSize", SimulatedAnswer::element),
-         {found(401, 130, -30, 22, 22)}},
+        {"size request fails", [](auto&, auto& s) { s.extras[0].size.reset(); }, second},
+        {"position request fails", [](auto&, auto& s) { s.extras[0].position.reset(); }, second},
+        {"size has no value", firstExtraAnswering("AXSize", SimulatedAnswer::noValue), second},
+        {"position not a packed value", firstExtraAnswering("AXPosition", SimulatedAnswer::other),
+         second},
+        {"size is an element", firstExtraAnswering("AXSize", SimulatedAnswer::element), second},
         {"size packed as a point unpacks to zero width",
-         firstExtraAnswering("AXSize", SimulatedAnswer::point),
-         {found(401, 130, -30, 22, 22)}},
+         firstExtraAnswering("AXSize", SimulatedAnswer::point), second},
         {"position packed as a size unpacks to the origin",
          firstExtraAnswering("AXPosition", SimulatedAnswer::size),
          {found(401, 0, 0, 20, 24), found(401, 130, -30, 22, 22)}},
-        {"width 0", firstExtraSized(0, 24), {found(401, 130, -30, 22, 22)}},
-        {"negative width", firstExtraSized(-20, 24), {found(401, 130, -30, 22, 22)}},
-        {"width not a number", firstExtraSized(kNaN, 24), {found(401, 130, -30, 22, 22)}},
+        {"width 0", firstExtraSized(0, 24), second},
+        {"negative width", firstExtraSized(-20, 24), second},
+        {"width not a number", firstExtraSized(kNaN, 24), second},
         {"height 0 is kept",
          firstExtraSized(22, 0),
          {found(401, 100, 0, 22, 0), found(401, 130, -30, 22, 22)}},
@@ -153,25 +154,12 @@ TEST(AccessibilityBridge, EveryTreeShapeAndFailureLeavesOutOnlyWhatCannotBeRead)
         auto target = test::targetOf(subject);
         target.pid = 401;
         desktop.applications = {subject, follower};
-        DesktopSimulation simulation(desktop);
-        SimulatedAccessibility accessibility(simulation);
-
-        const auto items =
-            AccessibilityBridge(accessibility).findMenuBarItems({target, test::targetOf(follower)});
+        const Scan scan(desktop);
+        const auto items = scan.bridge.findMenuBarItems({target, test::targetOf(follower)});
         auto expected = row.subjectItems;
         expected.push_back(found(402, 200, 0, 24, 24));
         EXPECT_EQ(summary(items), expected);
     }
-}
-
-TEST(AccessibilityBridge, WithoutTrustNothingIsFound) {
-    auto desktop = desktopWith({application(401, "alpha", {extraAt(10, 0, 20, 24)})});
-    desktop.accessibilityTrusted = false;
-    DesktopSimulation simulation(desktop);
-    SimulatedAccessibility accessibility(simulation);
-    EXPECT_TRUE(AccessibilityBridge(accessibility)
-                    .findMenuBarItems(targetsOf(desktop.applications))
-                    .empty());
 }
 
 TEST(AccessibilityBridge, ReachingTheExtrasTakesTwoRequestsAndEachExtraTwoMore) {
@@ -194,13 +182,9 @@ TEST(AccessibilityBridge, ReachingTheExtrasTakesTwoRequestsAndEachExtraTwoMore) 
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.shape);
-        const auto subject = application(401, "alpha", row.extras);
-        DesktopSimulation simulation(desktopWith({subject}));
-        SimulatedAccessibility accessibility(simulation);
-        static_cast<void>(
-            AccessibilityBridge(accessibility).findMenuBarItems(targetsOf({subject})));
-
-        const auto asked = simulation.record().of(401);
+        const Scan scan(desktopWith({application(401, "alpha", row.extras)}));
+        static_cast<void>(scan.items());
+        const auto asked = scan.simulation.record().of(401);
         EXPECT_EQ(asked.attributeRequests, 2 + row.positions + row.sizes);
         EXPECT_EQ(asked.attributeRequestsFor("AXExtrasMenuBar"), 1);
         EXPECT_EQ(asked.attributeRequestsFor("AXChildren"), 1);
@@ -215,15 +199,10 @@ TEST(AccessibilityBridge, AnApplicationThatDoesNotAnswerCostsOneTimeoutAndNeverS
     auto sleepy = application(403, "sleepy", {extraAt(0, 0, 20, 24), extraAt(30, 0, 20, 24)});
     sleepy.responds = false;
     const auto alpha = application(401, "alpha", {extraAt(10, 0, 20, 24), extraAt(40, 0, 22, 24)});
-    DesktopSimulation simulation(desktopWith({sleepy, alpha}));
-    SimulatedAccessibility accessibility(simulation);
-
-    const auto items =
-        AccessibilityBridge(accessibility).findMenuBarItems(targetsOf({sleepy, alpha}));
-    EXPECT_EQ(summary(items),
+    const Scan scan(desktopWith({sleepy, alpha}));
+    EXPECT_EQ(summary(scan.items()),
               (std::vector<Found>{found(401, 10, 0, 20, 24), found(401, 40, 0, 22, 24)}));
-
-    const auto record = simulation.record();
+    const auto record = scan.simulation.record();
     const auto asked = record.of(403);
     // The timeout was set before the one request, so it cost 0.1 s, not the system's 6 s.
     EXPECT_EQ(asked.attributeRequests, 1);
@@ -322,17 +301,13 @@ TEST(AccessibilityBridge, WindowNumberComesFromTheFirstPlaceThatYieldsOneInTheFa
         SCOPED_TRACE(row.shape);
         auto extra = extraAt(0, 0, 20, 24);
         row.arrange(extra);
-        const auto subject = application(401, "alpha", {extra});
-        DesktopSimulation simulation(desktopWith({subject}));
-        SimulatedAccessibility accessibility(simulation);
-        const AccessibilityBridge bridge(accessibility);
-
-        const auto items = bridge.findMenuBarItems(targetsOf({subject}));
+        Scan scan(desktopWith({application(401, "alpha", {extra})}));
+        const auto items = scan.items();
         ASSERT_EQ(items.size(), 1u);
-        simulation.clearRecord();
-        EXPECT_EQ(bridge.windowID(items[0].element), row.expected);
+        scan.simulation.clearRecord();
+        EXPECT_EQ(scan.bridge.windowID(items[0].element), row.expected);
         // Looked up afresh for every attempt.
-        const auto record = simulation.record();
+        const auto record = scan.simulation.record();
         EXPECT_EQ(record.windowNumberLookups, record.windowNumberAttempts());
     }
 }
@@ -348,16 +323,12 @@ TEST(AccessibilityBridge, WindowNumberSearchIsBoundedInTheWorstCase) {
     extra.axWindow = 0;
     extra.axTopLevel = 0;
     extra.parents = std::vector<SimulatedAncestor>(20, useless);
-    const auto subject = application(401, "alpha", {extra});
-    DesktopSimulation simulation(desktopWith({subject}));
-    SimulatedAccessibility accessibility(simulation);
-    const AccessibilityBridge bridge(accessibility);
-    const auto items = bridge.findMenuBarItems(targetsOf({subject}));
+    Scan scan(desktopWith({application(401, "alpha", {extra})}));
+    const auto items = scan.items();
     ASSERT_EQ(items.size(), 1u);
-    simulation.clearRecord();
-
-    EXPECT_EQ(bridge.windowID(items[0].element), std::nullopt);
-    const auto asked = simulation.record().of(401);
+    scan.simulation.clearRecord();
+    EXPECT_EQ(scan.bridge.windowID(items[0].element), std::nullopt);
+    const auto asked = scan.simulation.record().of(401);
     EXPECT_EQ(asked.windowNumberAttempts, 3 + 8 * 3);
     EXPECT_EQ(asked.attributeRequestsFor("AXParent"), 8);
     EXPECT_EQ(asked.windowNumberAttempts + asked.attributeRequestsFor("AXParent"), 3 + 8 * 4);
@@ -379,16 +350,13 @@ TEST(AccessibilityBridge, WithoutTheWindowNumberFunctionNoNumberIsFoundAndTheSca
     }
     auto desktop = desktopWith({application(401, "alpha", {extra, extraAt(30, 0, 22, 24)})});
     desktop.windowNumberFunction = false;
-    DesktopSimulation simulation(desktop);
-    SimulatedAccessibility accessibility(simulation);
-    const AccessibilityBridge bridge(accessibility);
-
-    const auto items = bridge.findMenuBarItems(targetsOf(desktop.applications));
+    Scan scan(desktop);
+    const auto items = scan.items();
     EXPECT_EQ(summary(items),
               (std::vector<Found>{found(401, 0, 0, 20, 24), found(401, 30, 0, 22, 24)}));
-    simulation.clearRecord();
-    EXPECT_EQ(bridge.windowID(items[0].element), std::nullopt);
-    const auto record = simulation.record();
+    scan.simulation.clearRecord();
+    EXPECT_EQ(scan.bridge.windowID(items[0].element), std::nullopt);
+    const auto record = scan.simulation.record();
     EXPECT_EQ(record.windowNumberAttempts(), 0);
     EXPECT_EQ(record.windowNumberLookups, 3 + 8 * 3);
     EXPECT_EQ(record.of(401).attributeRequestsFor("AXParent"), 8);
@@ -397,11 +365,10 @@ TEST(AccessibilityBridge, WithoutTheWindowNumberFunctionNoNumberIsFoundAndTheSca
 TEST(AccessibilityBridge, WindowNumberOfAnElementThatCannotBeAskedIsAbsent) {
     auto extra = extraAt(0, 0, 20, 24);
     extra.window = 812;
-    const auto subject = application(401, "alpha", {extra});
-    DesktopSimulation simulation(desktopWith({subject}));
-    SimulatedAccessibility accessibility(simulation);
-    const AccessibilityBridge bridge(accessibility);
-    const auto items = bridge.findMenuBarItems(targetsOf({subject}));
+    Scan scan(desktopWith({application(401, "alpha", {extra})}));
+    auto& simulation = scan.simulation;
+    const auto& bridge = scan.bridge;
+    const auto items = scan.items();
     ASSERT_EQ(items.size(), 1u);
     EXPECT_EQ(bridge.windowID(items[0].element), 812u);
 

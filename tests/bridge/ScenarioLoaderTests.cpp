@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "adapters/posix/PosixFileSystem.hpp"
+#include "bridge/SimulatedDesktopBuilders.hpp"
 #include "support/TemporaryDirectory.hpp"
 
 namespace stowbar {
@@ -18,42 +19,17 @@ SimulatedDesktop loaded(std::string_view text) {
 }
 
 TEST(ScenarioLoader, AnEmptyScenarioTakesTheDocumentedDefaults) {
-    const auto desktop = loaded("{}");
-    EXPECT_EQ(desktop, SimulatedDesktop{});
-    EXPECT_TRUE(desktop.accessibilityTrusted);
-    EXPECT_TRUE(desktop.screenRecordingGranted);
-    EXPECT_TRUE(desktop.fullDiskAccessGranted);
-    EXPECT_TRUE(desktop.windowNumberFunction);
-    EXPECT_EQ(desktop.ownPid, 100);
-
-    const auto application = loaded(R"({"applications": [{"pid": 7}]})").applications.at(0);
+    EXPECT_EQ(loaded("{}"), SimulatedDesktop{});
     SimulatedApplication expected;
     expected.pid = 7;
-    EXPECT_EQ(application, expected);
-    EXPECT_EQ(application.activationPolicy, ActivationPolicy::accessory);
-    EXPECT_TRUE(application.responds);
-    EXPECT_TRUE(application.extrasMenuBar);
-}
-
-TEST(ScenarioLoader, TheLoginItemAtLaunchAndTheBundleCanBeChosen) {
-    EXPECT_EQ(loaded("{}").loginItemStatus, script::LoginItemStatus::enabled);
-    EXPECT_TRUE(loaded("{}").inApplicationBundle);
-    const auto desktop =
-        loaded(R"({"loginItemStatus": "requiresApproval", "inApplicationBundle": false})");
-    EXPECT_EQ(desktop.loginItemStatus, script::LoginItemStatus::requiresApproval);
-    EXPECT_FALSE(desktop.inApplicationBundle);
-    // A pid is free again once its process was terminated.
-    EXPECT_EQ(loaded(R"({"applications": [{"pid": 5}], "script": [
-                 {"at": 1, "action": "terminate", "pid": 5},
-                 {"at": 2, "action": "launch", "application": {"pid": 5, "name": "Again"}}]})")
-                  .script.size(),
-              2u);
+    EXPECT_EQ(loaded(R"({"applications": [{"pid": 7}]})").applications.at(0), expected);
 }
 
 TEST(ScenarioLoader, TheDocumentedExampleLoadsFieldForField) {
     const auto desktop = loaded(R"({
       "accessibilityTrusted": true, "screenRecordingGranted": false,
       "fullDiskAccessGranted": false, "windowNumberFunction": false, "ownPid": 123,
+      "loginItemStatus": "requiresApproval", "inApplicationBundle": false,
       "applications": [
         { "pid": 401, "name": "Alpha", "bundleIdentifier": "com.example.alpha",
           "activationPolicy": "regular", "responds": false, "extrasMenuBar": true,
@@ -80,21 +56,17 @@ TEST(ScenarioLoader, TheDocumentedExampleLoadsFieldForField) {
     expected.fullDiskAccessGranted = false;
     expected.windowNumberFunction = false;
     expected.ownPid = 123;
-    SimulatedApplication alpha;
-    alpha.pid = 401;
+    expected.loginItemStatus = script::LoginItemStatus::requiresApproval;
+    expected.inApplicationBundle = false;
+    auto alpha = test::application(401, "alpha",
+                                   {test::extraAt(1510.4, -30, 30.6, 24),
+                                    test::extraAt(1480, -30, 22, 22), test::extraAt(0, 0, 22, 22)});
     alpha.name = "Alpha";
-    alpha.bundleIdentifier = "com.example.alpha";
     alpha.activationPolicy = ActivationPolicy::regular;
     alpha.responds = false;
-    SimulatedExtra first;
-    first.position = Point{1510.4, -30};
-    first.size = Size{30.6, 24};
-    first.window = 812;
-    SimulatedExtra second;
-    second.position = Point{1480, -30};
-    second.size = Size{22, 22};
-    SimulatedExtra third;
-    third.size = Size{22, 22};
+    alpha.extras[0].window = 812;
+    auto& third = alpha.extras[2];
+    third.position.reset();
     third.window = 0;
     third.axWindow = 4294967295u;
     third.axTopLevel = 3;
@@ -103,7 +75,6 @@ TEST(ScenarioLoader, TheDocumentedExampleLoadsFieldForField) {
     grandparent.answers["AXParent"] = SimulatedAnswer::noValue;
     third.parents = std::vector<SimulatedAncestor>{SimulatedAncestor{}, grandparent};
     third.answers["AXPosition"] = SimulatedAnswer::size;
-    alpha.extras = {first, second, third};
     SimulatedApplication nameless;
     nameless.pid = 402;
     nameless.activationPolicy = ActivationPolicy::prohibited;
@@ -172,18 +143,6 @@ TEST(ScenarioLoader, EveryScriptActionIsUnderstoodNow) {
     EXPECT_EQ(desktop.script, expected);
 }
 
-TEST(ScenarioLoader, TheExampleScenariosLoad) {
-    const PosixFileSystem files;
-    for (const char* name : {"desk.json", "untrusted.json", "windows.json", "keyboard.json"}) {
-        SCOPED_TRACE(name);
-        const auto result =
-            ScenarioLoader::load(files, std::string(STOWBAR_EXAMPLES_DIR "/") + name);
-        if (const auto* error = std::get_if<ScenarioError>(&result)) {
-            ADD_FAILURE() << ScenarioLoader::describe(name, *error);
-        }
-    }
-}
-
 TEST(ScenarioLoader, AScenarioWithAnErrorIsRefusedWithThePlaceAndTheProblem) {
     using Kind = ScenarioError::Kind;
     struct Row {
@@ -195,7 +154,6 @@ TEST(ScenarioLoader, AScenarioWithAnErrorIsRefusedWithThePlaceAndTheProblem) {
     const Row rows[] = {
         {"", Kind::syntax, "1:1", "invalid JSON: syntax error while parsing value"},
         {"{\n  \"applications\": [}", Kind::syntax, "2:20", "invalid JSON: syntax error"},
-        {"{} x", Kind::syntax, "1:4", "invalid JSON: syntax error"},
         {"{\"a\": \"\\u12\"}", Kind::syntax, "1:", "invalid JSON: syntax error"},
         {"[]", Kind::content, "", "expected an object, found an array"},
         {"{\"applications\": {}}", Kind::content, "/applications",
@@ -208,8 +166,6 @@ TEST(ScenarioLoader, AScenarioWithAnErrorIsRefusedWithThePlaceAndTheProblem) {
          "expected a whole number, found a fractional number"},
         {"{\"applications\": [{\"pid\": 0}]}", Kind::content, "/applications/0/pid",
          "expected a whole number from 1 to 2147483647"},
-        {"{\"applications\": [{\"pid\": -4}]}", Kind::content, "/applications/0/pid",
-         "expected a whole number from 1"},
         {"{\"applications\": [{\"pid\": 2147483648}]}", Kind::content, "/applications/0/pid",
          "expected a whole number from 1"},
         {"{\"applications\": [{\"pid\": 99999999999999999999999}]}", Kind::content,
@@ -234,44 +190,28 @@ TEST(ScenarioLoader, AScenarioWithAnErrorIsRefusedWithThePlaceAndTheProblem) {
          "1:51", "invalid JSON: number overflow parsing '1e999'"},
         {"{\"applications\": [{\"pid\": 5, \"extras\": [{\"window\": -1}]}]}", Kind::content,
          "/applications/0/extras/0/window", "expected a whole number from 0 to 4294967295"},
-        {"{\"applications\": [{\"pid\": 5, \"extras\": [{\"window\": 4294967296}]}]}",
-         Kind::content, "/applications/0/extras/0/window", "expected a whole number from 0"},
         {"{\"applications\": [{\"pid\": 5, \"answers\": {\"AXRole\": \"error\"}}]}", Kind::content,
          "/applications/0/answers/AXRole", "unknown field"},
         {"{\"applications\": [{\"pid\": 5, \"answers\": {\"AXChildren\": \"lies\"}}]}",
          Kind::content, "/applications/0/answers/AXChildren", "unknown value \"lies\""},
         {"{\"applications\": [{\"pid\": 5, \"extras\": [{\"parents\": [{\"a/b~\": 1}]}]}]}",
          Kind::content, "/applications/0/extras/0/parents/0/a~1b~0", "unknown field"},
-        {"{\"ownPid\": true}", Kind::content, "/ownPid",
-         "expected a whole number, found a boolean"},
-        {"{\"accessibilityTrusted\": 1}", Kind::content, "/accessibilityTrusted",
-         "expected true or false, found a number"},
         {"{\"script\": [{\"action\": \"quit\"}]}", Kind::content, "/script/0",
          "missing required field \"at\""},
-        {"{\"script\": [{\"at\": 1}]}", Kind::content, "/script/0",
-         "missing required field \"action\""},
         {"{\"script\": [{\"at\": 1, \"action\": \"dance\"}]}", Kind::content, "/script/0/action",
          "unknown action \"dance\""},
         {"{\"script\": [{\"at\": -1, \"action\": \"quit\"}]}", Kind::content, "/script/0/at",
-         "expected a time from 0 to 86400 seconds"},
-        {"{\"script\": [{\"at\": 86400.5, \"action\": \"quit\"}]}", Kind::content, "/script/0/at",
          "expected a time from 0 to 86400 seconds"},
         {"{\"script\": [{\"at\": 2, \"action\": \"quit\"}, {\"at\": 1, \"action\": \"quit\"}]}",
          Kind::content, "/script/1/at", "earlier than the action before it"},
         {"{\"script\": [{\"at\": 1, \"action\": \"click-row\"}]}", Kind::content, "/script/0",
          "missing required field \"index\""},
-        {"{\"script\": [{\"at\": 1, \"action\": \"quit\", \"index\": 1}]}", Kind::content,
-         "/script/0/index", "unknown field"},
         {"{\"script\": [{\"at\": 1, \"action\": \"hover\", \"target\": \"row\"}]}", Kind::content,
          "/script/0", "missing required field \"index\""},
         {"{\"script\": [{\"at\": 1, \"action\": \"hover\", \"target\": \"quit\", \"index\": 1}]}",
          Kind::content, "/script/0/index", "unknown field"},
-        {"{\"script\": [{\"at\": 1, \"action\": \"hover\"}]}", Kind::content, "/script/0",
-         "missing required field \"target\""},
         {"{\"script\": [{\"at\": 1, \"action\": \"click-button\", \"label\": \"quit\"}]}",
          Kind::content, "/script/0/label", "unknown value \"quit\""},
-        {"{\"script\": [{\"at\": 1, \"action\": \"key\", \"key\": \"Enter\"}]}", Kind::content,
-         "/script/0/key", "unknown value \"Enter\""},
         {"{\"script\": [{\"at\": 1, \"action\": \"type\", \"text\": \"\"}]}", Kind::content,
          "/script/0/text", "expected between 1 and 256 bytes of text"},
         {"{\"script\": [{\"at\": 1, \"action\": \"launch\", \"application\": {}}]}", Kind::content,
@@ -279,14 +219,9 @@ TEST(ScenarioLoader, AScenarioWithAnErrorIsRefusedWithThePlaceAndTheProblem) {
         {"{\"script\": [{\"at\": 1, \"action\": \"write-hidden-set\", \"bundleIdentifiers\": "
          "[\"a\", null]}]}",
          Kind::content, "/script/0/bundleIdentifiers/1", "expected a string, found null"},
-        {"{\"script\": [{\"at\": 1, \"action\": \"set-login-item-status\", \"status\": "
-         "\"on\"}]}",
-         Kind::content, "/script/0/status", "unknown value \"on\""},
         {"{\"loginItemStatus\": \"approved\"}", Kind::content, "/loginItemStatus",
          "unknown value \"approved\"; expected one of \"notRegistered\", \"enabled\", "
          "\"requiresApproval\", \"notFound\""},
-        {"{\"inApplicationBundle\": \"yes\"}", Kind::content, "/inApplicationBundle",
-         "expected true or false, found a string"},
         {"{\"applications\": [{\"pid\": 5}], \"script\": [{\"at\": 1, \"action\": \"launch\", "
          "\"application\": {\"pid\": 5}}]}",
          Kind::content, "/script/0/application/pid", "pid 5 is already running"},

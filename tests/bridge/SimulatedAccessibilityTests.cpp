@@ -7,13 +7,8 @@
 
 #include <thread>
 
-#include "adapters/posix/PosixFileSystem.hpp"
-#include "adapters/sim/SimulatedFileSystem.hpp"
-#include "adapters/sim/SimulatedWorkspace.hpp"
 #include "bridge/SimulatedDesktopBuilders.hpp"
 #include "core/AccessibilityBridge.hpp"
-#include "support/FakeSystemInfo.hpp"
-#include "support/TemporaryDirectory.hpp"
 
 namespace stowbar {
 namespace {
@@ -79,51 +74,33 @@ TEST(SimulatedAccessibility, ElementsStayValidUntilTheirApplicationEndsOrItsExtr
     using Step = std::function<void(SimulatedDesktop&)>;
     struct Row {
         const char* change;
-        std::vector<Step> steps;  // each one update of the desktop
+        Step first;
+        Step then;  // a second update of the desktop, if any
         bool extraValid;
         bool applicationValid;
     };
     const Step terminate = [](auto& d) {
         d.applications.clear();
     };
-    const Step relaunch = [](auto& d) {
-        d.applications.push_back(application(401, "alpha", {extraAt(0, 0, 20, 24)}));
-    };
-    const std::vector<Row> rows = {
-        {"trust withdrawn and granted again",
-         {[](auto& d) { d.accessibilityTrusted = false; },
-          [](auto& d) {
-              d.accessibilityTrusted = true;
-          }},
-         true,
-         true},
-        {"stopped and started answering",
-         {[](auto& d) { d.applications[0].responds = false; },
-          [](auto& d) {
-              d.applications[0].responds = true;
-          }},
-         true,
-         true},
-        {"renamed",
-         {[](auto& d) {
-             d.applications[0].name = "renamed";
-         }},
-         true,
-         true},
+    const Row rows[] = {
+        {"trust withdrawn and granted again", [](auto& d) { d.accessibilityTrusted = false; },
+         [](auto& d) { d.accessibilityTrusted = true; }, true, true},
+        {"stopped and started answering", [](auto& d) { d.applications[0].responds = false; },
+         [](auto& d) { d.applications[0].responds = true; }, true, true},
+        {"renamed", [](auto& d) { d.applications[0].name = "renamed"; }, nullptr, true, true},
         {"another application launched",
-         {[](auto& d) {
-             d.applications.push_back(application(402, "beta"));
-         }},
-         true,
-         true},
+         [](auto& d) { d.applications.push_back(application(402, "beta")); }, nullptr, true, true},
         {"extras replaced",
-         {[](auto& d) {
+         [](auto& d) {
              d.applications[0].extras[0].position = Point{5, 5};
-         }},
-         false,
-         true},
-        {"terminated", {terminate}, false, false},
-        {"terminated and relaunched under the same pid", {terminate, relaunch}, false, false},
+         },
+         nullptr, false, true},
+        {"terminated", terminate, nullptr, false, false},
+        {"terminated and relaunched under the same pid", terminate,
+         [](auto& d) {
+             d.applications.push_back(application(401, "alpha", {extraAt(0, 0, 20, 24)}));
+         },
+         false, false},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.change);
@@ -134,8 +111,9 @@ TEST(SimulatedAccessibility, ElementsStayValidUntilTheirApplicationEndsOrItsExtr
         const auto extra = firstExtra(accessibility, 401);
         ASSERT_NE(extra, nullptr);
 
-        for (const auto& step : row.steps) {
-            simulation.update(step);
+        simulation.update(row.first);
+        if (row.then) {
+            simulation.update(row.then);
         }
         EXPECT_EQ(accessibility.copyAttributeValue(extra, "AXPosition").error == kAXErrorSuccess,
                   row.extraValid);
@@ -143,53 +121,6 @@ TEST(SimulatedAccessibility, ElementsStayValidUntilTheirApplicationEndsOrItsExtr
                   row.applicationValid);
         EXPECT_EQ(accessibility.performAction(extra, "AXPress") == kAXErrorSuccess, row.extraValid);
     }
-}
-
-TEST(SimulatedAccessibility, WorkspaceListsTheApplicationsInOrderWithTheirFacts) {
-    auto alpha = application(401, "alpha");
-    alpha.activationPolicy = ActivationPolicy::regular;
-    auto nameless = application(402, "x");
-    nameless.name.reset();
-    nameless.bundleIdentifier.reset();
-    DesktopSimulation simulation(desktopWith({alpha, nameless}));
-    const SimulatedWorkspace workspace(simulation);
-    const auto running = workspace.runningApplications();
-    ASSERT_EQ(running.size(), 2u);
-    EXPECT_EQ(running[0].pid, 401);
-    EXPECT_EQ(running[0].activationPolicy, ActivationPolicy::regular);
-    EXPECT_EQ(running[0].localizedName, "alpha");
-    EXPECT_EQ(running[0].bundleIdentifier, "com.example.alpha");
-    EXPECT_EQ(running[1].pid, 402);
-    EXPECT_EQ(running[1].activationPolicy, ActivationPolicy::accessory);
-    EXPECT_EQ(running[1].localizedName, std::nullopt);
-    EXPECT_EQ(running[1].bundleIdentifier, std::nullopt);
-}
-
-TEST(SimulatedAccessibility, WithoutFullDiskAccessReadsFailLikeAPermissionErrorButAttributesStay) {
-    test::TemporaryDirectory directory;
-    const auto path = directory.write("file", {1, 2, 3}).string();
-    DesktopSimulation simulation;
-    const PosixFileSystem real;
-    const SimulatedFileSystem files(real, simulation);
-    EXPECT_TRUE(files.readFile(path).succeeded());
-
-    simulation.update([](auto& d) { d.fullDiskAccessGranted = false; });
-    const auto read = files.readFile(path);
-    EXPECT_FALSE(read.succeeded());
-    EXPECT_EQ(read.errorDescription, "Permission denied");
-    ASSERT_TRUE(files.attributes(path).has_value());
-    EXPECT_EQ(files.attributes(path)->size, 3u);
-}
-
-TEST(SimulatedAccessibility, SystemInfoIsRealExceptForTheSimulatedOwnPid) {
-    test::FakeSystemInfo real;
-    real.home = "/home/someone";
-    DesktopSimulation simulation;
-    simulation.update([](auto& d) { d.ownPid = 4242; });
-    const SimulatedSystemInfo system(real, simulation);
-    EXPECT_EQ(system.processIdentifier(), 4242);
-    EXPECT_EQ(system.homeDirectory(), "/home/someone");
-    EXPECT_EQ(system.operatingSystemVersion().major, 26);
 }
 
 // Run under ThreadSanitizer this shows the simulation safe for the program's one worker

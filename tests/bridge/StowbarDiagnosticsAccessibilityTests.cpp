@@ -2,22 +2,10 @@
 
 #include <gtest/gtest.h>
 
-#include <sstream>
-
-#include "adapters/linux/LinuxScreenCapture.hpp"
-#include "adapters/plist/LibplistReader.hpp"
-#include "adapters/posix/PosixFileSystem.hpp"
-#include "adapters/sim/DesktopSimulation.hpp"
-#include "adapters/sim/SimulatedAccessibility.hpp"
-#include "adapters/sim/SimulatedWorkspace.hpp"
 #include "bridge/SimulatedDesktopBuilders.hpp"
 #include "core/StowbarDiagnostics.hpp"
-#include "support/FakeApplication.hpp"
-#include "support/FakeImageRenderer.hpp"
-#include "support/FakeSystemInfo.hpp"
-#include "support/InertShell.hpp"
-#include "support/PlistBuilder.hpp"
-#include "support/TemporaryDirectory.hpp"
+#include "support/Golden.hpp"
+#include "support/SimulatedPlatform.hpp"
 
 namespace stowbar {
 namespace {
@@ -25,49 +13,21 @@ namespace {
 using test::application;
 using test::extraAt;
 
-constexpr const char* kRelativePath =
-    "Library/Group Containers/group.com.apple.controlcenter/Library/Preferences/"
-    "group.com.apple.controlcenter.plist";
 constexpr const char* kHeader = "--- Accessibility + AXExtrasMenuBar discovery ---\n";
 
 class AccessibilitySectionTest : public ::testing::Test {
   protected:
-    AccessibilitySectionTest() { system.home = home.path().string(); }
-
-    void hide(std::initializer_list<const char*> identifiers) {
-        auto list = test::Plist::array({});
-        for (const char* identifier : identifiers) {
-            plist_array_append_item(
-                list.node(),
-                plist_copy(test::entry(false, test::bundleLocation(identifier)).node()));
-        }
-        home.write(kRelativePath, test::controlCenterFile(list).binary());
-    }
-
     // The report from the accessibility header to its end.
     std::string section(const SimulatedDesktop& desktop) {
-        simulation.update([&](SimulatedDesktop& current) { current = desktop; });
-        std::ostringstream out;
-        test::InertShell inertShell;
-        const Platform platform{system,    files,           propertyLists, accessibility,
-                                workspace, screenCapture,   imageRenderer, eventLoop,
-                                out,       inertShell.ports};
-        StowbarDiagnostics::run(platform);
-        const std::string text = out.str();
+        ports.simulation.update([&](SimulatedDesktop& current) { current = desktop; });
+        ports.out.str("");
+        StowbarDiagnostics::run(ports.platform());
+        const std::string text = ports.out.str();
         const auto at = text.find(kHeader);
         return at == std::string::npos ? text : text.substr(at);
     }
 
-    test::TemporaryDirectory home;
-    test::FakeSystemInfo system;
-    PosixFileSystem files;
-    LibplistReader propertyLists;
-    DesktopSimulation simulation;
-    SimulatedAccessibility accessibility{simulation};
-    SimulatedWorkspace workspace{simulation};
-    LinuxScreenCapture screenCapture;
-    test::FakeImageRenderer imageRenderer;
-    test::FakeApplication eventLoop;
+    test::SimulatedPlatform ports;
 };
 
 SimulatedDesktop desk() {
@@ -88,17 +48,15 @@ SimulatedDesktop desk() {
                               sleepy, toolbox, helper});
 }
 
+// Without a snapshot the scan still runs and marks nothing hidden; with no targets it shows
+// zeros and no item lines.
 TEST_F(AccessibilitySectionTest, ListsEveryEligibleApplicationsExtrasByNameWithFrameAndHiddenMark) {
-    hide({"com.example.Alpha", "com.example.Sleepy"});
-    EXPECT_EQ(section(desk()),
-              std::string(kHeader) +
-                  "AXIsProcessTrusted: true\n"
-                  "apps scanned: 4   menu bar items found: 4\n"
-                  "  Alpha [com.example.Alpha]  ax=(1510,-30 31x24)  hiddenInPlist=YES\n"
-                  "  Alpha [com.example.Alpha]  ax=(1480,-30 22x22)  hiddenInPlist=YES\n"
-                  "  Toolbox [-]  ax=(1200,0 22x24)  hiddenInPlist=no\n"
-                  "  weather [com.example.weather]  ax=(1300,0 40x24)  hiddenInPlist=no\n"
-                  "\n");
+    EXPECT_EQ(section(SimulatedDesktop{}), std::string(kHeader) +
+                                               "AXIsProcessTrusted: true\n"
+                                               "apps scanned: 0   menu bar items found: 0\n\n");
+    test::expectGolden("section-desk-nothing-hidden.txt", section(desk()));
+    ports.writeHiddenSet({"com.example.Alpha", "com.example.Sleepy"});
+    test::expectGolden("section-desk.txt", section(desk()));
 }
 
 TEST_F(AccessibilitySectionTest, ControlCharactersInNamesAndIdentifiersAreEscapedOnTheItemsLine) {
@@ -111,30 +69,11 @@ TEST_F(AccessibilitySectionTest, ControlCharactersInNamesAndIdentifiersAreEscape
         << report;
 }
 
-TEST_F(AccessibilitySectionTest, WithoutASnapshotTheScanStillRunsAndMarksNothingHidden) {
-    EXPECT_EQ(section(desk()),
-              std::string(kHeader) +
-                  "AXIsProcessTrusted: true\n"
-                  "apps scanned: 4   menu bar items found: 4\n"
-                  "  Alpha [com.example.Alpha]  ax=(1510,-30 31x24)  hiddenInPlist=no\n"
-                  "  Alpha [com.example.Alpha]  ax=(1480,-30 22x22)  hiddenInPlist=no\n"
-                  "  Toolbox [-]  ax=(1200,0 22x24)  hiddenInPlist=no\n"
-                  "  weather [com.example.weather]  ax=(1300,0 40x24)  hiddenInPlist=no\n"
-                  "\n");
-}
-
 TEST_F(AccessibilitySectionTest, UntrustedItScansNothing) {
     auto desktop = desk();
     desktop.accessibilityTrusted = false;
     EXPECT_EQ(section(desktop).find("apps scanned"), std::string::npos);
-    EXPECT_EQ(simulation.record().attributeRequests(), 0);
-}
-
-TEST_F(AccessibilitySectionTest, NoTargetsShowZerosAndNoItemLines) {
-    EXPECT_EQ(section(SimulatedDesktop{}), std::string(kHeader) +
-                                               "AXIsProcessTrusted: true\n"
-                                               "apps scanned: 0   menu bar items found: 0\n"
-                                               "\n");
+    EXPECT_EQ(ports.simulation.record().attributeRequests(), 0);
 }
 
 TEST_F(AccessibilitySectionTest, ChoosesTargetsByItsOwnRulesNotByTheHiddenSet) {
@@ -158,18 +97,18 @@ TEST_F(AccessibilitySectionTest, ChoosesTargetsByItsOwnRulesNotByTheHiddenSet) {
          [](auto& a) { a.bundleIdentifier = "com.apple.controlcenter.helper"; }, true},
         {"hidden", [](auto& a) { a.bundleIdentifier = "com.example.hidden"; }, true},
     };
-    hide({"com.example.hidden"});
+    ports.writeHiddenSet({"com.example.hidden"});
     for (const auto& row : rows) {
         SCOPED_TRACE(row.application);
         auto subject = application(401, "Subject", {extraAt(10, 0, 20, 24)});
         row.arrange(subject);
-        simulation.clearRecord();
+        ports.simulation.clearRecord();
         const auto text = section(test::desktopWith({subject}));
         EXPECT_NE(text.find(row.scanned ? "apps scanned: 1   menu bar items found: 1\n"
                                         : "apps scanned: 0   menu bar items found: 0\n"),
                   std::string::npos)
             << text;
-        EXPECT_EQ(simulation.record().of(subject.pid).attributeRequests > 0, row.scanned);
+        EXPECT_EQ(ports.simulation.record().of(subject.pid).attributeRequests > 0, row.scanned);
     }
 }
 
@@ -187,18 +126,7 @@ TEST_F(AccessibilitySectionTest, SortsByNameStablyWithCapitalsFirst) {
     seventh.bundleIdentifier = "com.example.eclair";
     const auto text =
         section(test::desktopWith({first, second, third, fourth, fifth, seventh, sixth}));
-    EXPECT_EQ(text, std::string(kHeader) +
-                        "AXIsProcessTrusted: true\n"
-                        "apps scanned: 7   menu bar items found: 8\n"
-                        "  Alpha [com.example.Alpha]  ax=(6,0 20x24)  hiddenInPlist=no\n"
-                        "  Beta [com.example.Beta]  ax=(3,0 20x24)  hiddenInPlist=no\n"
-                        "  Eclair [com.example.Eclair]  ax=(7,0 20x24)  hiddenInPlist=no\n"
-                        "  alpha [com.example.alpha]  ax=(4,0 20x24)  hiddenInPlist=no\n"
-                        "  beta [com.example.beta]  ax=(1,0 20x24)  hiddenInPlist=no\n"
-                        "  beta [com.example.beta]  ax=(2,0 20x24)  hiddenInPlist=no\n"
-                        "  beta [com.example.beta2]  ax=(5,0 20x24)  hiddenInPlist=no\n"
-                        "  E\u0301clair [com.example.eclair]  ax=(8,0 20x24)  hiddenInPlist=no\n"
-                        "\n");
+    test::expectGolden("section-sorted.txt", text);
 }
 
 TEST_F(AccessibilitySectionTest, PrintsTheStandardisedFrameRoundedToWholeNumbers) {

@@ -12,6 +12,7 @@
 #include <sstream>
 
 #include "support/ChildProcess.hpp"
+#include "support/Golden.hpp"
 #include "support/PlistBuilder.hpp"
 
 namespace stowbar {
@@ -33,82 +34,80 @@ test::ProcessOutcome runSim(const test::TemporaryDirectory& home,
     return test::runProgram(STOWBAR_SIM_EXECUTABLE, home, std::move(arguments));
 }
 
+// A Control Center file under `home` that hides Alpha and Sleepy, with a fixed modification
+// time; returns its size.
+std::string writeHiddenSet(const test::TemporaryDirectory& home) {
+    const auto hidden = [](const char* id) {
+        return test::entry(false, test::bundleLocation(id));
+    };
+    const auto file = test::controlCenterFile(
+        test::Plist::array({hidden("com.example.alpha"), hidden("com.example.sleepy"),
+                            test::entry(true, test::bundleLocation("com.example.weather"))}));
+    const auto path = home.write(kRelativePath, file.binary());
+    const timespec times[2] = {kModified, kModified};
+    EXPECT_EQ(utimensat(AT_FDCWD, path.c_str(), times, 0), 0);
+    return std::to_string(file.binary().size());
+}
+
 class StowbarSimExecutable : public ::testing::Test {
   protected:
-    // A Control Center file that hides Alpha and Sleepy, with a fixed modification time.
-    std::string writeHiddenSet() {
-        const auto hidden = [](const char* id) {
-            return test::entry(false, test::bundleLocation(id));
-        };
-        const auto file = test::controlCenterFile(
-            test::Plist::array({hidden("com.example.alpha"), hidden("com.example.sleepy"),
-                                test::entry(true, test::bundleLocation("com.example.weather"))}));
-        const auto path = home.write(kRelativePath, file.binary());
-        const timespec times[2] = {kModified, kModified};
-        EXPECT_EQ(utimensat(AT_FDCWD, path.c_str(), times, 0), 0);
-        return std::to_string(file.binary().size());
-    }
-    std::string prefsPath() const { return (home.path() / kRelativePath).string(); }
-
     test::TemporaryDirectory home;
 };
 
-TEST_F(StowbarSimExecutable, DiagnoseOverTheDeskExamplePrintsTheCompleteReport) {
-    const auto size = writeHiddenSet();
-    const auto outcome = runSim(home, {example("desk.json"), "--diagnose"});
-    EXPECT_EQ(outcome.status, 0);
-    EXPECT_EQ(outcome.err, "");
-    EXPECT_EQ(outcome.out,
-              "=== Stowbar diagnostics ===\n"
-              "macOS 0.0.0\n"
-              "\n"
-              "--- Control Center prefs file (direct read, NOT cfprefsd) ---\n"
-              "path: " +
-                  prefsPath() +
-                  "\n"
-                  "stat: size=" +
-                  size +
-                  " bytes  modified=2026-01-31 08:05:09 +0000\n"
-                  "Data(contentsOf:) read OK: " +
-                  size +
-                  " bytes\n"
-                  "\n"
-                  "--- Parsed hidden set (ControlCenterTrackedApps.loadSnapshot) ---\n"
-                  "fingerprint: size=" +
-                  size +
-                  "  modified=2026-01-31 08:05:09 +0000\n"
-                  "hidden bundle identifiers (2):\n"
-                  "  \u2022 com.example.alpha\n"
-                  "  \u2022 com.example.sleepy\n"
-                  "\n"
-                  "--- Accessibility + AXExtrasMenuBar discovery ---\n"
-                  "AXIsProcessTrusted: true\n"
-                  "apps scanned: 6   menu bar items found: 5\n"
-                  "  Alpha [com.example.alpha]  ax=(1510,-30 31x24)  hiddenInPlist=YES\n"
-                  "  Alpha [com.example.alpha]  ax=(1480,-30 22x22)  hiddenInPlist=YES\n"
-                  "  Broken [com.example.broken]  ax=(990,0 24x24)  hiddenInPlist=no\n"
-                  "  Toolbox [-]  ax=(1200,0 22x24)  hiddenInPlist=no\n"
-                  "  weather [com.example.weather]  ax=(1300,0 40x24)  hiddenInPlist=no\n"
-                  "\n");
-}
-
-TEST_F(StowbarSimExecutable, DiagnoseOverTheUntrustedExampleEndsWithTheAdvice) {
-    const auto outcome = runSim(home, {example("untrusted.json"), "--diagnose"});
-    EXPECT_EQ(outcome.status, 0);
-    EXPECT_EQ(outcome.err, "");
-    const std::string tail =
-        "--- Accessibility + AXExtrasMenuBar discovery ---\n"
-        "AXIsProcessTrusted: false\n"
-        ">>> Not trusted. Grant this binary Accessibility in System Settings > Privacy & "
-        "Security,\n"
-        ">>> then re-run. The file/parse diagnostics above do not need this.\n"
-        "\n";
-    ASSERT_GE(outcome.out.size(), tail.size());
-    EXPECT_EQ(outcome.out.substr(outcome.out.size() - tail.size()), tail);
+// Each example gives the same output, line for line, however the scans' worker threads are
+// scheduled. In background-triggers.json there is no file at launch, so no watch and no Full
+// Disk Access: the poll finds the file written at 0.5 s on its first tick; a launch and a quit
+// 0.1 s apart give one scan 0.3 s after the second; the second write is found by the poll only,
+// while the permission is withdrawn, so nothing is scanned until it is granted again at 8 s. In
+// panel.json a click on the second row closes the popover and presses Dropbox's extra 0.15 s
+// later. In keyboard.json typing filters whatever the case and accents, Return presses the one
+// match as a click would, and Escape clears a filter, then closes.
+TEST(StowbarSimExample, EachExampleGivesItsGoldenReportOrTranscript) {
+    const test::TemporaryDirectory pictures;
+    const test::TemporaryDirectory elsewhere;
+    struct Row {
+        std::vector<std::string> arguments;
+        const char* golden;
+        bool hiddenSet;
+    };
+    const Row rows[] = {
+        {{example("desk.json"), "--diagnose"}, "sim-desk-diagnose.txt", true},
+        {{example("untrusted.json"), "--diagnose"}, "sim-untrusted-diagnose.txt", false},
+        // Arguments after the scenario go to the program, options of stowbar-sim before it.
+        {{"--snapshots", elsewhere.path().string(), example("untrusted.json"), "--verbose",
+          "--diagnose"},
+         "sim-untrusted-diagnose.txt",
+         false},
+        {{example("windows.json"), "--diagnose"}, "sim-windows-diagnose.txt", false},
+        {{example("background-triggers.json")}, "sim-background-triggers.jsonl", false},
+        {{"--snapshots", pictures.path().string(), example("panel.json")},
+         "sim-panel.jsonl",
+         false},
+        {{example("keyboard.json")}, "sim-keyboard.jsonl", false},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.arguments.front());
+        const test::TemporaryDirectory home;
+        if (row.hiddenSet) {
+            writeHiddenSet(home);
+        }
+        const auto outcome = runSim(home, row.arguments);
+        EXPECT_EQ(outcome.status, 0);
+        EXPECT_EQ(outcome.err, "");
+        test::expectGolden(row.golden, outcome.out, {{home.path().string(), "$HOME"}});
+    }
+    std::vector<std::string> written;
+    for (const auto& entry : std::filesystem::directory_iterator(pictures.path())) {
+        written.push_back(entry.path().filename().string());
+    }
+    std::sort(written.begin(), written.end());
+    EXPECT_EQ(written, (std::vector<std::string>{
+                           "0001-accessibility.png", "0002-fullDiskAccess.png", "0003-loading.png",
+                           "0004-list.png", "0005-list.png", "0006-accessibility.png"}));
 }
 
 TEST_F(StowbarSimExecutable, WithoutFullDiskAccessTheFileCanBeExaminedButNotRead) {
-    const auto size = writeHiddenSet();
+    const auto size = writeHiddenSet(home);
     const auto scenario =
         home.write("scenario.json", test::bytesOf("{\"fullDiskAccessGranted\": false}"));
     const auto outcome = runSim(home, {scenario.string(), "--diagnose"});
@@ -120,61 +119,6 @@ TEST_F(StowbarSimExecutable, WithoutFullDiskAccessTheFileCanBeExaminedButNotRead
         << outcome.out;
     EXPECT_NE(outcome.out.find("loadSnapshot() returned nil (read/parse failed)\n"),
               std::string::npos);
-}
-
-TEST_F(StowbarSimExecutable, ArgumentsAfterTheScenarioGoToTheProgram) {
-    // Without "--diagnose" the application runs its script and prints the transcript.
-    auto outcome = runSim(home, {example("desk.json")});
-    EXPECT_EQ(outcome.status, 0);
-    EXPECT_NE(outcome.out.find("\"event\":\"terminated\"}\n"), std::string::npos);
-    EXPECT_EQ(outcome.err, "");
-
-    outcome = runSim(home, {"--snapshots", (home.path() / "pictures").string(),
-                            example("untrusted.json"), "--verbose", "--diagnose"});
-    EXPECT_EQ(outcome.status, 0);
-    EXPECT_EQ(outcome.out.rfind("=== Stowbar diagnostics ===\n", 0), 0u);
-}
-
-TEST_F(StowbarSimExecutable, TheScriptRunsOnVirtualTimeAndTheTranscriptShowsEachTrigger) {
-    // No file at launch: no watch and no Full Disk Access. The poll finds the file written at
-    // 0.5 s on its first tick; a launch and a quit 0.1 s apart give one scan 0.3 s after the
-    // second; the second write is found by the poll only (there is still no watch), while the
-    // permission is withdrawn, so nothing is scanned until it is granted again at the 8 s tick.
-    const auto outcome = runSim(home, {example("background-triggers.json")});
-    EXPECT_EQ(outcome.status, 0);
-    EXPECT_EQ(outcome.err, "");
-    // The same scenario gives the same transcript, line for line, however the scans' worker
-    // threads are scheduled; the panel redraws on the turn after each change it is told of.
-    EXPECT_EQ(
-        outcome.out,
-        "{\"t\":0.000,\"event\":\"panel\",\"count\":0,\"state\":\"accessibility\"}\n"
-        "{\"t\":0.000,\"event\":\"panel\",\"count\":0,\"state\":\"fullDiskAccess\"}\n"
-        "{\"t\":2.000,\"event\":\"scan\",\"targets\":[\"Alpha\",\"Beta\"]}\n"
-        "{\"t\":2.000,\"event\":\"panel\",\"count\":0,\"state\":\"loading\"}\n"
-        "{\"t\":2.000,\"event\":\"panel\",\"count\":2,\"state\":\"list\"}\n"
-        "{\"t\":2.000,\"event\":\"published\",\"items\":[\"Alpha\",\"Beta\"]}\n"
-        "{\"t\":2.000,\"event\":\"capture\",\"ok\":true,\"window\":812}\n"
-        "{\"t\":2.000,\"event\":\"capture\",\"ok\":true,\"window\":813}\n"
-        "{\"t\":2.000,\"event\":\"panel\",\"count\":2,\"state\":\"list\"}\n"
-        "{\"t\":2.000,\"event\":\"published\",\"items\":[\"Alpha\",\"Beta\"]}\n"
-        "{\"t\":3.400,\"event\":\"scan\",\"targets\":[\"Alpha\"]}\n"
-        "{\"t\":3.400,\"event\":\"panel\",\"count\":1,\"state\":\"list\"}\n"
-        "{\"t\":3.400,\"event\":\"published\",\"items\":[\"Alpha\"]}\n"
-        "{\"t\":3.400,\"event\":\"capture\",\"ok\":true,\"window\":812}\n"
-        "{\"t\":3.400,\"event\":\"panel\",\"count\":1,\"state\":\"list\"}\n"
-        "{\"t\":3.400,\"event\":\"published\",\"items\":[\"Alpha\"]}\n"
-        "{\"t\":6.000,\"event\":\"panel\",\"count\":1,\"state\":\"accessibility\"}\n"
-        "{\"t\":8.000,\"event\":\"scan\",\"targets\":[\"Alpha\",\"Gamma\"]}\n"
-        "{\"t\":8.000,\"event\":\"panel\",\"count\":1,\"state\":\"list\"}\n"
-        "{\"t\":8.000,\"event\":\"panel\",\"count\":2,\"state\":\"list\"}\n"
-        "{\"t\":8.000,\"event\":\"published\",\"items\":[\"Alpha\",\"Gamma\"]}\n"
-        "{\"t\":8.000,\"event\":\"capture\",\"ok\":true,\"window\":812}\n"
-        "{\"t\":8.000,\"event\":\"capture\",\"ok\":true,\"window\":900}\n"
-        "{\"t\":8.000,\"event\":\"panel\",\"count\":2,\"state\":\"list\"}\n"
-        "{\"t\":8.000,\"event\":\"published\",\"items\":[\"Alpha\",\"Gamma\"]}\n"
-        "{\"t\":9.000,\"event\":\"popover\",\"height\":97.0,\"shown\":true,\"width\":200.0}\n"
-        "{\"t\":9.500,\"event\":\"popover\",\"height\":97.0,\"shown\":false,\"width\":200.0}\n"
-        "{\"t\":12.000,\"event\":\"terminated\"}\n");
 }
 
 TEST_F(StowbarSimExecutable, AWatchedFileChangeRefreshesThreeTenthsOfASecondAfterTheLastWrite) {
@@ -189,136 +133,11 @@ TEST_F(StowbarSimExecutable, AWatchedFileChangeRefreshesThreeTenthsOfASecondAfte
                                         std::filesystem::path(kRelativePath).parent_path());
     const auto outcome = runSim(home, {(home.path() / "scenario.json").string()});
     EXPECT_EQ(outcome.status, 0);
-    EXPECT_EQ(outcome.out,
-              "{\"t\":0.000,\"event\":\"panel\",\"count\":0,\"state\":\"accessibility\"}\n"
-              "{\"t\":0.000,\"event\":\"panel\",\"count\":0,\"state\":\"fullDiskAccess\"}\n"
-              "{\"t\":1.500,\"event\":\"scan\",\"targets\":[\"Alpha\"]}\n"
-              "{\"t\":1.500,\"event\":\"panel\",\"count\":0,\"state\":\"loading\"}\n"
-              "{\"t\":1.500,\"event\":\"panel\",\"count\":1,\"state\":\"list\"}\n"
-              "{\"t\":1.500,\"event\":\"published\",\"items\":[\"Alpha\"]}\n"
-              "{\"t\":3.000,\"event\":\"terminated\"}\n");
-}
-
-TEST_F(StowbarSimExecutable, ThePanelIsOpenedPointedAtAndClickedAndEachStateIsPictured) {
-    // The poll finds the file at 2 s; the popover opens at 3 s; a click on the second row closes
-    // it and presses Dropbox's extra 0.15 s later; "Updates" asks for a check; with
-    // Accessibility withdrawn the next tick shows the prompt, whose button opens its settings.
-    const auto snapshots = home.path() / "snapshots";
-    const auto outcome = runSim(home, {"--snapshots", snapshots.string(), example("panel.json")});
-    EXPECT_EQ(outcome.status, 0);
-    EXPECT_EQ(outcome.err, "");
-    EXPECT_EQ(
-        outcome.out,
-        "{\"t\":0.000,\"event\":\"panel\",\"count\":0,\"state\":\"accessibility\"}\n"
-        "{\"t\":0.000,\"event\":\"panel\",\"count\":0,\"state\":\"fullDiskAccess\"}\n"
-        "{\"t\":2.000,\"event\":\"scan\",\"targets\":[\"Weather\",\"Dropbox\"]}\n"
-        "{\"t\":2.000,\"event\":\"panel\",\"count\":0,\"state\":\"loading\"}\n"
-        "{\"t\":2.000,\"event\":\"panel\",\"count\":2,\"state\":\"list\"}\n"
-        "{\"t\":2.000,\"event\":\"published\",\"items\":[\"Weather\",\"Dropbox\"]}\n"
-        "{\"t\":2.000,\"event\":\"capture\",\"ok\":true,\"window\":812}\n"
-        "{\"t\":2.000,\"event\":\"capture\",\"ok\":true,\"window\":813}\n"
-        "{\"t\":2.000,\"event\":\"panel\",\"count\":2,\"state\":\"list\"}\n"
-        "{\"t\":2.000,\"event\":\"published\",\"items\":[\"Weather\",\"Dropbox\"]}\n"
-        "{\"t\":3.000,\"event\":\"popover\",\"height\":97.0,\"shown\":true,\"width\":200.0}\n"
-        "{\"t\":4.000,\"event\":\"popover\",\"height\":97.0,\"shown\":false,\"width\":200.0}\n"
-        "{\"t\":4.150,\"event\":\"press\",\"app\":\"Dropbox\",\"pid\":402}\n"
-        "{\"t\":5.000,\"event\":\"popover\",\"height\":97.0,\"shown\":true,\"width\":200.0}\n"
-        "{\"t\":5.500,\"event\":\"update-check\"}\n"
-        "{\"t\":6.000,\"event\":\"popover\",\"height\":97.0,\"shown\":false,\"width\":200.0}\n"
-        "{\"t\":8.000,\"event\":\"panel\",\"count\":2,\"state\":\"accessibility\"}\n"
-        "{\"t\":8.500,\"event\":\"popover\",\"height\":192.0,\"shown\":true,\"width\":200.0}\n"
-        "{\"t\":9.000,\"event\":\"open-url\",\"url\":\"x-apple.systempreferences:com.apple."
-        "preference.security?Privacy_Accessibility\"}\n"
-        "{\"t\":10.000,\"event\":\"terminated\"}\n");
-    std::vector<std::string> pictures;
-    for (const auto& entry : std::filesystem::directory_iterator(snapshots)) {
-        pictures.push_back(entry.path().filename().string());
-    }
-    std::sort(pictures.begin(), pictures.end());
-    EXPECT_EQ(pictures, (std::vector<std::string>{
-                            "0001-accessibility.png", "0002-fullDiskAccess.png", "0003-loading.png",
-                            "0004-list.png", "0005-list.png", "0006-accessibility.png"}));
-}
-
-TEST_F(StowbarSimExecutable, AKeyboardUserFindsAnItemByTypingAndPressesItWithReturn) {
-    // Keys move the focus along the rows and on to the buttons; typing filters the list
-    // whatever the case and accents; Return presses the one match as a click would (the
-    // popover closes, the press follows 0.15 s later); Escape clears a filter, then closes.
-    const auto outcome = runSim(home, {example("keyboard.json")});
-    EXPECT_EQ(outcome.status, 0);
-    EXPECT_EQ(outcome.err, "");
-    EXPECT_EQ(
-        outcome.out,
-        "{\"t\":0.000,\"event\":\"panel\",\"count\":0,\"state\":\"accessibility\"}\n"
-        "{\"t\":0.000,\"event\":\"panel\",\"count\":0,\"state\":\"fullDiskAccess\"}\n"
-        "{\"t\":2.000,\"event\":\"scan\",\"targets\":[\"Weather\",\"Dropbox\",\"Drafts\",\"Café\"]}"
-        "\n"
-        "{\"t\":2.000,\"event\":\"panel\",\"count\":0,\"state\":\"loading\"}\n"
-        "{\"t\":2.000,\"event\":\"panel\",\"count\":4,\"state\":\"list\"}\n"
-        "{\"t\":2.000,\"event\":\"published\",\"items\":[\"Weather\",\"Dropbox\",\"Drafts\","
-        "\"Café\"]}\n"
-        "{\"t\":2.000,\"event\":\"capture\",\"ok\":true,\"window\":812}\n"
-        "{\"t\":2.000,\"event\":\"capture\",\"ok\":true,\"window\":813}\n"
-        "{\"t\":2.000,\"event\":\"capture\",\"ok\":true,\"window\":814}\n"
-        "{\"t\":2.000,\"event\":\"capture\",\"ok\":true,\"window\":815}\n"
-        "{\"t\":2.000,\"event\":\"panel\",\"count\":4,\"state\":\"list\"}\n"
-        "{\"t\":2.000,\"event\":\"published\",\"items\":[\"Weather\",\"Dropbox\",\"Drafts\","
-        "\"Café\"]}\n"
-        "{\"t\":3.000,\"event\":\"popover\",\"height\":149.0,\"shown\":true,\"width\":200.0}\n"
-        "{\"t\":3.100,\"event\":\"focus\",\"index\":1,\"target\":\"row\"}\n"
-        "{\"t\":3.200,\"event\":\"focus\",\"index\":3,\"target\":\"row\"}\n"
-        "{\"t\":3.300,\"event\":\"focus\",\"target\":\"Updates\"}\n"
-        "{\"t\":3.400,\"event\":\"focus\",\"index\":0,\"target\":\"row\"}\n"
-        "{\"t\":3.500,\"event\":\"filter\",\"count\":2,\"text\":\"DR\"}\n"
-        "{\"t\":3.600,\"event\":\"filter\",\"count\":1,\"text\":\"DRo\"}\n"
-        "{\"t\":3.700,\"event\":\"popover\",\"height\":149.0,\"shown\":false,\"width\":200.0}\n"
-        "{\"t\":3.850,\"event\":\"press\",\"app\":\"Dropbox\",\"pid\":402}\n"
-        "{\"t\":5.000,\"event\":\"popover\",\"height\":149.0,\"shown\":true,\"width\":200.0}\n"
-        "{\"t\":5.100,\"event\":\"filter\",\"count\":1,\"text\":\"CAFE\"}\n"
-        "{\"t\":5.200,\"event\":\"filter\",\"count\":1,\"text\":\"CAF\"}\n"
-        "{\"t\":5.300,\"event\":\"filter\",\"count\":4,\"text\":\"\"}\n"
-        "{\"t\":5.400,\"event\":\"popover\",\"height\":149.0,\"shown\":false,\"width\":200.0}\n"
-        "{\"t\":6.000,\"event\":\"terminated\"}\n");
-}
-
-TEST_F(StowbarSimExecutable, AnUnusableScenarioExitsWithTwoAndOneLineNamingFilePlaceAndProblem) {
-    struct Row {
-        const char* content;  // null: no file at all
-        const char* line;     // after "stowbar-sim: PATH"
-    };
-    const Row rows[] = {
-        {nullptr, ": cannot be read: No such file or directory"},
-        {"{\"applications\": [", ":1:19: invalid JSON: syntax error while parsing value"},
-        {"{\"applications\": [{\"pid\": 1}, {\"name\": \"B\"}]}",
-         ": /applications/1: missing required field \"pid\""},
-        {"{\"applications\": [{\"pid\": 1, \"activationPolicy\": \"x\"}]}",
-         ": /applications/0/activationPolicy: unknown value \"x\"; expected one of "
-         "\"regular\", \"accessory\", \"prohibited\""},
-        {"{\"script\": [{\"at\": 1, \"action\": \"jump\"}]}",
-         ": /script/0/action: unknown action \"jump\""},
-        {"{\"ownPid\": \"me\"}", ": /ownPid: expected a whole number, found a string"},
-        {"[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[]]]]]]]]]]]]]]]]]]]]]]]]]]]]]]]]]]]]]]]]",
-         ":1:33: nested deeper than 32 levels"},
-    };
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.line);
-        const auto path = home.path() / "bad.json";
-        std::filesystem::remove(path);
-        if (row.content != nullptr) {
-            home.write("bad.json", test::bytesOf(row.content));
-        }
-        const auto outcome = runSim(home, {path.string(), "--diagnose"});
-        EXPECT_EQ(outcome.status, 2);
-        EXPECT_EQ(outcome.out, "");
-        const std::string expected = "stowbar-sim: " + path.string() + row.line;
-        EXPECT_EQ(outcome.err.rfind(expected, 0), 0u) << outcome.err;
-        EXPECT_EQ(std::count(outcome.err.begin(), outcome.err.end(), '\n'), 1) << outcome.err;
-        EXPECT_EQ(outcome.err.back(), '\n');
-    }
+    test::expectGolden("sim-watched-write.jsonl", outcome.out);
 }
 
 TEST_F(StowbarSimExecutable, TheLoginItemAtLaunchShowsItsNoticeAndAPressOfAGoneProcessSaysSo) {
-    writeHiddenSet();
+    writeHiddenSet(home);
     // Alpha is clicked at 3.5 s and ends at 3.6 s, before its press 0.15 s after the click.
     const auto scenario = [&](const char* loginItem) {
         std::ofstream(home.path() / "scenario.json") << std::string(R"({)") + loginItem + R"(
@@ -345,7 +164,7 @@ TEST_F(StowbarSimExecutable, TheLoginItemAtLaunchShowsItsNoticeAndAPressOfAGoneP
 }
 
 TEST_F(StowbarSimExecutable, AScriptsTimesAreExactSoAClickAtTheDuplicateWindowIsAccepted) {
-    writeHiddenSet();
+    writeHiddenSet(home);
     // 8.001 s is exactly 0.35 s after 7.651 s, though neither is a whole number of nanoseconds
     // in floating point.
     std::ofstream(home.path() / "scenario.json") << R"({
@@ -363,36 +182,52 @@ TEST_F(StowbarSimExecutable, AScriptsTimesAreExactSoAClickAtTheDuplicateWindowIs
     EXPECT_NE(outcome.out.find("{\"t\":8.151," + press), std::string::npos) << outcome.out;
 }
 
-TEST_F(StowbarSimExecutable, AnUnusableSnapshotFolderOrAMisplacedOptionIsRefusedAtTheStart) {
+// An unusable scenario, snapshot folder or option ends with status 2 before anything runs, and
+// says so in one line naming the file, the place and the problem (the option, with the usage).
+TEST_F(StowbarSimExecutable, WhatCannotBeUsedIsRefusedAtTheStartWithStatusTwoAndOneLine) {
     home.write("file", test::bytesOf("not a folder"));
+    const auto file = (home.path() / "file").string();
+    const auto bad = (home.path() / "bad.json").string();
     struct Row {
-        const char* name;
+        const char* content;  // of bad.json; null: no such file
         std::vector<std::string> arguments;
-        const char* firstLine;  // after "stowbar-sim: "
+        std::string firstLine;  // after "stowbar-sim: "
         long lines;
     };
-    const auto file = (home.path() / "file").string();
     const Row rows[] = {
-        {"a file where the folder should be",
-         {"--snapshots", file, example("panel.json")},
-         "cannot write pictures to ",
+        {nullptr, {bad, "--diagnose"}, bad + ": cannot be read: No such file or directory", 1},
+        {"{\"applications\": [",
+         {bad},
+         bad + ":1:19: invalid JSON: syntax error while parsing value",
          1},
-        {"a folder that would have to be made inside a file",
+        {"{\"applications\": [{\"pid\": 1}, {\"name\": \"B\"}]}",
+         {bad},
+         bad + ": /applications/1: missing required field \"pid\"",
+         1},
+        {"[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[]]]]]]]]]]]]]]]]]]]]]]]]]]]]]]]]]]]]]]]]",
+         {bad},
+         bad + ":1:33: nested deeper than 32 levels",
+         1},
+        {nullptr, {"--snapshots", file, example("panel.json")}, "cannot write pictures to ", 1},
+        {nullptr,
          {"--snapshots", file + "/pictures", example("panel.json")},
          "cannot write pictures to ",
          1},
-        {"the option after the scenario, which would go to the program",
+        {nullptr,
          {example("panel.json"), "--snapshots", (home.path() / "pictures").string()},
          "--snapshots goes before SCENARIO.json",
          5},
     };
     for (const auto& row : rows) {
-        SCOPED_TRACE(row.name);
+        SCOPED_TRACE(row.firstLine);
+        std::filesystem::remove(bad);
+        if (row.content != nullptr) {
+            home.write("bad.json", test::bytesOf(row.content));
+        }
         const auto outcome = runSim(home, row.arguments);
         EXPECT_EQ(outcome.status, 2);
         EXPECT_EQ(outcome.out, "") << "nothing runs";
-        EXPECT_EQ(outcome.err.rfind(std::string("stowbar-sim: ") + row.firstLine, 0), 0u)
-            << outcome.err;
+        EXPECT_EQ(outcome.err.rfind("stowbar-sim: " + row.firstLine, 0), 0u) << outcome.err;
         EXPECT_EQ(std::count(outcome.err.begin(), outcome.err.end(), '\n'), row.lines)
             << outcome.err;
         EXPECT_FALSE(std::filesystem::exists(home.path() / "pictures"));
@@ -400,11 +235,6 @@ TEST_F(StowbarSimExecutable, AnUnusableSnapshotFolderOrAMisplacedOptionIsRefused
 }
 
 TEST_F(StowbarSimExecutable, AMissingScenarioOrABadSoakArgumentShowsTheUsage) {
-    const char* usage =
-        "usage: stowbar-sim [--snapshots DIR] SCENARIO.json [ARGS...]\n"
-        "       stowbar-sim --soak DAYS [--seed N] [SCENARIO.json]\n"
-        "  ARGS, everything after SCENARIO.json, are passed on to Stowbar as its own arguments\n"
-        "  (--diagnose prints the report); options of stowbar-sim go before SCENARIO.json.\n";
     for (const auto& arguments :
          {std::vector<std::string>{}, std::vector<std::string>{"--snapshots"},
           std::vector<std::string>{"--snapshots", "dir"}, std::vector<std::string>{"--soak"},
@@ -413,7 +243,7 @@ TEST_F(StowbarSimExecutable, AMissingScenarioOrABadSoakArgumentShowsTheUsage) {
           std::vector<std::string>{"--soak", "1", "a.json", "--diagnose"}}) {
         const auto outcome = runSim(home, arguments);
         EXPECT_EQ(outcome.status, 2);
-        EXPECT_EQ(outcome.err, usage);
+        test::expectGolden("sim-usage.txt", outcome.err);
     }
 }
 

@@ -3,11 +3,8 @@
 // One suite for every Accessibility: what platform/Accessibility.hpp promises of elements,
 // requests and threads, whether or not this process is trusted.
 //
-// To run it for another implementation, write a harness type with
+// Its harness has
 //     Accessibility& accessibility();
-// and instantiate the suite in a file of its own, e.g. tests/conformance/macos/MacAX.cpp:
-//     INSTANTIATE_TYPED_TEST_SUITE_P(Mac, AccessibilityConformance,
-//                                    ::testing::Types<MacAccessibilityHarness>);
 
 #include <gtest/gtest.h>
 

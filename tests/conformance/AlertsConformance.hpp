@@ -2,10 +2,8 @@
 
 // One suite for every Alerts: the modal alert promised by platform/ShellPorts.hpp.
 //
-// To run it for another implementation, write a harness type with
+// Its harness has
 //     Alerts& alerts();   // answers each alert as the user would, or cannot be shown at all
-// and instantiate the suite in a file of its own, e.g. tests/conformance/macos/MacShell.cpp:
-//     INSTANTIATE_TYPED_TEST_SUITE_P(Mac, AlertsConformance, ::testing::Types<MacShellHarness>);
 
 #include <gtest/gtest.h>
 

@@ -3,11 +3,7 @@
 // One suite for every Application (event loop): the launch and termination promised by
 // platform/Application.hpp.
 //
-// To run it for another loop, write a harness type with `Application& application();` that
-// builds a fresh loop, and instantiate the suite in a file of its own, e.g.
-// tests/conformance/macos/MacApplication.cpp:
-//     INSTANTIATE_TYPED_TEST_SUITE_P(Mac, ApplicationConformance,
-//                                    ::testing::Types<OwnedApplication<MacApplication>>);
+// Its harness has `Application& application();`, a fresh loop.
 // A loop that is default-constructible needs no harness of its own: use OwnedApplication.
 
 #include <gtest/gtest.h>

@@ -3,15 +3,12 @@
 // One suite for every DirectoryWatcher: the directory watch promised by platform/ShellPorts.hpp,
 // on real files in a temporary directory.
 //
-// To run it for another watcher, write a harness type with
+// Its harness has
 //     DirectoryWatcher& watcher();
 //     std::filesystem::path directory();               // an empty directory of its own
 //     void written(const std::filesystem::path& file);  // told after the suite wrote `file`
 //     bool runUntil(const std::function<bool()>& done); // turns the loop until `done` holds,
 //                                                       // giving up after a few seconds
-// and instantiate the suite in a file of its own, e.g. tests/conformance/macos/MacWatcher.cpp:
-//     INSTANTIATE_TYPED_TEST_SUITE_P(Mac, DirectoryWatcherConformance,
-//                                    ::testing::Types<MacWatcherHarness>);
 
 #include <gtest/gtest.h>
 

@@ -3,13 +3,10 @@
 // One suite for every EventMonitor: the global left-click monitors promised by
 // platform/ShellPorts.hpp.
 //
-// To run it for another monitor, write a harness type with
+// Its harness has
 //     EventMonitor& eventMonitor();
 //     void clickElsewhere(bool leftButton);   // a click inside another application
 //     void turn();                            // runs what the main loop has queued for now
-// and instantiate the suite in a file of its own, e.g. tests/conformance/macos/MacShell.cpp:
-//     INSTANTIATE_TYPED_TEST_SUITE_P(Mac, EventMonitorConformance,
-//                                    ::testing::Types<MacShellHarness>);
 
 #include <gtest/gtest.h>
 

@@ -3,12 +3,9 @@
 // One suite for every FileSystem: attributes and whole-file reads as platform/FileSystem.hpp
 // promises them, on real files in a temporary directory.
 //
-// To run it for another file system, write a harness type with
+// Its harness has
 //     const FileSystem& files();
 //     std::filesystem::path directory();   // an empty directory of its own
-// and instantiate the suite in a file of its own, e.g. tests/conformance/macos/MacFiles.cpp:
-//     INSTANTIATE_TYPED_TEST_SUITE_P(Mac, FileSystemConformance,
-//                                    ::testing::Types<MacFilesHarness>);
 
 #include <gtest/gtest.h>
 

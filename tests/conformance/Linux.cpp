@@ -119,13 +119,3 @@ INSTANTIATE_TYPED_TEST_SUITE_P(Linux, AccessibilityConformance, ::testing::Types
 
 }  // namespace
 }  // namespace stowbar::conformance
-
-// Widgets need an application object; the offscreen platform needs no display.
-int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    }
-    QApplication application(argc, argv);
-    ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
-}

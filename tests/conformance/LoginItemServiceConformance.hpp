@@ -2,11 +2,8 @@
 
 // One suite for every LoginItemService: the registration promised by platform/ShellPorts.hpp.
 //
-// To run it for another implementation, write a harness type with
+// Its harness has
 //     LoginItemService& loginItems();
-// and instantiate the suite in a file of its own, e.g. tests/conformance/macos/MacShell.cpp:
-//     INSTANTIATE_TYPED_TEST_SUITE_P(Mac, LoginItemServiceConformance,
-//                                    ::testing::Types<MacShellHarness>);
 
 #include <gtest/gtest.h>
 

@@ -3,12 +3,9 @@
 // One suite for every MainExecutor: the order, cancellation, threading and lifetime promised by
 // runtime/MainExecutor.hpp, checked the same way on every implementation.
 //
-// To run it for another executor, write a harness type with
+// Its harness has
 //     MainExecutor& executor();
 //     bool runUntil(const std::function<bool()>& done);  // turns the loop until `done` holds
-// and instantiate the suite in a file of its own, e.g. tests/conformance/macos/MacExecutor.cpp:
-//     INSTANTIATE_TYPED_TEST_SUITE_P(Mac, MainExecutorConformance,
-//                                    ::testing::Types<ApplicationLoopHarness<MacApplication>>);
 // An executor that belongs to an Application (the real event loops) needs no harness of its
 // own: ApplicationLoopHarness below drives it through the Application port.
 // Each test calls runUntil at most once, so a loop that can run only once per object will do.

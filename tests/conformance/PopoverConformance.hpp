@@ -3,11 +3,9 @@
 // One suite for every Popover: showing, closing and the didShow announcement promised by
 // platform/ShellPorts.hpp.
 //
-// To run it for another popover, write a harness type with
+// Its harness has
 //     Popover& popover();   // a fresh popover with no panel
 //     void turn();          // runs what the main loop has queued for now
-// and instantiate the suite in a file of its own, e.g. tests/conformance/macos/MacShell.cpp:
-//     INSTANTIATE_TYPED_TEST_SUITE_P(Mac, PopoverConformance, ::testing::Types<MacShellHarness>);
 
 #include <gtest/gtest.h>
 

@@ -2,12 +2,9 @@
 
 // One suite for every ScreenCapture: the completions promised by platform/ScreenCapture.hpp.
 //
-// To run it for another implementation, write a harness type with
+// Its harness has
 //     ScreenCapture& capture();
 //     bool permitted();   // whether this process may record the screen
-// and instantiate the suite in a file of its own, e.g. tests/conformance/macos/MacCapture.cpp:
-//     INSTANTIATE_TYPED_TEST_SUITE_P(Mac, ScreenCaptureConformance,
-//                                    ::testing::Types<MacCaptureHarness>);
 
 #include <gtest/gtest.h>
 

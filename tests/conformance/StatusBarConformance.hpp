@@ -2,13 +2,10 @@
 
 // One suite for every StatusBar: the status item promised by platform/ShellPorts.hpp.
 //
-// To run it for another status bar, write a harness type with
+// Its harness has
 //     StatusBar& statusBar();   // a fresh status bar on a system that has a menu bar
 //     void clickStatusItem();   // the user's click on the item
 //     void turn();              // runs what the main loop has queued for now
-// and instantiate the suite in a file of its own, e.g. tests/conformance/macos/MacShell.cpp:
-//     INSTANTIATE_TYPED_TEST_SUITE_P(Mac, StatusBarConformance,
-//                                    ::testing::Types<MacShellHarness>);
 
 #include <gtest/gtest.h>
 

@@ -3,16 +3,13 @@
 // One suite for every Workspace: the running applications and the launch and termination
 // observers promised by platform/Workspace.hpp.
 //
-// To run it for another workspace, write a harness type with
+// Its harness has
 //     Workspace& workspace();
 //     // Starts (then ends) an application with that pid, as the user would, and turns the
 //     // loop until the system has told its observers. False when the harness cannot start
 //     // applications: the cases then check only what holds without any.
 //     bool launch(std::int32_t pid);
 //     bool terminate(std::int32_t pid);
-// and instantiate the suite in a file of its own, e.g. tests/conformance/macos/MacWorkspace.cpp:
-//     INSTANTIATE_TYPED_TEST_SUITE_P(Mac, WorkspaceConformance,
-//                                    ::testing::Types<MacWorkspaceHarness>);
 
 #include <gtest/gtest.h>
 

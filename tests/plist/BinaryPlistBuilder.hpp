@@ -35,11 +35,7 @@ class BinaryPlistBuilder {
         return add(std::move(object));
     }
     std::uint64_t array(const std::vector<std::uint64_t>& elements) {
-        Bytes object = marker(0xA, elements.size());
-        for (const auto element : elements) {
-            appendBigEndian(object, element, referenceSize_);
-        }
-        return add(std::move(object));
+        return add(arrayObject(elements));
     }
     std::uint64_t dictionary(const std::vector<std::pair<std::uint64_t, std::uint64_t>>& entries) {
         Bytes object = marker(0xD, entries.size());

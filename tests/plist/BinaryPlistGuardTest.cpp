@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <functional>
 #include <string>
 
 #include "BinaryPlistBuilder.hpp"
@@ -12,240 +11,147 @@ namespace {
 
 using testing::BinaryPlistBuilder;
 using testing::Bytes;
-
-BinaryPlistCheck check(const Bytes& bytes, const BinaryPlistLimits& limits = {}) {
-    return checkBinaryPlist(bytes, limits);
-}
+using Verdict = BinaryPlistVerdict;
 
 Bytes singleTrue() {
     BinaryPlistBuilder builder;
     return builder.build(builder.boolean(true));
 }
 
-// Byte position of a trailer field, counted from the end of the file.
-void setTrailerByte(Bytes& bytes, std::size_t fromEnd, std::uint8_t value) {
-    bytes[bytes.size() - fromEnd] = value;
+// `singleTrue()` with the byte at `at` (negative: counted from the end) set to `value`.
+Bytes singleTrueWith(long at, std::uint8_t value) {
+    Bytes bytes = singleTrue();
+    bytes[static_cast<std::size_t>(at < 0 ? static_cast<long>(bytes.size()) + at : at)] = value;
+    return bytes;
 }
 
-struct MalformedCase {
-    std::string name;
-    std::function<Bytes()> make;
-};
-
-class GuardRefusesMalformedFiles : public ::testing::TestWithParam<MalformedCase> {};
-
-TEST_P(GuardRefusesMalformedFiles, AsMalformed) {
-    EXPECT_EQ(check(GetParam().make()).verdict, BinaryPlistVerdict::Malformed);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Table, GuardRefusesMalformedFiles,
-    ::testing::Values(MalformedCase{"Empty",
-                                    [] {
-                                        return Bytes{};
-                                    }},
-                      MalformedCase{"MagicAlone",
-                                    [] {
-                                        return Bytes{'b', 'p', 'l', 'i', 's', 't', '0', '0'};
-                                    }},
-                      MalformedCase{"OtherVersion",
-                                    [] {
-                                        Bytes bytes = singleTrue();
-                                        bytes[7] = '1';
-                                        return bytes;
-                                    }},
-                      MalformedCase{"TruncatedByOneByte",
-                                    [] {
-                                        Bytes bytes = singleTrue();
-                                        bytes.pop_back();
-                                        return bytes;
-                                    }},
-                      MalformedCase{"ZeroObjects",
-                                    [] {
-                                        BinaryPlistBuilder builder;
-                                        return builder.build(builder.boolean(true), 0);
-                                    }},
-                      MalformedCase{"MoreObjectsThanTheTableHolds",
-                                    [] {
-                                        BinaryPlistBuilder builder;
-                                        return builder.build(builder.boolean(true), 2);
-                                    }},
-                      MalformedCase{"TopObjectOutOfRange",
-                                    [] {
-                                        BinaryPlistBuilder builder;
-                                        builder.boolean(true);
-                                        return builder.build(1);
-                                    }},
-                      MalformedCase{"OffsetSizeZero",
-                                    [] {
-                                        Bytes bytes = singleTrue();
-                                        setTrailerByte(bytes, 26, 0);
-                                        return bytes;
-                                    }},
-                      MalformedCase{"ReferenceSizeNine",
-                                    [] {
-                                        Bytes bytes = singleTrue();
-                                        setTrailerByte(bytes, 25, 9);
-                                        return bytes;
-                                    }},
-                      MalformedCase{"TableOffsetInsideTheHeader",
-                                    [] {
-                                        Bytes bytes = singleTrue();
-                                        setTrailerByte(bytes, 1, 4);
-                                        return bytes;
-                                    }},
-                      MalformedCase{"OffsetPointsIntoTheTable",
-                                    [] {
-                                        Bytes bytes =
-                                            singleTrue();  // header, one object, one offset
-                                        bytes[9] = 9;
-                                        return bytes;
-                                    }},
-                      MalformedCase{"ReferenceOutOfRange",
-                                    [] {
-                                        BinaryPlistBuilder builder;
-                                        builder.boolean(true);
-                                        return builder.build(builder.array({0, 7}));
-                                    }},
-                      MalformedCase{"StringRunsIntoTheTable",
-                                    [] {
-                                        BinaryPlistBuilder builder;
-                                        return builder.build(builder.add({0x55, 'a', 'b'}));
-                                    }},
-                      MalformedCase{"ArrayCountLargerThanTheFile",
-                                    [] {
-                                        BinaryPlistBuilder builder;
-                                        Bytes object = BinaryPlistBuilder::marker(0xA, 1u << 30);
-                                        object.insert(object.end(), {0, 0, 0, 0});
-                                        return builder.build(builder.add(object));
-                                    }},
-                      MalformedCase{"LengthThatIsNotAnInteger",
-                                    [] {
-                                        BinaryPlistBuilder builder;
-                                        return builder.build(builder.add({0x5F, 0x50, 'a'}));
-                                    }},
-                      MalformedCase{"NullObject",
-                                    [] {
-                                        BinaryPlistBuilder builder;
-                                        return builder.build(builder.array({builder.add({0x00})}));
-                                    }},
-                      MalformedCase{"SetObject",
-                                    [] {
-                                        BinaryPlistBuilder builder;
-                                        const auto element = builder.boolean(true);
-                                        Bytes set{0xC1, 0, 0, 0, 0};
-                                        set[4] = static_cast<std::uint8_t>(element);
-                                        return builder.build(builder.add(set));
-                                    }},
-                      MalformedCase{"Utf8StringObject",
-                                    [] {
-                                        BinaryPlistBuilder builder;
-                                        return builder.build(builder.add({0x71, 'a'}));
-                                    }},
-                      MalformedCase{"KeyThatIsNotAString",
-                                    [] {
-                                        BinaryPlistBuilder builder;
-                                        const auto key = builder.integer(1);
-                                        return builder.build(builder.dictionary({{key, key}}));
-                                    }},
-                      MalformedCase{"GarbageAfterTheMagic",
-                                    [] {
-                                        Bytes bytes{'b', 'p', 'l', 'i', 's', 't', '0', '0'};
-                                        for (int i = 0; i < 64; ++i) {
-                                            bytes.push_back(static_cast<std::uint8_t>(i * 37 + 11));
-                                        }
-                                        return bytes;
-                                    }}),
-    [](const auto& testInfo) { return testInfo.param.name; });
-
-TEST(BinaryPlistGuard, AcceptsAScalarTopObjectAtDepthOne) {
-    const auto result = check(singleTrue());
-    EXPECT_EQ(result.verdict, BinaryPlistVerdict::Accepted);
-    EXPECT_EQ(result.depth, 1);
-    EXPECT_EQ(result.nodes, 1u);
-}
-
-TEST(BinaryPlistGuard, CountsASharedObjectOncePerReference) {
-    const auto result = check(testing::doublingReferences(3));
-    ASSERT_EQ(result.verdict, BinaryPlistVerdict::Accepted);
-    EXPECT_EQ(result.nodes, 15u);
-    EXPECT_EQ(result.depth, 4);
-}
-
-TEST(BinaryPlistGuard, CountsKeysAndSharedStringsAsPayloadButKeysNotAsNodes) {
+Bytes oneObject(Bytes object) {
     BinaryPlistBuilder builder;
-    const auto key = builder.ascii("key");
-    const auto text = builder.ascii("0123456789");
-    const auto utf16 = builder.add({0x62, 0x00, 'a', 0x00, 'b'});
-    const auto top = builder.dictionary({{key, builder.array({text, text, utf16})}});
-    const auto result = check(builder.build(top));
-    ASSERT_EQ(result.verdict, BinaryPlistVerdict::Accepted);
-    EXPECT_EQ(result.nodes, 5u);
-    EXPECT_EQ(result.payloadBytes, 3u + 20u + 6u);
+    return builder.build(builder.add(std::move(object)));
 }
 
-TEST(BinaryPlistGuard, AcceptsDepthAtTheLimitAndRefusesOneMore) {
-    EXPECT_EQ(check(testing::nestedArrays(512)).verdict, BinaryPlistVerdict::Accepted);
-    EXPECT_EQ(check(testing::nestedArrays(511, 1)).verdict, BinaryPlistVerdict::Accepted);
-    EXPECT_EQ(check(testing::nestedArrays(513)).verdict, BinaryPlistVerdict::TooDeep);
-    EXPECT_EQ(check(testing::nestedArrays(512, 1)).verdict, BinaryPlistVerdict::TooDeep);
+TEST(BinaryPlistGuard, RefusesEveryMalformedFileAsMalformed) {
+    Bytes truncated = singleTrue();
+    truncated.pop_back();
+    Bytes garbage{'b', 'p', 'l', 'i', 's', 't', '0', '0'};
+    for (int i = 0; i < 64; ++i) {
+        garbage.push_back(static_cast<std::uint8_t>(i * 37 + 11));
+    }
+    Bytes hugeArray = BinaryPlistBuilder::marker(0xA, 1u << 30);
+    hugeArray.insert(hugeArray.end(), {0, 0, 0, 0});
+    // A file from a builder of its own.
+    const auto made = [](const auto& build) {
+        BinaryPlistBuilder builder;
+        return build(builder);
+    };
+    const std::pair<const char*, Bytes> cases[] = {
+        {"empty", {}},
+        {"the magic alone", {'b', 'p', 'l', 'i', 's', 't', '0', '0'}},
+        {"another version", singleTrueWith(7, '1')},
+        {"truncated by one byte", truncated},
+        {"zero objects", made([](auto& b) { return b.build(b.boolean(true), 0); })},
+        {"more objects than the table holds",
+         made([](auto& b) { return b.build(b.boolean(true), 2); })},
+        {"top object out of range", made([](auto& b) { return b.build(b.boolean(true) + 1); })},
+        {"offset size zero", singleTrueWith(-26, 0)},
+        {"reference size nine", singleTrueWith(-25, 9)},
+        {"table offset inside the header", singleTrueWith(-1, 4)},
+        {"offset pointing into the table", singleTrueWith(9, 9)},
+        {"reference out of range", made([](auto& b) {
+             return b.build(b.array({b.boolean(true), 7}));
+         })},
+        {"string running into the table", oneObject({0x55, 'a', 'b'})},
+        {"array count larger than the file", oneObject(hugeArray)},
+        {"length that is not an integer", oneObject({0x5F, 0x50, 'a'})},
+        {"null object", made([](auto& b) { return b.build(b.array({b.add({0x00})})); })},
+        {"set object", made([](auto& b) {
+             const auto element = static_cast<std::uint8_t>(b.boolean(true));
+             return b.build(b.add({0xC1, 0, 0, 0, element}));
+         })},
+        {"UTF-8 string object", oneObject({0x71, 'a'})},
+        {"key that is not a string", made([](auto& b) {
+             const auto key = b.integer(1);
+             return b.build(b.dictionary({{key, key}}));
+         })},
+        {"garbage after the magic", garbage},
+    };
+    for (const auto& [name, bytes] : cases) {
+        EXPECT_EQ(checkBinaryPlist(bytes).verdict, Verdict::Malformed) << name;
+    }
 }
 
-TEST(BinaryPlistGuard, MeasuresDepthOfASharedObjectAtItsDeepestUse) {
-    // The deep chain is first met right under the top object, then again 20 levels down.
-    BinaryPlistBuilder builder;
-    std::uint64_t chain = builder.array({});
+// Depth counts the values on the longest path from the top, nodes every value once per
+// reference to it (keys excepted), payload the bytes of strings and data, keys included; each
+// limit is inclusive.
+TEST(BinaryPlistGuard, AcceptsFilesAtEachBoundAndRefusesThemBeyondIt) {
+    BinaryPlistBuilder shared;
+    std::uint64_t chain = shared.array({});
     for (int level = 1; level < 500; ++level) {
-        chain = builder.array({chain});
+        chain = shared.array({chain});
     }
     std::uint64_t detour = chain;
     for (int level = 0; level < 20; ++level) {
-        detour = builder.array({detour});
+        detour = shared.array({detour});
     }
-    const auto top = builder.array({chain, detour});
-    EXPECT_EQ(check(builder.build(top)).verdict, BinaryPlistVerdict::TooDeep);
-}
-
-TEST(BinaryPlistGuard, RefusesAHundredThousandNestedDictionaries) {
-    BinaryPlistBuilder builder;
-    const auto key = builder.ascii("k");
-    std::uint64_t current = builder.dictionary({});
+    BinaryPlistBuilder dictionaries;
+    const auto k = dictionaries.ascii("k");
+    std::uint64_t nested = dictionaries.dictionary({});
     for (int level = 1; level < 100000; ++level) {
-        current = builder.dictionary({{key, current}});
+        nested = dictionaries.dictionary({{k, nested}});
     }
-    EXPECT_EQ(check(builder.build(current)).verdict, BinaryPlistVerdict::TooDeep);
-}
-
-TEST(BinaryPlistGuard, RefusesTheDoublingReferenceBombBeforeExpandingIt) {
-    EXPECT_EQ(check(testing::doublingReferences(30)).verdict, BinaryPlistVerdict::TooManyNodes);
-    EXPECT_EQ(check(testing::doublingReferences(19)).verdict, BinaryPlistVerdict::Accepted);
-    EXPECT_EQ(check(testing::doublingReferences(20)).verdict, BinaryPlistVerdict::TooManyNodes);
-}
-
-TEST(BinaryPlistGuard, AppliesNodeAndPayloadLimitsInclusively) {
-    const Bytes sevenNodes = testing::doublingReferences(2);
-    EXPECT_EQ(check(sevenNodes, {512, 7, 100}).verdict, BinaryPlistVerdict::Accepted);
-    EXPECT_EQ(check(sevenNodes, {512, 6, 100}).verdict, BinaryPlistVerdict::TooManyNodes);
-
-    BinaryPlistBuilder builder;
-    const auto text = builder.ascii("0123456789");
-    const Bytes fortyBytes = builder.build(builder.array({text, text, text, text}));
-    EXPECT_EQ(check(fortyBytes, {512, 100, 40}).verdict, BinaryPlistVerdict::Accepted);
-    EXPECT_EQ(check(fortyBytes, {512, 100, 39}).verdict, BinaryPlistVerdict::TooMuchPayload);
-}
-
-TEST(BinaryPlistGuard, RefusesCycles) {
+    BinaryPlistBuilder strings;  // 5 nodes; 3 + 2 * 10 + 6 bytes of payload
+    const auto key = strings.ascii("key");
+    const auto text = strings.ascii("0123456789");
+    const auto utf16 = strings.add({0x62, 0x00, 'a', 0x00, 'b'});
+    const Bytes keyed =
+        strings.build(strings.dictionary({{key, strings.array({text, text, utf16})}}));
     BinaryPlistBuilder self;
     const auto loop = self.add({});
     self.replace(loop, self.arrayObject({loop}));
-    EXPECT_EQ(check(self.build(loop)).verdict, BinaryPlistVerdict::Cyclic);
-
     BinaryPlistBuilder pair;
-    const auto key = pair.ascii("k");
     const auto first = pair.add({});
-    const auto second = pair.dictionary({{key, first}});
-    pair.replace(first, pair.arrayObject({second}));
-    EXPECT_EQ(check(pair.build(first)).verdict, BinaryPlistVerdict::Cyclic);
+    pair.replace(first, pair.arrayObject({pair.dictionary({{pair.ascii("k"), first}})}));
+    struct Case {
+        const char* name;
+        Bytes bytes;
+        BinaryPlistLimits limits;
+        Verdict verdict;
+    };
+    const Case cases[] = {
+        {"a scalar top object", singleTrue(), {1, 1, 0}, Verdict::Accepted},
+        {"512 levels", testing::nestedArrays(512), {}, Verdict::Accepted},
+        {"511 levels and a leaf", testing::nestedArrays(511, 1), {}, Verdict::Accepted},
+        {"513 levels", testing::nestedArrays(513), {}, Verdict::TooDeep},
+        {"512 levels and a leaf", testing::nestedArrays(512, 1), {}, Verdict::TooDeep},
+        {"a shared chain, deepest at its second use",
+         shared.build(shared.array({chain, detour})),
+         {},
+         Verdict::TooDeep},
+        {"100000 nested dictionaries", dictionaries.build(nested), {}, Verdict::TooDeep},
+        {"2^20 - 1 values", testing::doublingReferences(19), {}, Verdict::Accepted},
+        {"2^21 - 1 values", testing::doublingReferences(20), {}, Verdict::TooManyNodes},
+        {"the doubling bomb", testing::doublingReferences(30), {}, Verdict::TooManyNodes},
+        {"4 levels of sharing at 15 nodes",
+         testing::doublingReferences(3),
+         {4, 15, 0},
+         Verdict::Accepted},
+        {"4 levels of sharing at 3 levels",
+         testing::doublingReferences(3),
+         {3, 15, 0},
+         Verdict::TooDeep},
+        {"4 levels of sharing at 14 nodes",
+         testing::doublingReferences(3),
+         {4, 14, 0},
+         Verdict::TooManyNodes},
+        {"keys and shared strings at their bounds", keyed, {512, 5, 29}, Verdict::Accepted},
+        {"keys and shared strings, one node over", keyed, {512, 4, 29}, Verdict::TooManyNodes},
+        {"keys and shared strings, one byte over", keyed, {512, 5, 28}, Verdict::TooMuchPayload},
+        {"an array holding itself", self.build(loop), {}, Verdict::Cyclic},
+        {"an array and a dictionary holding each other", pair.build(first), {}, Verdict::Cyclic},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(checkBinaryPlist(c.bytes, c.limits).verdict, c.verdict) << c.name;
+    }
 }
 
 }  // namespace

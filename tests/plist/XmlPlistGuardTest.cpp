@@ -26,32 +26,35 @@ TEST(XmlPlistGuard, CountsEveryStartTagIncludingSelfClosingOnesButNoEndTags) {
     EXPECT_EQ(result.startTags, 5u);
 }
 
-TEST(XmlPlistGuard, AppliesEachLimitInclusively) {
-    const XmlPlistLimits limits{3, 1, 100};
-    EXPECT_EQ(check("<a><b><c>", limits).verdict, XmlPlistVerdict::Accepted);
-    EXPECT_EQ(check("<a><b><c><d>", limits).verdict, XmlPlistVerdict::TooManyElements);
-    EXPECT_EQ(check("<key><key>", limits).verdict, XmlPlistVerdict::TooManyKeys);
-    // Ten bytes: ten ampersands cost 100, eleven in eleven bytes cost 121.
-    EXPECT_EQ(check(repeat("&", 10), limits).verdict, XmlPlistVerdict::Accepted);
-    EXPECT_EQ(check(repeat("&", 11), limits).verdict, XmlPlistVerdict::TooManyReferences);
-}
-
-TEST(XmlPlistGuard, RefusesADictionaryTooLargeForLibplistsQuadraticInsertion) {
-    const std::string body = repeat("<key>k</key><true/>", (1u << 17) + 1);
-    EXPECT_EQ(check("<plist><dict>" + body + "</dict></plist>").verdict,
-              XmlPlistVerdict::TooManyKeys);
-}
-
-TEST(XmlPlistGuard, RefusesManyCharacterReferencesInALargeDocument) {
-    const std::string text = "<string>" + repeat("&amp;", 1u << 16) + std::string(1u << 22, 'x');
-    EXPECT_EQ(check(text).verdict, XmlPlistVerdict::TooManyReferences);
-    EXPECT_EQ(check("<string>" + repeat("&amp;", 1000) + "</string>").verdict,
-              XmlPlistVerdict::Accepted);
-}
-
-TEST(XmlPlistGuard, RefusesNulBytes) {
-    EXPECT_EQ(check(std::string("<plist><string>a\0b</string></plist>", 35)).verdict,
-              XmlPlistVerdict::NulCharacter);
+// Each limit is inclusive. Ten ampersands in ten bytes cost 100, eleven in eleven bytes 121;
+// many keys make libplist's dictionary insertion quadratic.
+TEST(XmlPlistGuard, RefusesDocumentsBeyondEachLimitAndNulBytes) {
+    const XmlPlistLimits small{3, 1, 100};
+    struct Case {
+        std::string text;
+        XmlPlistLimits limits;
+        XmlPlistVerdict verdict;
+    };
+    const Case cases[] = {
+        {"<a><b><c>", small, XmlPlistVerdict::Accepted},
+        {"<a><b><c><d>", small, XmlPlistVerdict::TooManyElements},
+        {"<key><key>", small, XmlPlistVerdict::TooManyKeys},
+        {repeat("&", 10), small, XmlPlistVerdict::Accepted},
+        {repeat("&", 11), small, XmlPlistVerdict::TooManyReferences},
+        {"<plist><dict>" + repeat("<key>k</key><true/>", (1u << 17) + 1) + "</dict></plist>",
+         {},
+         XmlPlistVerdict::TooManyKeys},
+        {"<string>" + repeat("&amp;", 1u << 16) + std::string(1u << 22, 'x'),
+         {},
+         XmlPlistVerdict::TooManyReferences},
+        {"<string>" + repeat("&amp;", 1000) + "</string>", {}, XmlPlistVerdict::Accepted},
+        {std::string("<plist><string>a\0b</string></plist>", 35),
+         {},
+         XmlPlistVerdict::NulCharacter},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(check(c.text, c.limits).verdict, c.verdict) << c.text.substr(0, 40);
+    }
 }
 
 }  // namespace

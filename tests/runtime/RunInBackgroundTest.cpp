@@ -59,10 +59,6 @@ std::string waitFor(const std::shared_future<void>& gate, std::string text) {
     return text;
 }
 
-Task<void> fetch(std::optional<std::string>* out, std::shared_future<void> gate) {
-    *out = co_await runInBackground(waitFor, std::move(gate), std::string("done"));
-}
-
 Task<void> fetchAndCheckStop(std::optional<std::string>* out, bool* cancelledWhenResumed,
                              std::shared_future<void> gate) {
     *out = co_await runInBackground(waitFor, std::move(gate), std::string("found"));
@@ -83,20 +79,6 @@ TEST(RunInBackground, IsNotCancelledWithTheAwaitingTask) {
     EXPECT_EQ(out, "found");
     EXPECT_TRUE(cancelledWhenResumed);
     EXPECT_TRUE(handle.isFinished());
-}
-
-TEST(RunInBackground, ShowsTheJobOutstandingUntilItsResultIsPosted) {
-    ManualExecutor executor;
-    std::promise<void> gate;
-    std::optional<std::string> out;
-    spawn(executor, fetch(&out, gate.get_future().share()));
-    executor.runDue();
-    EXPECT_EQ(executor.backgroundJobCount(), 1u);
-    EXPECT_FALSE(out.has_value());
-    gate.set_value();
-    executor.runUntilIdle();
-    EXPECT_EQ(out, "done");
-    EXPECT_EQ(executor.backgroundJobCount(), 0u);
 }
 
 Task<void> fetchForever(std::optional<std::string>* out, std::shared_future<void> gate,

@@ -104,7 +104,7 @@ Task<void> holdChildAsleep(int* alive) {
     co_await sleepForever(alive);
 }
 
-TEST(Task, ExecutorDestructionDestroysSuspendedAndUnstartedFrames) {
+TEST(Task, ExecutorDestructionOrDroppingDestroysSuspendedAndUnstartedFrames) {
     int alive = 0;
     TaskHandle sleeping;
     TaskHandle unstarted;
@@ -119,10 +119,8 @@ TEST(Task, ExecutorDestructionDestroysSuspendedAndUnstartedFrames) {
     EXPECT_FALSE(sleeping.isFinished());
     EXPECT_FALSE(unstarted.isFinished());
     sleeping.cancel();  // the executor is gone; this must do nothing harmful
-}
 
-TEST(Task, DroppingAnUnawaitedTaskDestroysItsFrameWithoutRunningIt) {
-    int alive = 0;
+    // A task never spawned nor awaited is destroyed without running.
     { const Task<void> task = sleepForever(&alive); }
     EXPECT_EQ(alive, 0);
 }

@@ -235,13 +235,3 @@ TEST(QtShell, APressOutsideThePopupClosesItAndAMonitorRemovedBeforeTheNextTurnHe
 
 }  // namespace
 }  // namespace stowbar::qt
-
-// Widgets need an application object; the offscreen platform needs no display.
-int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    }
-    QApplication application(argc, argv);
-    ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
-}

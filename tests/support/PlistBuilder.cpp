@@ -50,6 +50,15 @@ Plist controlCenterFile(const Plist& entries) {
     return Plist::dict({{"trackedApplications", Plist::data(entries.binary())}});
 }
 
+Plist hiddenSetFile(const std::vector<std::string>& identifiers) {
+    auto entries = Plist::array({});
+    for (const auto& identifier : identifiers) {
+        plist_array_append_item(entries.node(),
+                                plist_copy(entry(false, bundleLocation(identifier)).node()));
+    }
+    return controlCenterFile(entries);
+}
+
 std::vector<std::uint8_t> bytesOf(const std::string& text) {
     return {text.begin(), text.end()};
 }

@@ -44,6 +44,8 @@ Plist entry(bool allowed, const Plist& location);
 Plist bundleLocation(const std::string& identifier);
 // The outer file: {"trackedApplications": <binary plist of `entries`>}.
 Plist controlCenterFile(const Plist& entries);
+// The outer file hiding the applications with these bundle identifiers.
+Plist hiddenSetFile(const std::vector<std::string>& identifiers);
 
 std::vector<std::uint8_t> bytesOf(const std::string& text);
 

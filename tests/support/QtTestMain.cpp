@@ -3,8 +3,8 @@
 
 #include <gtest/gtest.h>
 
-// Widgets need an application object. The offscreen platform draws without a display, also
-// when the tests are only being listed.
+// The main function of every test program that needs Qt: widgets need an application object,
+// and the offscreen platform draws without a display, also when the tests are only listed.
 int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
         qputenv("QT_QPA_PLATFORM", "offscreen");

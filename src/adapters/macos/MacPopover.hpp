@@ -4,7 +4,7 @@
 #include <memory>
 #include <optional>
 
-#include "core/PanelHost.hpp"
+#include "platform/PanelHost.hpp"
 #include "platform/Geometry.hpp"
 #include "platform/ShellPorts.hpp"
 

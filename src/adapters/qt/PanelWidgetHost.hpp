@@ -7,7 +7,7 @@
 #include <optional>
 
 #include "adapters/qt/HiddenItemPanel.hpp"
-#include "core/PanelHost.hpp"
+#include "platform/PanelHost.hpp"
 #include "platform/Geometry.hpp"
 
 namespace stowbar::qt {

@@ -8,7 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "core/PanelHost.hpp"
+#include "platform/PanelHost.hpp"
+#include "core/HiddenItemPanelModel.hpp"
 #include "platform/FileSystem.hpp"
 #include "platform/ShellPorts.hpp"
 #include "runtime/MainExecutor.hpp"

@@ -312,7 +312,7 @@ void ScriptedApplication::run(ApplicationDelegate& delegate) {
     executor_.post([this, &delegate, &launched] {
         delegate.applicationDidFinishLaunching();
         if (onLaunched) {
-            onLaunched(delegate);
+            onLaunched();
         }
         launched = true;
     });

@@ -60,7 +60,7 @@ class ScriptedApplication final : public Application {
 
     // Called once launch has finished, so that the composition root can attach what only it
     // knows (the published list) to the transcript.
-    std::function<void(ApplicationDelegate&)> onLaunched;
+    std::function<void()> onLaunched;
 
     // Writes a "published" line with the names of the list just assigned.
     void published(const std::vector<std::string>& names);

@@ -83,8 +83,9 @@ class ScriptedApplication final : public Application {
     std::function<std::optional<ScriptAction>()> actionSource;
     // Called with each action at its time, just before it is performed.
     std::function<void(const ScriptAction&)> beforeAction;
-    // Forgets what the desktop recorded about processes that have ended and the captures
-    // already written, so that a run of many days keeps only what it still needs.
+    // Forgets what the desktop recorded about processes that have ended (captures and presses
+    // leave the record as they are written), so that a run of many days keeps only what it
+    // still needs.
     void forgetWrittenRecords();
 
     // Called after every job, outside all of them: where the composition root lets its toolkit
@@ -108,8 +109,6 @@ class ScriptedApplication final : public Application {
     ManualExecutor executor_;
     bool terminateRequested_ = false;
     bool popoverShown_ = false;
-    std::size_t capturesWritten_ = 0;
-    std::size_t pressesWritten_ = 0;
     std::vector<std::string> panelLines_;
 };
 

@@ -211,9 +211,8 @@ int main(int argc, char** argv) {
         application.actionSource = [&churn] {
             return churn->next();
         };
-        application.beforeAction = [&churn, &application](const stowbar::ScriptAction& action) {
+        application.beforeAction = [&churn](const stowbar::ScriptAction& action) {
             if (const auto day = churn->dayEndedBy(action)) {
-                application.forgetWrittenRecords();
                 writeSoakDay(*day, action.at);
             }
         };

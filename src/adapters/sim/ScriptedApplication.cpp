@@ -160,6 +160,14 @@ void ScriptedApplication::flushRecords() {
         return application != nullptr ? application->name.value_or("") : std::string();
     };
     if (settled) {
+        // Nothing asks about a process that ended once its scans are written: its requests
+        // are forgotten, so that a run with many short-lived processes keeps only what it needs.
+        const auto state = simulation_.lock();
+        std::erase_if(state->record.applications, [&state](const auto& entry) {
+            return state->application(entry.first) == nullptr;
+        });
+    }
+    if (settled) {
         for (const auto& fields : panelLines_) {
             writeLine("panel", fields);
         }
@@ -195,13 +203,6 @@ void ScriptedApplication::flushRecords() {
     for (const auto& [window, ok] : captures) {
         writeLine("capture", nlohmann::json{{"window", window}, {"ok", ok}}.dump());
     }
-}
-
-void ScriptedApplication::forgetWrittenRecords() {
-    const auto state = simulation_.lock();
-    std::erase_if(state->record.applications, [&state](const auto& entry) {
-        return state->application(entry.first) == nullptr;
-    });
 }
 
 void ScriptedApplication::perform(const script::Event& event) {

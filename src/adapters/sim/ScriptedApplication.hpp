@@ -83,10 +83,6 @@ class ScriptedApplication final : public Application {
     std::function<std::optional<ScriptAction>()> actionSource;
     // Called with each action at its time, just before it is performed.
     std::function<void(const ScriptAction&)> beforeAction;
-    // Forgets what the desktop recorded about processes that have ended (captures and presses
-    // leave the record as they are written), so that a run of many days keeps only what it
-    // still needs.
-    void forgetWrittenRecords();
 
     // Called after every job, outside all of them: where the composition root lets its toolkit
     // do what a real loop does between events (delete what was scheduled for deletion).

@@ -31,6 +31,12 @@ if git grep -nE '^#include "(adapters|main|sim-main)/' -- src/core src/runtime s
   echo "core, runtime and platform must not include an adapter or a composition root"
   status=1
 fi
+# Below the core, the ports may speak of the runtime only, and the runtime of nothing above it.
+if git grep -nE '^#include "core/' -- src/runtime src/platform ||
+  git grep -nE '^#include "platform/' -- src/runtime; then
+  echo "platform and runtime must not include the core, nor runtime the platform"
+  status=1
+fi
 # clang-tidy over the program's sources, with the compile commands of a configured build
 # (configured here when there is none yet; nothing needs to be built).
 build=${STOWBAR_TIDY_BUILD:-build/release}

@@ -2,7 +2,7 @@
 
 #include <utility>
 
-#include "core/PanelHost.hpp"
+#include "platform/PanelHost.hpp"
 #include "runtime/MainThread.hpp"
 #include "runtime/SleepFor.hpp"
 

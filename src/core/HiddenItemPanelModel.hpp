@@ -9,7 +9,7 @@
 #include <utility>
 #include <vector>
 
-#include "core/MenuBarItemRecords.hpp"
+#include "platform/PanelHost.hpp"
 
 namespace stowbar {
 
@@ -22,36 +22,12 @@ namespace stowbar {
 // is a pure function of its arguments except the actions, which call the injected callbacks
 // synchronously.
 
-// The controller's four published fields, copied. The panel reads nothing else.
-struct PanelInputs {
-    std::vector<StatusItemInfo> hiddenItems;
-    bool accessibilityGranted = false;
-    bool fullDiskAccessGranted = false;
-    bool isLoading = false;
-};
-
 // The five things the panel can show above its footer.
 enum class PanelState { accessibility, fullDiskAccess, loading, list, empty };
 
 // The name of a state as transcripts and snapshot file names use it ("accessibility",
 // "fullDiskAccess", "loading", "list", "empty").
 std::string_view panelStateName(PanelState state);
-
-// Where the panel's clicks leave it. An empty openURL means the platform cannot open settings,
-// and the prompts offer no "Open Settings"; offersUpdates false leaves "Updates" out. Any other
-// empty callback makes its control do nothing rather than fail.
-struct PanelActions {
-    // "Updates".
-    std::function<void()> onCheckForUpdates;
-    // A click on an item row, with the row's whole item.
-    std::function<void(const StatusItemInfo&)> onActivate;
-    // "Quit": the application's terminate request.
-    std::function<void()> terminate;
-    // "Open Settings": the workspace's URL opener. Its result is not the panel's business.
-    std::function<void(const std::string&)> openURL;
-    // Whether "Updates" is shown at all: a build without an updater leaves it out.
-    bool offersUpdates = true;
-};
 
 // The fixed texts the panel shows, exactly as the user sees them (each is also the key a
 // string table would translate).

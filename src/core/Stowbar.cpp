@@ -7,7 +7,8 @@
 
 namespace stowbar {
 
-int StowbarApp::main(const std::vector<std::string>& arguments, const Platform& platform) {
+int StowbarApp::main(const std::vector<std::string>& arguments, const Platform& platform,
+                     const std::function<void(AppDelegate&)>& built) {
     // Exact, whole-argument match in any position; every other argument is ignored.
     if (std::find(arguments.begin(), arguments.end(), "--diagnose") != arguments.end()) {
         StowbarDiagnostics::run(platform);
@@ -23,6 +24,9 @@ int StowbarApp::main(const std::vector<std::string>& arguments, const Platform& 
     // This reference keeps the delegate alive for the whole life of the loop; everything it
     // hands out holds it weakly.
     auto delegate = std::make_shared<AppDelegate>(platform, platform.application.mainExecutor());
+    if (built) {
+        built(*delegate);
+    }
     platform.application.run(*delegate);
     return 0;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -15,7 +16,11 @@ class StowbarApp {
     StowbarApp() = delete;
 
     // `arguments` is the full argument list, program path first. Returns the exit status.
-    static int main(const std::vector<std::string>& arguments, const Platform& platform);
+    // `built`, when given, is called with the menu bar application's delegate once it is
+    // built and before its loop runs, for a composition root that watches it (stowbar-sim
+    // writes the published lists to its transcript).
+    static int main(const std::vector<std::string>& arguments, const Platform& platform,
+                    const std::function<void(AppDelegate&)>& built = {});
 };
 
 }  // namespace stowbar

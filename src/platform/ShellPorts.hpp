@@ -12,7 +12,7 @@
 
 namespace stowbar {
 
-// Defined with the panel model it hosts, in the core.
+// A port of its own, in PanelHost.hpp.
 class PanelHost;
 
 // The ports of the running menu bar application that the diagnostics report never needs: the

@@ -24,9 +24,9 @@
 #include "adapters/plist/LibplistReader.hpp"
 #include "adapters/posix/PosixFileSystem.hpp"
 #include "adapters/posix/PosixSystemInfo.hpp"
-#include "adapters/qt/PanelWidgetHost.hpp"
 #include "adapters/qt/QtImageRenderer.hpp"
 #include "adapters/sim/DesktopSimulation.hpp"
+#include "adapters/sim/DrawnPanel.hpp"
 #include "adapters/sim/ScenarioLoader.hpp"
 #include "adapters/sim/ScriptedApplication.hpp"
 #include "adapters/sim/SimulatedAccessibility.hpp"
@@ -211,9 +211,8 @@ int main(int argc, char** argv) {
         application.actionSource = [&churn] {
             return churn->next();
         };
-        application.beforeAction = [&churn, &application](const stowbar::ScriptAction& action) {
+        application.beforeAction = [&churn](const stowbar::ScriptAction& action) {
             if (const auto day = churn->dayEndedBy(action)) {
-                application.forgetWrittenRecords();
                 writeSoakDay(*day, action.at);
             }
         };
@@ -222,100 +221,11 @@ int main(int argc, char** argv) {
     system.followClock(&application.mainExecutor().clock());
 
     // The real panel draws what the simulated one is handed; the popover takes its size.
-    stowbar::qt::PanelWidgetHost panelWidgets;
-    shell.panel.display = &panelWidgets;
-    panelWidgets.onRedraw = [&shell, &panelWidgets](stowbar::qt::HiddenItemPanel&) {
-        shell.popover.preferred = panelWidgets.preferredSize();
-    };
-    application.panelPointer = [&panelWidgets](const stowbar::script::Event& event) {
-        auto* panel = panelWidgets.panel();
-        if (panel == nullptr) {
-            return;
-        }
-        if (const auto* click = std::get_if<stowbar::script::ClickRow>(&event)) {
-            panel->clickRow(click->index);
-        } else if (const auto* hover = std::get_if<stowbar::script::Hover>(&event)) {
-            switch (hover->target) {
-                case stowbar::script::HoverTarget::none:
-                    panel->clearHover();
-                    break;
-                case stowbar::script::HoverTarget::quit:
-                    panel->hoverQuit();
-                    break;
-                case stowbar::script::HoverTarget::updates:
-                    panel->hoverUpdates();
-                    break;
-                case stowbar::script::HoverTarget::row:
-                    panel->hoverRow(hover->index);
-                    break;
-            }
-        } else if (const auto* button = std::get_if<stowbar::script::ClickButton>(&event)) {
-            switch (button->label) {
-                case stowbar::script::PanelButton::updates:
-                    panel->clickButton("Updates");
-                    break;
-                case stowbar::script::PanelButton::quit:
-                    panel->clickButton("Quit");
-                    break;
-                case stowbar::script::PanelButton::openSettings:
-                    panel->clickButton("Open Settings");
-                    break;
-            }
-        } else if (const auto* key = std::get_if<stowbar::script::Key>(&event)) {
-            panel->pressKey(key->key);
-        } else if (const auto* typed = std::get_if<stowbar::script::Type>(&event)) {
-            panel->typeText(typed->text);
-        }
-    };
-    // The drawn panel stays shown offscreen, so it hears of the popover opening and closing,
-    // and of its keyboard's doings, through the application.
-    application.onPopoverShown = [&panelWidgets](bool shown) {
-        if (auto* panel = panelWidgets.panel()) {
-            shown ? panel->popoverDidOpen() : panel->popoverDidClose();
-        }
-    };
-    int snapshotCount = 0;
-    const auto takeSnapshot = [&] {
-        auto* panel = panelWidgets.panel();
-        if (!snapshots || panel == nullptr) {
-            return;
-        }
-        char name[64];
-        std::snprintf(name, sizeof name, "%04d-%s.png", ++snapshotCount,
-                      std::string(stowbar::panelStateName(panel->state())).c_str());
-        const auto path = (std::filesystem::path(*snapshots) / name).string();
-        if (!panel->renderSnapshot(path)) {
-            std::cerr << "stowbar-sim: cannot write " << path << '\n';
-        }
-    };
-    // Nothing runs Qt's own loop here, so widgets the panel let go of (deleteLater) would live
-    // for the whole run; they are deleted between jobs, as a real loop deletes them.
-    application.betweenJobs = [] {
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    };
-    application.onPanelChange = [&](const stowbar::PanelContent&) {
-        takeSnapshot();
-    };
-    // The transcript's "published" lines come from the controller the delegate built.
-    application.onLaunched = [&application, &panelWidgets, &shell,
-                              &takeSnapshot](stowbar::ApplicationDelegate& launched) {
-        if (auto* panel = panelWidgets.panel()) {
-            // Pictures follow the keyboard too, so that they show the focus and the filter.
-            panel->onFocusChange = [&application, &takeSnapshot](const auto& focus) {
-                application.focusMoved(focus);
-                takeSnapshot();
-            };
-            panel->onFilterChange = [&application, &takeSnapshot](const std::string& text,
-                                                                  std::size_t rows) {
-                application.filterChanged(text, rows);
-                takeSnapshot();
-            };
-            // Escape with no filter closes the popover, as its transient behaviour would.
-            panel->onCloseRequest = [&shell] {
-                shell.popover.close();
-            };
-        }
-        auto* delegate = dynamic_cast<stowbar::AppDelegate*>(&launched);
+    const stowbar::DrawnPanel drawnPanel(application, shell, snapshots);
+    // The transcript's "published" lines come from the controller the delegate builds at launch;
+    // observers hear of an assignment just before it, so the list is read a turn later.
+    stowbar::AppDelegate* delegate = nullptr;
+    application.onLaunched = [&application, &delegate] {
         if (delegate == nullptr || !delegate->controller()) {
             return;
         }
@@ -325,7 +235,6 @@ int main(int argc, char** argv) {
                 if (field != stowbar::MenuBarController::Field::hiddenItems) {
                     return;
                 }
-                // Observers hear of an assignment just before it; the list is read a turn later.
                 application.mainExecutor().post([&application, weakController] {
                     if (auto controller = weakController.lock()) {
                         std::vector<std::string> names;
@@ -345,5 +254,6 @@ int main(int argc, char** argv) {
     std::vector<std::string> arguments{given[0]};
     arguments.insert(arguments.end(), given.begin() + static_cast<std::ptrdiff_t>(next),
                      given.end());
-    return stowbar::StowbarApp::main(arguments, platform);
+    return stowbar::StowbarApp::main(
+        arguments, platform, [&delegate](stowbar::AppDelegate& built) { delegate = &built; });
 }

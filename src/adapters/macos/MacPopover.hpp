@@ -4,8 +4,8 @@
 #include <memory>
 #include <optional>
 
-#include "core/PanelHost.hpp"
 #include "platform/Geometry.hpp"
+#include "platform/PanelHost.hpp"
 #include "platform/ShellPorts.hpp"
 
 class QWidget;

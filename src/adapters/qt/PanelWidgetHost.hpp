@@ -7,8 +7,8 @@
 #include <optional>
 
 #include "adapters/qt/HiddenItemPanel.hpp"
-#include "core/PanelHost.hpp"
 #include "platform/Geometry.hpp"
+#include "platform/PanelHost.hpp"
 
 namespace stowbar::qt {
 

@@ -12,7 +12,7 @@
 #include <string>
 
 #include "adapters/qt/PanelWidgetHost.hpp"
-#include "core/PanelHost.hpp"
+#include "platform/PanelHost.hpp"
 #include "platform/ShellPorts.hpp"
 
 class QSystemTrayIcon;

@@ -45,7 +45,7 @@ float DesktopSimulation::State::messagingTimeout(std::int32_t pid) const {
 
 DesktopSimulation::DesktopSimulation(SimulatedDesktop desktop) {
     state_.desktop = std::move(desktop);
-    renumber(SimulatedDesktop{});
+    renumber({});
 }
 
 SimulatedDesktop DesktopSimulation::desktop() const {
@@ -55,7 +55,9 @@ SimulatedDesktop DesktopSimulation::desktop() const {
 
 void DesktopSimulation::update(const std::function<void(SimulatedDesktop&)>& change) {
     const std::lock_guard lock(mutex_);
-    const SimulatedDesktop before = state_.desktop;
+    // Only the applications are compared: copying the whole desktop, script included, on every
+    // change made a long script's run quadratic.
+    const std::vector<SimulatedApplication> before = state_.desktop.applications;
     change(state_.desktop);
     renumber(before);
 }
@@ -82,7 +84,7 @@ void DesktopSimulation::clearRecord() {
 
 // Keeps the generation numbers of the applications that run on unchanged and gives new ones
 // to the rest, so that stale elements can be told apart from current ones.
-void DesktopSimulation::renumber(const SimulatedDesktop& before) {
+void DesktopSimulation::renumber(const std::vector<SimulatedApplication>& before) {
     std::map<std::int32_t, std::uint64_t> processes;
     std::map<std::int32_t, std::uint64_t> trees;
     // `positions` still describes `before` here.
@@ -90,9 +92,8 @@ void DesktopSimulation::renumber(const SimulatedDesktop& before) {
     for (const auto& application : state_.desktop.applications) {
         const auto process = state_.processGenerations.find(application.pid);
         const auto previousAt = previousPositions.find(application.pid);
-        const SimulatedApplication* previous = previousAt == previousPositions.end()
-                                                   ? nullptr
-                                                   : &before.applications[previousAt->second];
+        const SimulatedApplication* previous =
+            previousAt == previousPositions.end() ? nullptr : &before[previousAt->second];
         if (process == state_.processGenerations.end() || previous == nullptr) {
             processes[application.pid] = state_.nextGeneration++;
             trees[application.pid] = state_.nextGeneration++;

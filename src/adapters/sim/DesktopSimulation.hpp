@@ -123,7 +123,7 @@ class DesktopSimulation {
     Locked lock() const { return Locked(mutex_, state_); }
 
   private:
-    void renumber(const SimulatedDesktop& before);
+    void renumber(const std::vector<SimulatedApplication>& before);
 
     mutable std::mutex mutex_;
     mutable State state_;

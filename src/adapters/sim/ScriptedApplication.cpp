@@ -160,6 +160,14 @@ void ScriptedApplication::flushRecords() {
         return application != nullptr ? application->name.value_or("") : std::string();
     };
     if (settled) {
+        // Nothing asks about a process that ended once its scans are written: its requests
+        // are forgotten, so that a run with many short-lived processes keeps only what it needs.
+        const auto state = simulation_.lock();
+        std::erase_if(state->record.applications, [&state](const auto& entry) {
+            return state->application(entry.first) == nullptr;
+        });
+    }
+    if (settled) {
         for (const auto& fields : panelLines_) {
             writeLine("panel", fields);
         }
@@ -173,18 +181,14 @@ void ScriptedApplication::flushRecords() {
         }
         writeLine("scan", nlohmann::json{{"targets", names}}.dump());
     }
+    // What is written is taken out of the record: a record that kept it, even emptied, would
+    // keep the room of the busiest stretch so far and grow by steps over a long run.
     std::vector<std::pair<std::uint32_t, bool>> captures;
     std::vector<DesktopSimulation::State::Press> presses;
     {
         const auto state = simulation_.lock();
-        captures.assign(state->captures.begin() + static_cast<std::ptrdiff_t>(std::min(
-                                                      capturesWritten_, state->captures.size())),
-                        state->captures.end());
-        capturesWritten_ = state->captures.size();
-        presses.assign(state->presses.begin() + static_cast<std::ptrdiff_t>(std::min(
-                                                    pressesWritten_, state->presses.size())),
-                       state->presses.end());
-        pressesWritten_ = state->presses.size();
+        captures.swap(state->captures);
+        presses.swap(state->presses);
     }
     for (const auto& press : presses) {
         // A press whose process has gone reached nobody; it says so rather than looking like
@@ -199,21 +203,6 @@ void ScriptedApplication::flushRecords() {
     for (const auto& [window, ok] : captures) {
         writeLine("capture", nlohmann::json{{"window", window}, {"ok", ok}}.dump());
     }
-}
-
-void ScriptedApplication::forgetWrittenRecords() {
-    const auto state = simulation_.lock();
-    state->captures.erase(state->captures.begin(),
-                          state->captures.begin() + static_cast<std::ptrdiff_t>(std::min(
-                                                        capturesWritten_, state->captures.size())));
-    capturesWritten_ = 0;
-    std::erase_if(state->record.applications, [&state](const auto& entry) {
-        return state->application(entry.first) == nullptr;
-    });
-    state->presses.erase(state->presses.begin(),
-                         state->presses.begin() + static_cast<std::ptrdiff_t>(std::min(
-                                                      pressesWritten_, state->presses.size())));
-    pressesWritten_ = 0;
 }
 
 void ScriptedApplication::perform(const script::Event& event) {
@@ -312,7 +301,7 @@ void ScriptedApplication::run(ApplicationDelegate& delegate) {
     executor_.post([this, &delegate, &launched] {
         delegate.applicationDidFinishLaunching();
         if (onLaunched) {
-            onLaunched(delegate);
+            onLaunched();
         }
         launched = true;
     });

@@ -60,7 +60,7 @@ class ScriptedApplication final : public Application {
 
     // Called once launch has finished, so that the composition root can attach what only it
     // knows (the published list) to the transcript.
-    std::function<void(ApplicationDelegate&)> onLaunched;
+    std::function<void()> onLaunched;
 
     // Writes a "published" line with the names of the list just assigned.
     void published(const std::vector<std::string>& names);
@@ -83,9 +83,6 @@ class ScriptedApplication final : public Application {
     std::function<std::optional<ScriptAction>()> actionSource;
     // Called with each action at its time, just before it is performed.
     std::function<void(const ScriptAction&)> beforeAction;
-    // Forgets what the desktop recorded about processes that have ended and the captures
-    // already written, so that a run of many days keeps only what it still needs.
-    void forgetWrittenRecords();
 
     // Called after every job, outside all of them: where the composition root lets its toolkit
     // do what a real loop does between events (delete what was scheduled for deletion).
@@ -108,8 +105,6 @@ class ScriptedApplication final : public Application {
     ManualExecutor executor_;
     bool terminateRequested_ = false;
     bool popoverShown_ = false;
-    std::size_t capturesWritten_ = 0;
-    std::size_t pressesWritten_ = 0;
     std::vector<std::string> panelLines_;
 };
 

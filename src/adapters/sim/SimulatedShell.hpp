@@ -8,8 +8,9 @@
 #include <string>
 #include <vector>
 
-#include "core/PanelHost.hpp"
+#include "core/HiddenItemPanelModel.hpp"
 #include "platform/FileSystem.hpp"
+#include "platform/PanelHost.hpp"
 #include "platform/ShellPorts.hpp"
 #include "runtime/MainExecutor.hpp"
 

@@ -51,6 +51,9 @@ struct PanelActions {
     std::function<void(const std::string&)> openURL;
     // Whether "Updates" is shown at all: a build without an updater leaves it out.
     bool offersUpdates = true;
+    // The panel's natural size changed without new inputs (a typed filter narrowed or widened
+    // the list), so that a shown popover can follow it as it follows a new list.
+    std::function<void()> onPreferredSizeChange{};
 };
 
 // The fixed texts the panel shows, exactly as the user sees them (each is also the key a
@@ -171,6 +174,7 @@ class HiddenItemPanelModel {
     void quit() const;
     void openSettings(const PermissionPrompt& prompt) const;
     void activate(const StatusItemInfo& item) const;
+    void preferredSizeChanged() const;
     bool offersUpdates() const { return actions_.offersUpdates; }
 
   private:

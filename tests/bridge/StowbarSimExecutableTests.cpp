@@ -243,7 +243,8 @@ TEST_F(StowbarSimExecutable, ThePanelIsOpenedPointedAtAndClickedAndEachStateIsPi
 TEST_F(StowbarSimExecutable, AKeyboardUserFindsAnItemByTypingAndPressesItWithReturn) {
     // Keys move the focus along the rows and on to the buttons; typing filters the list
     // whatever the case and accents; Return presses the one match as a click would (the
-    // popover closes, the press follows 0.15 s later); Escape clears a filter, then closes.
+    // popover closes, the press follows 0.15 s later); Escape clears a filter, then closes. An
+    // open popover takes the panel's new height each time the filter changes it.
     const auto outcome = runSim(home, {example("keyboard.json")});
     EXPECT_EQ(outcome.status, 0);
     EXPECT_EQ(outcome.err, "");
@@ -270,13 +271,17 @@ TEST_F(StowbarSimExecutable, AKeyboardUserFindsAnItemByTypingAndPressesItWithRet
         "{\"t\":3.300,\"event\":\"focus\",\"target\":\"Updates\"}\n"
         "{\"t\":3.400,\"event\":\"focus\",\"index\":0,\"target\":\"row\"}\n"
         "{\"t\":3.500,\"event\":\"filter\",\"count\":2,\"text\":\"DR\"}\n"
+        "{\"t\":3.500,\"event\":\"popover\",\"height\":121.0,\"shown\":true,\"width\":200.0}\n"
         "{\"t\":3.600,\"event\":\"filter\",\"count\":1,\"text\":\"DRo\"}\n"
-        "{\"t\":3.700,\"event\":\"popover\",\"height\":149.0,\"shown\":false,\"width\":200.0}\n"
+        "{\"t\":3.600,\"event\":\"popover\",\"height\":95.0,\"shown\":true,\"width\":200.0}\n"
+        "{\"t\":3.700,\"event\":\"popover\",\"height\":95.0,\"shown\":false,\"width\":200.0}\n"
         "{\"t\":3.850,\"event\":\"press\",\"app\":\"Dropbox\",\"pid\":402}\n"
         "{\"t\":5.000,\"event\":\"popover\",\"height\":149.0,\"shown\":true,\"width\":200.0}\n"
         "{\"t\":5.100,\"event\":\"filter\",\"count\":1,\"text\":\"CAFE\"}\n"
+        "{\"t\":5.100,\"event\":\"popover\",\"height\":95.0,\"shown\":true,\"width\":200.0}\n"
         "{\"t\":5.200,\"event\":\"filter\",\"count\":1,\"text\":\"CAF\"}\n"
         "{\"t\":5.300,\"event\":\"filter\",\"count\":4,\"text\":\"\"}\n"
+        "{\"t\":5.300,\"event\":\"popover\",\"height\":149.0,\"shown\":true,\"width\":200.0}\n"
         "{\"t\":5.400,\"event\":\"popover\",\"height\":149.0,\"shown\":false,\"width\":200.0}\n"
         "{\"t\":6.000,\"event\":\"terminated\"}\n");
 }

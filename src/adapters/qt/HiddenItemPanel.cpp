@@ -537,6 +537,7 @@ void HiddenItemPanel::popoverDidClose() {
     navigator_.close();
     if (filtered) {
         present(navigator_.content());
+        model_.preferredSizeChanged();
     }
     showFocus();
 }
@@ -641,6 +642,9 @@ void HiddenItemPanel::afterKeyboard(const std::optional<PanelFocus>& focusBefore
     }
     if (navigator_.focus() != focusBefore && onFocusChange) {
         onFocusChange(navigator_.focus());
+    }
+    if (filterChanged) {
+        model_.preferredSizeChanged();
     }
 }
 

@@ -3,6 +3,8 @@
 // three hidden items, as the Linux program never can: no Linux desktop lets it read other
 // applications' menu bar extras.
 //
+// The panel's actions do what the delegate's do, without the rest of the program.
+//
 // It prints "shown" once the popover is up and "pressed NAME" for each row pressed, then
 // closes the popover as the delegate does. It ends when its standard input closes, and on its
 // own after a minute, so that a check that went wrong never leaves it behind.
@@ -52,6 +54,13 @@ int main(int argc, char** argv) {
     };
     actions.terminate = [] {
         QApplication::quit();
+    };
+    // As the delegate does: a shown popover follows the panel's size when a filter changes it.
+    actions.onPreferredSizeChange = [&shell] {
+        const auto size = shell.preferredContentSize();
+        if (shell.isShown() && size) {
+            shell.setContentSize(*size);
+        }
     };
     shell.setPanelActions(actions);
 

@@ -4,11 +4,11 @@
 Started by run-under-xvfb.sh with the panel program's path. It starts the program, finds the
 window "Stowbar" among the program's children, checks that every row is a button named after
 its application with a press action, that the first row has the focus, that Down moves it to
-the second, and that Return presses that row. Prints one line per check; exits 1 at the first
+the second, that typing filters the rows and the popover shrinks with the panel, and that
+Return presses the focused row. Prints one line per check; exits 1 at the first
 that fails.
 """
 
-import os
 import select
 import subprocess
 import sys
@@ -87,8 +87,14 @@ def rows_of(window):
     return [
         node
         for node in descendants(window)
-        if node.get_role() == Atspi.Role.PUSH_BUTTON and node.get_description() == ROW_DESCRIPTION
+        if node.get_role() == Atspi.Role.PUSH_BUTTON
+        and node.get_description() == ROW_DESCRIPTION
+        and has_state(node, Atspi.StateType.SHOWING)
     ]
+
+
+def height_of(window):
+    return window.get_extents(Atspi.CoordType.SCREEN).height
 
 
 def focused_row(window):
@@ -134,6 +140,13 @@ def run(program_path):
         press(KEY_DOWN)
         wait_for("Down to move the focus", lambda: focused_row(window) == 1)
         check("Down moves the focus to the second row", True)
+        height = height_of(window)
+        for letter in "dro":
+            press(ord(letter))
+        wait_for("the filter to leave one row", lambda: len(rows_of(window)) == 1)
+        check("typing filters the rows", rows_of(window)[0].get_name() == "Dropbox")
+        wait_for("the popover to shrink", lambda: height_of(window) < height)
+        check(f"the popover follows the filtered panel: {height} -> {height_of(window)}", True)
         press(KEY_RETURN)
         check("Return presses the focused row", read_line(program) == "pressed Dropbox")
         wait_for("the popover to close", lambda: find_window(application) is None)

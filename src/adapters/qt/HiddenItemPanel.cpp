@@ -826,6 +826,9 @@ QImage HiddenItemPanel::renderImage(double devicePixelRatio) {
     ensurePolished();
     // A picture shows the whole list, also the rows not made yet.
     buildPendingRows(rowCount());
+    // Layouts inside the panel (the rows' column) a filter just changed are settled first,
+    // so that a picture taken before the loop turns shows the panel at its new height.
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
     fitToContent();
     layout_->activate();
 

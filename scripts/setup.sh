@@ -37,6 +37,7 @@ packages=(
   libclang-rt-14-dev libfuzzer-14-dev
   qt6-base-dev libglib2.0-dev libxcb1-dev fonts-dejavu-core fonts-inter
   gnustep-make libgnustep-gui-dev
+  xvfb dbus at-spi2-core gir1.2-atspi-2.0 python3-gi
 )
 
 missing=()

@@ -115,6 +115,13 @@ PanelActions AppDelegate::makePanelActions() {
             self->activate(item);
         }
     };
+    // A filter typed into the panel changes its height between two sets of inputs; an open
+    // popover follows at once, as it follows a new list.
+    actions.onPreferredSizeChange = [weakSelf] {
+        if (auto self = weakSelf.lock(); self && self->shell_.popover.isShown()) {
+            self->applyPreferredContentSize();
+        }
+    };
     // The panel ends the application itself, and opens settings itself: neither goes through
     // the delegate, so both work as long as the platform does.
     actions.terminate = [&application] {

@@ -148,4 +148,10 @@ void HiddenItemPanelModel::activate(const StatusItemInfo& item) const {
     }
 }
 
+void HiddenItemPanelModel::preferredSizeChanged() const {
+    if (actions_.onPreferredSizeChange) {
+        actions_.onPreferredSizeChange();
+    }
+}
+
 }  // namespace stowbar

@@ -147,6 +147,7 @@ class HiddenItemPanelModel {
     void quit() const;
     void openSettings(const PermissionPrompt& prompt) const;
     void activate(const StatusItemInfo& item) const;
+    void preferredSizeChanged() const;
     bool offersUpdates() const { return actions_.offersUpdates; }
 
   private:

@@ -36,6 +36,9 @@ struct PanelActions {
     std::function<void(const std::string&)> openURL;
     // Whether "Updates" is shown at all: a build without an updater leaves it out.
     bool offersUpdates = true;
+    // The panel's natural size changed without new inputs (a typed filter narrowed or widened
+    // the list), so that a shown popover can follow it as it follows a new list.
+    std::function<void()> onPreferredSizeChange{};
 };
 
 // Whatever draws the hidden item panel inside the popover: Qt widgets on Linux, the simulated

@@ -151,34 +151,36 @@ TEST(HiddenItemPanelTest, NineItemsStackWithoutAScrollViewAndTenScrollInExactly4
     EXPECT_EQ(forty->rowCount(), 40u);
 }
 
-TEST(HiddenItemPanelTest, TheFooterCountNeverClipsOrOverlapsTheButtonsHoweverLarge) {
+TEST(HiddenItemPanelTest, TheFooterCountIsShownWholeBesideOrAboveTheButtonsNeverUnderThem) {
     struct Case {
         std::size_t count;
-        bool wholeText;
+        const char* filter;
+        const char* text;
+        bool ownLine;
     };
-    // A short count shows whole; a longer one may end in an ellipsis, but is never cut off
-    // mid-word by the buttons or pushes them out of the panel.
-    const Case cases[] = {{5, true}, {99, false}, {100, false}, {1000, false}, {100000, false}};
+    // A count that fits beside the buttons stays there, as mouse users know it; a longer one
+    // (hundreds of items, or a filter's "N of M") takes a line of its own above them.
+    const Case cases[] = {{5, "", "5 Hidden Items", false},
+                          {99, "", "99 Hidden Items", false},
+                          {100, "", "100 Hidden Items", true},
+                          {100000, "", "100000 Hidden Items", true},
+                          {999, "a", "999 of 999 Hidden Items", true}};
     for (const Case& c : cases) {
-        PanelInputs in;
-        in.hiddenItems.resize(c.count);
-        PanelUnderTest subject(in);
+        // Only a filter needs the rows; a prompt shows the count without building them.
+        const std::vector<StatusItemInfo> items(c.count, item(1, "Bartender"));
+        PanelUnderTest subject(*c.filter != 0 ? granted(items) : PanelInputs{items});
+        subject->typeText(c.filter);
         const QLabel* count = subject->countLabel();
-        const QString whole = QString::number(c.count) + " Hidden Items";
-        const QString shown = count->text();
-        if (c.wholeText) {
-            EXPECT_EQ(shown, whole) << c.count;
-        } else {
-            EXPECT_TRUE(shown == whole || shown.endsWith(QChar(0x2026))) << c.count;
-        }
-        EXPECT_LE(count->fontMetrics().horizontalAdvance(shown), count->width()) << c.count;
+        EXPECT_EQ(count->text(), c.text);
+        EXPECT_LE(count->fontMetrics().horizontalAdvance(count->text()), count->width()) << c.text;
         const QRect updates = subject->updatesButton()->geometry();
         const QRect quit = subject->quitButton()->geometry();
-        EXPECT_LT(count->geometry().right(), updates.left()) << c.count;
-        EXPECT_LT(updates.right(), quit.left()) << c.count;
-        EXPECT_LE(quit.right(), 200 - 12) << c.count;
-        EXPECT_GE(updates.width(), subject->updatesButton()->sizeHint().width()) << c.count;
-        EXPECT_GE(quit.width(), subject->quitButton()->sizeHint().width()) << c.count;
+        EXPECT_EQ(count->geometry().bottom() < updates.top(), c.ownLine) << c.text;
+        EXPECT_FALSE(count->geometry().intersects(updates)) << c.text;
+        EXPECT_LT(updates.right(), quit.left()) << c.text;
+        EXPECT_LE(quit.right(), 200 - 12) << c.text;
+        EXPECT_GE(updates.width(), subject->updatesButton()->sizeHint().width()) << c.text;
+        EXPECT_GE(quit.width(), subject->quitButton()->sizeHint().width()) << c.text;
     }
 }
 

@@ -39,6 +39,11 @@ constexpr int kBottomSpace = 10;
 constexpr int kFooterInset = 12;
 // The spacing a horizontal stack of the desktop's controls uses when none is given.
 constexpr int kFooterSpacing = 8;
+// The least room between the count and "Updates", whose own padding already keeps its label
+// clear of the count's text.
+constexpr int kCountGap = 4;
+// Between the count and the buttons when the count takes a line of its own.
+constexpr int kFooterLineSpacing = 2;
 constexpr int kPromptInset = 16;
 constexpr int kPromptSpacing = 8;
 constexpr int kLoadingInset = 20;
@@ -94,9 +99,13 @@ HiddenItemPanel::HiddenItemPanel(PanelActions actions, QWidget* parent)
     layout_->addSpacing(kSpaceAboveFooter);
 
     auto* footer = new QWidget(this);
-    auto* footerLayout = new QHBoxLayout(footer);
-    footerLayout->setContentsMargins(kFooterInset, 0, kFooterInset, 0);
-    footerLayout->setSpacing(kFooterSpacing);
+    footerColumn_ = new QVBoxLayout(footer);
+    footerColumn_->setContentsMargins(kFooterInset, 0, kFooterInset, 0);
+    footerColumn_->setSpacing(kFooterLineSpacing);
+    auto* footerLayout = new QHBoxLayout();
+    footerLayout->setSpacing(0);
+    footerColumn_->addLayout(footerLayout);
+    footerRow_ = footerLayout;
     countLabel_ = new ElidingLabel(footer);
     countLabel_->setFont(fontFor(TextStyle::caption));
     QPalette countColours = countLabel_->palette();
@@ -104,11 +113,14 @@ HiddenItemPanel::HiddenItemPanel(PanelActions actions, QWidget* parent)
     countLabel_->setPalette(countColours);
     updatesButton_ = new FooterButton(toQString(panel_text::kUpdates), footer);
     quitButton_ = new FooterButton(toQString(panel_text::kQuit), footer);
-    // The buttons keep their natural widths; the count gives up width first, ending in an
-    // ellipsis when it must.
+    // The buttons keep their natural widths; the count moves to a line of its own above them
+    // when it does not fit beside them (arrangeFooter), and ends in an ellipsis only when even
+    // that line is too short for it.
     footerLayout->addWidget(countLabel_, 0, Qt::AlignVCenter);
+    footerLayout->addSpacing(kCountGap);
     footerLayout->addStretch(1);
     footerLayout->addWidget(updatesButton_, 0, Qt::AlignVCenter);
+    footerLayout->addSpacing(kFooterSpacing);
     footerLayout->addWidget(quitButton_, 0, Qt::AlignVCenter);
     layout_->addWidget(footer);
     layout_->addSpacing(kBottomSpace);
@@ -167,6 +179,7 @@ void HiddenItemPanel::present(PanelContent next) {
     }
 
     countLabel_->setFullText(QString::fromStdString(content_.footerText));
+    arrangeFooter();
     filterField_->setText(QString::fromStdString(content_.filter));
     filterField_->setVisible(!content_.filter.empty());
     // Each changed part draws itself; a hidden panel is laid out only when it is shown again.
@@ -470,6 +483,33 @@ StatusItemRow* HiddenItemPanel::builtRow(std::size_t index) {
     return index < rows_.size() ? rows_[index] : nullptr;
 }
 
+void HiddenItemPanel::arrangeFooter() {
+    // The count shares its line with the buttons while its whole text fits beside them. A
+    // longer one (a filtered count, a count in the hundreds) takes a line of its own above
+    // them rather than end in an ellipsis: the number is what the user reads it for.
+    int room = kPanelWidth - 2 * kFooterInset - kCountGap - kFooterSpacing;
+    for (const FooterButton* button : {updatesButton_, quitButton_}) {
+        if (!button->isHidden()) {
+            room -= button->sizeHint().width();
+        }
+    }
+    const bool ownLine = countLabel_->sizeHint().width() > room;
+    const bool hasOwnLine = footerColumn_->indexOf(countLabel_) >= 0;
+    if (ownLine == hasOwnLine) {
+        return;
+    }
+    if (ownLine) {
+        footerRow_->removeWidget(countLabel_);
+        footerColumn_->insertWidget(0, countLabel_);
+    } else {
+        footerColumn_->removeWidget(countLabel_);
+        footerRow_->insertWidget(0, countLabel_, 0, Qt::AlignVCenter);
+    }
+    // At once rather than on a later turn, so that the panel's next layout (and a picture
+    // taken before the loop turns) finds the count where it now belongs.
+    footerColumn_->activate();
+}
+
 void HiddenItemPanel::fitToContent() {
     layout_->invalidate();
     const int height = layout_->hasHeightForWidth() ? layout_->totalHeightForWidth(kPanelWidth)
@@ -537,6 +577,7 @@ void HiddenItemPanel::popoverDidClose() {
     navigator_.close();
     if (filtered) {
         present(navigator_.content());
+        model_.preferredSizeChanged();
     }
     showFocus();
 }
@@ -641,6 +682,9 @@ void HiddenItemPanel::afterKeyboard(const std::optional<PanelFocus>& focusBefore
     }
     if (navigator_.focus() != focusBefore && onFocusChange) {
         onFocusChange(navigator_.focus());
+    }
+    if (filterChanged) {
+        model_.preferredSizeChanged();
     }
 }
 
@@ -782,6 +826,9 @@ QImage HiddenItemPanel::renderImage(double devicePixelRatio) {
     ensurePolished();
     // A picture shows the whole list, also the rows not made yet.
     buildPendingRows(rowCount());
+    // Layouts inside the panel (the rows' column) a filter just changed are settled first,
+    // so that a picture taken before the loop turns shows the panel at its new height.
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
     fitToContent();
     layout_->activate();
 

@@ -14,6 +14,7 @@
 #include "core/HiddenItemPanelModel.hpp"
 #include "core/HiddenItemPanelNavigator.hpp"
 
+class QBoxLayout;
 class QKeyEvent;
 class QLabel;
 class QVBoxLayout;
@@ -29,7 +30,8 @@ class StatusItemRow;
 class SpinnerView;
 
 // The whole content of the popover: one of the five states the model picks, a divider, and
-// the footer with the count and the "Updates" and "Quit" buttons. It is 200 points wide in
+// the footer with the count and the "Updates" and "Quit" buttons (the count on a line of its
+// own above them when its whole text does not fit beside them). It is 200 points wide in
 // every state and exactly as high as its content; sizeHint() is that natural size, and the
 // widget fixes itself to it each time the content changes.
 //
@@ -146,6 +148,7 @@ class HiddenItemPanel final : public QWidget {
     void scheduleRowBuilding();
     void buildPendingRows(std::size_t count);
     StatusItemRow* builtRow(std::size_t index);
+    void arrangeFooter();
     void fitToContent();
     void setPointerOver(QWidget* target);
 
@@ -177,6 +180,8 @@ class HiddenItemPanel final : public QWidget {
     // Rows given a new record that they have not been asked to draw yet.
     std::vector<QPointer<StatusItemRow>> staleRows_;
     bool rowBuildingScheduled_ = false;
+    QBoxLayout* footerColumn_ = nullptr;
+    QBoxLayout* footerRow_ = nullptr;
     ElidingLabel* countLabel_ = nullptr;
     FooterButton* updatesButton_ = nullptr;
     FooterButton* quitButton_ = nullptr;

@@ -17,6 +17,15 @@ void PanelWidgetHost::setPanelActions(PanelActions actions) {
     if (panel_ && panel_->parent() == nullptr) {
         delete panel_.data();
     }
+    // A filter resizes the panel without new inputs: the panel is settled and its host told,
+    // as after a redraw, before whoever hosts the popover asks for its new size.
+    auto resized = std::move(actions.onPreferredSizeChange);
+    actions.onPreferredSizeChange = [this, resized = std::move(resized)] {
+        settle();
+        if (resized) {
+            resized();
+        }
+    };
     panel_ = new HiddenItemPanel(std::move(actions), parent_);
     if (parent_ == nullptr) {
         // A panel of its own is laid out as a shown one, without ever reaching the screen:
@@ -35,6 +44,13 @@ void PanelWidgetHost::setPanelInputs(const PanelInputs& inputs) {
         return;
     }
     panel_->setInputs(inputs);
+    settle();
+}
+
+void PanelWidgetHost::settle() {
+    if (!panel_) {
+        return;
+    }
     // A panel in a hidden popup is laid out when it is shown, not for every list it is handed.
     if (panel_->isVisible()) {
         // The natural size is only final once the layout requests the redraw posted have been

@@ -33,10 +33,14 @@ class PanelWidgetHost final : public PanelHost {
     // The panel's natural size in points; absent while there is no panel.
     std::optional<Size> preferredSize() const;
 
-    // Called after each redraw, with the panel at its new size.
+    // Called after each redraw, and each time a filter resized the panel, with the panel at its
+    // new size.
     std::function<void(HiddenItemPanel&)> onRedraw;
 
   private:
+    // Lays the shown panel out at its final size and calls onRedraw.
+    void settle();
+
     QWidget* parent_ = nullptr;
     QPointer<HiddenItemPanel> panel_;
     std::optional<PanelInputs> inputs_;

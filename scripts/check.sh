@@ -60,7 +60,8 @@ fi
 tidy_files=$(cat "$tidy_log")
 if ! xargs -P2 -n4 clang-tidy-19 -p "$build" --quiet <<<"$tidy_files" >"$tidy_log" 2>&1; then
   grep -E "(warning|error):" "$tidy_log" | sort -u
-  echo "clang-tidy: fix the findings above (full output: rerun clang-tidy-19 -p $build FILE)"
+  echo "clang-tidy: fix the findings above (the full text: clang-tidy-19 -p $build FILE; missing"
+  echo "includes: add --fix-errors --checks=-*,misc-include-cleaner, then clang-format -i FILE)"
   status=1
 fi
 

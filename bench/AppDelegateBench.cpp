@@ -4,8 +4,12 @@
 // is the overhead measured here.
 
 #include <benchmark/benchmark.h>
+#include <plist/plist.h>
 
+#include <chrono>
+#include <memory>
 #include <sstream>
+#include <string>
 
 #include "adapters/linux/LinuxScreenCapture.hpp"
 #include "adapters/plist/LibplistReader.hpp"
@@ -16,6 +20,7 @@
 #include "adapters/sim/SimulatedShell.hpp"
 #include "adapters/sim/SimulatedWorkspace.hpp"
 #include "core/AppDelegate.hpp"
+#include "platform/Platform.hpp"
 #include "runtime/ManualExecutor.hpp"
 #include "support/FakeApplication.hpp"
 #include "support/FakeSystemInfo.hpp"

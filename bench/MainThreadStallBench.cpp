@@ -15,18 +15,27 @@
 #include <glib.h>
 
 #include <benchmark/benchmark.h>
+#include <plist/plist.h>
+#include <stdlib.h>
+#include <time.h>
 #include <QAbstractEventDispatcher>
+#include <QByteArray>
 #include <QCoreApplication>
 #include <QEventLoop>
 #include <QTimer>
 
 #include <algorithm>
 #include <chrono>
-#include <cstdlib>
+#include <cstdint>
 #include <ctime>
+#include <memory>
+#include <optional>
+#include <ratio>
 #include <sstream>
 #include <string>
+#include <string_view>
 #include <thread>
+#include <vector>
 
 #include "adapters/plist/LibplistReader.hpp"
 #include "adapters/posix/PosixFileSystem.hpp"
@@ -36,10 +45,18 @@
 #include "adapters/sim/DesktopSimulation.hpp"
 #include "adapters/sim/ForwardingAccessibility.hpp"
 #include "adapters/sim/SimulatedAccessibility.hpp"
+#include "adapters/sim/SimulatedDesktop.hpp"
 #include "adapters/sim/SimulatedFileSystem.hpp"
 #include "adapters/sim/SimulatedScreenCapture.hpp"
 #include "adapters/sim/SimulatedWorkspace.hpp"
 #include "core/AppDelegate.hpp"
+#include "core/MenuBarController.hpp"
+#include "platform/Accessibility.hpp"
+#include "platform/Application.hpp"
+#include "platform/Geometry.hpp"
+#include "platform/Platform.hpp"
+#include "platform/ShellPorts.hpp"
+#include "platform/Workspace.hpp"
 #include "support/FakeSystemInfo.hpp"
 #include "support/InertShell.hpp"
 #include "support/PlistBuilder.hpp"
@@ -93,10 +110,10 @@ gint measuredPoll(GPollFD* descriptors, guint count, gint timeout) {
     return result;
 }
 
-enum class Slowness { hangsBeforeScan, hangsAfterScan, answersSlowly };
+enum class Slowness : std::uint8_t { hangsBeforeScan, hangsAfterScan, answersSlowly };
 // Where the list goes: a panel in an open popover, a panel in a closed one, or no panel at all
 // (the program's own work without the toolkit's drawing of the list).
-enum class Panel { shown, hidden, absent };
+enum class Panel : std::uint8_t { shown, hidden, absent };
 
 // The simulated desktop's answers, with the slow application's made slow in real time, on
 // whichever thread asks.
@@ -367,7 +384,7 @@ struct BenchmarksAsLaunch final : ApplicationDelegate {
 }  // namespace
 
 int main(int argc, char** argv) {
-    setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    qputenv("QT_QPA_PLATFORM", QByteArray("offscreen"));
     stowbar::QtApplication application;
     theApplication = &application;
     benchmark::Initialize(&argc, argv);

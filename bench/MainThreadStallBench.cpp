@@ -16,7 +16,6 @@
 
 #include <benchmark/benchmark.h>
 #include <plist/plist.h>
-#include <stdlib.h>
 #include <time.h>
 #include <QAbstractEventDispatcher>
 #include <QByteArray>

@@ -6,7 +6,6 @@
 #include <QByteArray>
 
 #include <malloc.h>
-#include <stdlib.h>
 #include <unistd.h>
 
 #include <algorithm>

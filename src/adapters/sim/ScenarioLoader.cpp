@@ -661,7 +661,7 @@ ScenarioResult ScenarioLoader::load(const FileSystem& files, const std::string& 
                              "larger than " + std::to_string(kMaximumFileSize) + " bytes"};
     }
     const auto contents = files.readFile(path);
-    if (!contents.succeeded()) {
+    if (!contents.bytes) {
         return ScenarioError{ScenarioError::Kind::file, "",
                              "cannot be read: " + contents.errorDescription};
     }

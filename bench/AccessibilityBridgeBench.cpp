@@ -4,11 +4,20 @@
 
 #include <benchmark/benchmark.h>
 
+#include <cstddef>
+#include <cstdint>
+#include <optional>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "adapters/sim/DesktopSimulation.hpp"
 #include "adapters/sim/SimulatedAccessibility.hpp"
+#include "adapters/sim/SimulatedDesktop.hpp"
 #include "core/AccessibilityBridge.hpp"
+#include "core/MenuBarItemRecords.hpp"
+#include "platform/Accessibility.hpp"
+#include "platform/Geometry.hpp"
 
 namespace {
 
@@ -19,6 +28,7 @@ constexpr int kExtrasEach = 3;
 
 SimulatedDesktop manyApplications() {
     SimulatedDesktop desktop;
+    desktop.applications.reserve(kApplications);
     for (std::int32_t index = 0; index < kApplications; ++index) {
         SimulatedApplication application;
         application.pid = 1000 + index;

@@ -4,10 +4,17 @@
 // is the overhead measured here.
 
 #include <benchmark/benchmark.h>
+#include <plist/plist.h>
+
+#include <chrono>
+#include <memory>
+#include <sstream>
+#include <string>
 
 #include "adapters/linux/LinuxScreenCapture.hpp"
 #include "adapters/qt/QtImageRenderer.hpp"
 #include "core/AppDelegate.hpp"
+#include "platform/Platform.hpp"
 #include "runtime/ManualExecutor.hpp"
 #include "support/SimulatedPlatform.hpp"
 

@@ -2,7 +2,9 @@
 // one read and the parse of both lists for the snapshot.
 
 #include <benchmark/benchmark.h>
+#include <plist/plist.h>
 #include <sys/stat.h>
+#include <string>
 
 #include "adapters/plist/LibplistReader.hpp"
 #include "adapters/posix/PosixFileSystem.hpp"

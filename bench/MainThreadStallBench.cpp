@@ -15,18 +15,26 @@
 #include <glib.h>
 
 #include <benchmark/benchmark.h>
+#include <plist/plist.h>
+#include <time.h>
 #include <QAbstractEventDispatcher>
+#include <QByteArray>
 #include <QCoreApplication>
 #include <QEventLoop>
 #include <QTimer>
 
 #include <algorithm>
 #include <chrono>
-#include <cstdlib>
+#include <cstdint>
 #include <ctime>
+#include <memory>
+#include <optional>
+#include <ratio>
 #include <sstream>
 #include <string>
+#include <string_view>
 #include <thread>
+#include <vector>
 
 #include "adapters/qt/QtApplication.hpp"
 #include "adapters/qt/QtImageRenderer.hpp"
@@ -84,10 +92,10 @@ gint measuredPoll(GPollFD* descriptors, guint count, gint timeout) {
     return result;
 }
 
-enum class Slowness { hangsBeforeScan, hangsAfterScan, answersSlowly };
+enum class Slowness : std::uint8_t { hangsBeforeScan, hangsAfterScan, answersSlowly };
 // Where the list goes: a panel in an open popover, a panel in a closed one, or no panel at all
 // (the program's own work without the toolkit's drawing of the list).
-enum class Panel { shown, hidden, absent };
+enum class Panel : std::uint8_t { shown, hidden, absent };
 
 // The simulated desktop's answers, with the slow application's made slow in real time, on
 // whichever thread asks.
@@ -336,7 +344,7 @@ struct BenchmarksAsLaunch final : ApplicationDelegate {
 }  // namespace
 
 int main(int argc, char** argv) {
-    setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    qputenv("QT_QPA_PLATFORM", QByteArray("offscreen"));
     stowbar::QtApplication application;
     theApplication = &application;
     benchmark::Initialize(&argc, argv);

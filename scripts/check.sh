@@ -7,13 +7,23 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 status=0
 
-tidy=${STOWBAR_CLANG_TIDY:-clang-tidy}
-for tool in clang-format "$tidy"; do
-  if ! command -v "$tool" >/dev/null; then
-    echo "$tool is missing: run scripts/setup.sh"
+# Each tool the checks run, with the Debian package that provides it (scripts/setup.sh installs
+# them all). clang-tidy is pinned to one version: its checks and findings change between versions.
+require() {
+  if ! command -v "$1" >/dev/null; then
+    echo "scripts/check.sh: $1 is missing: install the Debian package $2 (scripts/setup.sh does)" >&2
     exit 1
   fi
-done
+}
+require git git
+require cmake cmake
+require clang-format clang-format
+require clang-tidy-19 clang-tidy-19
+if [ "$(uname -s)" != Darwin ]; then
+  require gnustep-config gnustep-make
+  require clang++-14 clang-14
+  require gcc gcc
+fi
 
 files=$(git ls-files '*.cpp' '*.hpp' '*.mm')
 if ! clang-format --dry-run --Werror $files; then
@@ -37,22 +47,27 @@ if git grep -nE '^#include "core/' -- src/runtime src/platform ||
   echo "platform and runtime must not include the core, nor runtime the platform"
   status=1
 fi
-# clang-tidy over the program's sources, with the compile commands of a configured build
-# (configured here when there is none yet; nothing needs to be built).
+# clang-tidy over every translation unit a configured build compiles from the program's own
+# sources, tests and benchmarks (configured here when there is none yet; nothing needs to be
+# built). Another system's files (the macOS adapters on Linux) have no compile commands here.
 build=${STOWBAR_TIDY_BUILD:-build/release}
 if [ ! -f "$build/compile_commands.json" ]; then
   cmake --preset release >/dev/null
   build=build/release
 fi
-# Only the sources this build compiles: another system's files (the macOS adapters on Linux)
-# have no compile commands here.
-if ! git ls-files 'src/*.cpp' |
-  while read -r file; do
-    if grep -qF "\"$PWD/$file\"" "$build/compile_commands.json"; then echo "$file"; fi
-  done |
-  xargs -P2 -n4 "$tidy" -p "$build" --quiet >/tmp/stowbar-tidy.log 2>&1; then
-  grep -E "(warning|error):" /tmp/stowbar-tidy.log | sort -u
-  echo "clang-tidy: fix the findings above"
+tidy_log=$(mktemp "${TMPDIR:-/tmp}/stowbar-tidy.XXXXXX")
+trap 'rm -f "$tidy_log"' EXIT
+sed -n 's/^ *"file": "\(.*\)",\{0,1\}$/\1/p' "$build/compile_commands.json" |
+  sed -n "s|^$PWD/||p" | grep -E '^(src|tests|bench|fuzz)/.*\.cpp$' | sort -u >"$tidy_log"
+if [ ! -s "$tidy_log" ]; then
+  echo "clang-tidy: $build/compile_commands.json lists none of the program's sources"
+  exit 1
+fi
+tidy_files=$(cat "$tidy_log")
+if ! xargs -P2 -n4 clang-tidy-19 -p "$build" --quiet <<<"$tidy_files" >"$tidy_log" 2>&1; then
+  grep -E "(warning|error):" "$tidy_log" | sort -u
+  echo "clang-tidy: fix the findings above (the full text: clang-tidy-19 -p $build FILE; missing"
+  echo "includes: add --fix-errors --checks=-*,misc-include-cleaner, then clang-format -i FILE)"
   status=1
 fi
 
@@ -66,8 +81,8 @@ fi
 gnustep_checked=(src/adapters/macos/MacWorkspace.mm)
 if [ "$(uname -s)" = Darwin ]; then
   : # A Mac compiles every one of these files in its own build.
-elif ! command -v gnustep-config >/dev/null || ! command -v clang++-14 >/dev/null; then
-  echo "GNUstep syntax check: gnustep-config or clang++-14 missing (run scripts/setup.sh)"
+elif [ ! -d "$(gnustep-config --variable=GNUSTEP_SYSTEM_HEADERS)/AppKit" ]; then
+  echo "GNUstep syntax check: AppKit headers missing: install the Debian package libgnustep-gui-dev"
   status=1
 else
   shim=$(mktemp -d)

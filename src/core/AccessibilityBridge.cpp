@@ -1,8 +1,16 @@
 #include "core/AccessibilityBridge.hpp"
 
 #include <algorithm>
+#include <cstdint>
+#include <optional>
 #include <string_view>
 #include <utility>
+#include <variant>
+#include <vector>
+
+#include "core/MenuBarItemRecords.hpp"
+#include "platform/Accessibility.hpp"
+#include "platform/Geometry.hpp"
 
 namespace stowbar {
 

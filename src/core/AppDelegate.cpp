@@ -1,10 +1,22 @@
 #include "core/AppDelegate.hpp"
 
-#include <utility>
+#include <memory>
+#include <stop_token>
 
+#include "core/ControlCenterTrackedApps.hpp"
+#include "core/HiddenItemPanelModel.hpp"
+#include "core/MenuBarController.hpp"
+#include "core/MenuBarItemRecords.hpp"
 #include "platform/PanelHost.hpp"
+#include "platform/Application.hpp"
+#include "platform/Platform.hpp"
+#include "platform/Workspace.hpp"
+#include "runtime/Clock.hpp"
+#include "runtime/MainExecutor.hpp"
 #include "runtime/MainThread.hpp"
 #include "runtime/SleepFor.hpp"
+#include "runtime/Spawn.hpp"
+#include "runtime/Task.hpp"
 
 namespace stowbar {
 

@@ -46,6 +46,7 @@ class AppDelegate final : public ApplicationDelegate,
     AppDelegate(const Platform& platform, MainExecutor& executor);
     AppDelegate(const AppDelegate&) = delete;
     AppDelegate& operator=(const AppDelegate&) = delete;
+    ~AppDelegate() override = default;
 
     void applicationDidFinishLaunching() override;
     void applicationWillTerminate() override;

@@ -1,4 +1,13 @@
 #include "core/ControlCenterTrackedApps.hpp"
+#include "platform/FileSystem.hpp"
+#include "platform/PropertyList.hpp"
+#include "platform/SystemInfo.hpp"
+
+#include <cstdint>
+#include <optional>
+#include <set>
+#include <span>
+#include <string>
 
 namespace stowbar {
 
@@ -70,7 +79,7 @@ std::optional<ControlCenterTrackedApps::Snapshot> ControlCenterTrackedApps::load
         return std::nullopt;
     }
     const auto contents = files_.readFile(groupPrefsURL_);
-    if (!contents.succeeded()) {
+    if (!contents.bytes) {
         return std::nullopt;
     }
     return snapshotFrom(fingerprintFrom(*attributes), *contents.bytes);

@@ -2,6 +2,9 @@
 
 #include <chrono>
 #include <cstdio>
+#include <string>
+
+#include "platform/FileSystem.hpp"
 
 namespace stowbar {
 

@@ -3,6 +3,8 @@
 #include <cstdint>
 #include <cstdio>
 #include <optional>
+#include <string>
+#include <string_view>
 
 namespace stowbar {
 

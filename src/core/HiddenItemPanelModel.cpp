@@ -1,7 +1,12 @@
 #include "core/HiddenItemPanelModel.hpp"
 
+#include <cstddef>
+#include <cstdint>
 #include <initializer_list>
 #include <string>
+#include <string_view>
+
+#include "core/MenuBarItemRecords.hpp"
 
 namespace stowbar {
 

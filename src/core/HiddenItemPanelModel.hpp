@@ -23,7 +23,7 @@ namespace stowbar {
 // synchronously.
 
 // The five things the panel can show above its footer.
-enum class PanelState { accessibility, fullDiskAccess, loading, list, empty };
+enum class PanelState : std::uint8_t { accessibility, fullDiskAccess, loading, list, empty };
 
 // The name of a state as transcripts and snapshot file names use it ("accessibility",
 // "fullDiskAccess", "loading", "list", "empty").
@@ -87,7 +87,7 @@ struct PermissionPrompt {
 
 // The colour a footer button's label takes: the full-strength label colour while the pointer
 // is over it, the dimmed one otherwise.
-enum class LabelLevel { primary, secondary };
+enum class LabelLevel : std::uint8_t { primary, secondary };
 
 // Everything the panel shows for one set of inputs.
 struct PanelContent {

@@ -4,8 +4,16 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdint>
 #include <cstdlib>
+#include <optional>
+#include <string>
+#include <string_view>
 #include <utility>
+#include <vector>
+
+#include "core/HiddenItemPanelModel.hpp"
+#include "core/MenuBarItemRecords.hpp"
 
 namespace stowbar {
 

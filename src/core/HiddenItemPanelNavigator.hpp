@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -11,7 +12,18 @@
 namespace stowbar {
 
 // The keys the panel answers to while it has the keyboard.
-enum class PanelKey { up, down, home, end, tab, backtab, enter, space, escape, backspace };
+enum class PanelKey : std::uint8_t {
+    up,
+    down,
+    home,
+    end,
+    tab,
+    backtab,
+    enter,
+    space,
+    escape,
+    backspace
+};
 
 // The key's name as scripts and transcripts write it ("Up", "Down", "Home", "End", "Tab",
 // "Backtab", "Return", "Space", "Escape", "Backspace"), and back.
@@ -19,7 +31,7 @@ std::string_view panelKeyName(PanelKey key);
 std::optional<PanelKey> panelKeyNamed(std::string_view name);
 
 // What can hold the keyboard focus inside the panel.
-enum class PanelControl { row, openSettings, updates, quit };
+enum class PanelControl : std::uint8_t { row, openSettings, updates, quit };
 
 struct PanelFocus {
     PanelControl control = PanelControl::row;
@@ -33,7 +45,7 @@ struct PanelFocus {
 std::string_view panelControlLabel(PanelControl control);
 
 // What a key asks of the view beyond moving the focus or editing the filter.
-enum class PanelCommand {
+enum class PanelCommand : std::uint8_t {
     none,
     // Press the focused control exactly as a click on it would.
     press,

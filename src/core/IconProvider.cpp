@@ -2,9 +2,19 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <memory>
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
 
+#include "platform/Geometry.hpp"
+#include "platform/Image.hpp"
+#include "platform/ScreenCapture.hpp"
+#include "platform/Workspace.hpp"
 #include "runtime/AwaitCallback.hpp"
+#include "runtime/Task.hpp"
 
 namespace stowbar {
 

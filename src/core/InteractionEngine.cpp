@@ -1,4 +1,5 @@
 #include "core/InteractionEngine.hpp"
+#include "core/MenuBarItemRecords.hpp"
 
 namespace stowbar {
 

@@ -1,4 +1,5 @@
 #include "core/LaunchAtLoginManager.hpp"
+#include "platform/ShellPorts.hpp"
 
 namespace stowbar {
 

@@ -2,13 +2,28 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <set>
+#include <string>
 #include <string_view>
 #include <unordered_set>
 #include <utility>
+#include <vector>
 
+#include "core/MenuBarItemRecords.hpp"
+#include "platform/Geometry.hpp"
+#include "platform/Image.hpp"
+#include "platform/ImageRenderer.hpp"
+#include "platform/Platform.hpp"
+#include "platform/Workspace.hpp"
+#include "runtime/MainExecutor.hpp"
 #include "runtime/MainThread.hpp"
 #include "runtime/RunInBackground.hpp"
 #include "runtime/SleepFor.hpp"
+#include "runtime/Spawn.hpp"
+#include "runtime/Task.hpp"
 
 namespace stowbar {
 

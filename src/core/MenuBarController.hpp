@@ -48,7 +48,12 @@ struct RefreshSignature {
 // run; a refresh in progress keeps it alive until it returns.
 class MenuBarController : public std::enable_shared_from_this<MenuBarController> {
   public:
-    enum class Field { hiddenItems, accessibilityGranted, fullDiskAccessGranted, isLoading };
+    enum class Field : std::uint8_t {
+        hiddenItems,
+        accessibilityGranted,
+        fullDiskAccessGranted,
+        isLoading
+    };
     using Observer = std::function<void(Field)>;
     using ObserverId = std::uint64_t;
 

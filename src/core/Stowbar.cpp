@@ -2,8 +2,13 @@
 
 #include <algorithm>
 #include <memory>
+#include <string>
+#include <vector>
 
+#include "core/AppDelegate.hpp"
 #include "core/StowbarDiagnostics.hpp"
+#include "platform/InstanceLock.hpp"
+#include "platform/Platform.hpp"
 
 namespace stowbar {
 

@@ -3,10 +3,13 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
+#include <optional>
 #include <ostream>
 #include <set>
+#include <string>
 #include <string_view>
 #include <tuple>
+#include <utility>
 #include <vector>
 
 #include "core/AccessibilityBridge.hpp"
@@ -14,7 +17,10 @@
 #include "core/DateFormat.hpp"
 #include "core/DisplayText.hpp"
 #include "core/MenuBarController.hpp"
+#include "core/MenuBarItemRecords.hpp"
 #include "core/UnicodeOrdering.hpp"
+#include "platform/Geometry.hpp"
+#include "platform/Platform.hpp"
 
 namespace stowbar {
 

@@ -2,6 +2,8 @@
 
 #include <cstdlib>
 #include <memory>
+#include <string>
+#include <string_view>
 
 #include <utf8proc.h>
 

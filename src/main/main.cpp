@@ -17,6 +17,8 @@
 #include "adapters/qt/QtImageRenderer.hpp"
 #include "adapters/qt/QtShell.hpp"
 #include "core/Stowbar.hpp"
+#include "platform/Platform.hpp"
+#include "platform/ShellPorts.hpp"
 
 int main(int argc, char** argv) {
     // First, before any thread exists, so that termination signals reach the event loop.

@@ -34,7 +34,7 @@ inline constexpr AXError kAXErrorNoValue = -25212;
 
 // A packed geometric value. Unpacking it as a type it does not hold yields zeros.
 struct AXValue {
-    enum class Type { point = 1, size = 2, rect = 3, range = 4, other = 0 };
+    enum class Type : std::uint8_t { point = 1, size = 2, rect = 3, range = 4, other = 0 };
     Type type = Type::other;
     double first = 0;
     double second = 0;

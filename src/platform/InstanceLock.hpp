@@ -1,9 +1,11 @@
 #pragma once
 
+#include <cstdint>
+
 namespace stowbar {
 
 // What became of an attempt to be the one running menu bar application of this user.
-enum class InstanceLockResult {
+enum class InstanceLockResult : std::uint8_t {
     // This process holds the lock until it ends.
     acquired,
     // Another running process holds it.

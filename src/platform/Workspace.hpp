@@ -23,7 +23,7 @@ struct RunningApplication {
 };
 
 // Which workspace notification an observer receives.
-enum class WorkspaceNotification { didLaunchApplication, didTerminateApplication };
+enum class WorkspaceNotification : std::uint8_t { didLaunchApplication, didTerminateApplication };
 
 // The running applications of the desktop.
 //

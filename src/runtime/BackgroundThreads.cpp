@@ -1,6 +1,11 @@
 #include "runtime/BackgroundThreads.hpp"
 
+#include <atomic>
+#include <functional>
+#include <memory>
+#include <thread>
 #include <utility>
+#include <vector>
 
 namespace stowbar {
 

@@ -1,5 +1,7 @@
 #include "runtime/Clock.hpp"
 
+#include <atomic>
+#include <chrono>
 #include <limits>
 
 namespace stowbar {

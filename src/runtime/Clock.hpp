@@ -32,6 +32,8 @@ class Clock {
     Clock() = default;
     Clock(const Clock&) = default;
     Clock& operator=(const Clock&) = default;
+    Clock(Clock&&) = default;
+    Clock& operator=(Clock&&) = default;
 };
 
 // Real time from std::chrono::steady_clock: monotonic, unaffected by changes of the wall clock.
@@ -51,6 +53,7 @@ class VirtualClock final : public Clock {
         : nanos_(start.time_since_epoch().count()) {}
     VirtualClock(const VirtualClock&) = delete;
     VirtualClock& operator=(const VirtualClock&) = delete;
+    ~VirtualClock() override = default;
 
     TimePoint now() const override;
     void advanceTo(TimePoint target);

@@ -1,6 +1,12 @@
 #include "runtime/JobQueue.hpp"
 
+#include <cstdint>
+#include <optional>
 #include <utility>
+#include <vector>
+
+#include "runtime/Clock.hpp"
+#include "runtime/MainExecutor.hpp"
 
 namespace stowbar {
 

@@ -59,6 +59,8 @@ class MainExecutor {
     MainExecutor() = default;
     MainExecutor(const MainExecutor&) = default;
     MainExecutor& operator=(const MainExecutor&) = default;
+    MainExecutor(MainExecutor&&) = default;
+    MainExecutor& operator=(MainExecutor&&) = default;
 };
 
 }  // namespace stowbar

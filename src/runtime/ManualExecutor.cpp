@@ -2,9 +2,15 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <functional>
+#include <mutex>
+#include <optional>
+#include <thread>
 #include <utility>
 #include <vector>
 
+#include "runtime/Clock.hpp"
+#include "runtime/MainExecutor.hpp"
 #include "runtime/MainThread.hpp"
 
 namespace stowbar {

@@ -1,4 +1,10 @@
 #include "runtime/SleepFor.hpp"
+#include "runtime/Clock.hpp"
+#include "runtime/MainExecutor.hpp"
+#include "runtime/Task.hpp"
+
+#include <coroutine>
+#include <stop_token>
 
 namespace stowbar::detail {
 

@@ -17,6 +17,7 @@ class SleepAwaiter {
     explicit SleepAwaiter(Duration duration) : duration_(duration) {}
     SleepAwaiter(const SleepAwaiter&) = delete;
     SleepAwaiter& operator=(const SleepAwaiter&) = delete;
+    ~SleepAwaiter() = default;
 
     bool await_ready() const noexcept { return false; }
     template <TaskPromiseType Promise>

@@ -1,8 +1,11 @@
 #include "runtime/Spawn.hpp"
 
+#include <memory>
 #include <utility>
 
+#include "runtime/MainExecutor.hpp"
 #include "runtime/MainThread.hpp"
+#include "runtime/Task.hpp"
 
 namespace stowbar {
 

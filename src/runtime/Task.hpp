@@ -34,7 +34,18 @@ namespace stowbar {
 //
 // Parameters: coroutines take their parameters BY VALUE. A reference parameter, or a lambda
 // coroutine that captures, refers to storage that is gone by the time the task runs. Pass
-// std::weak_ptr to owners and lock it after every co_await (see WeakCallback.hpp).
+// std::weak_ptr to owners and lock it again after every co_await, since the owner may be gone
+// by the time the task resumes:
+//
+//     Task<void> refreshLater(std::weak_ptr<Owner> weakOwner) {
+//         if (!co_await sleepFor(delay)) co_return;
+//         auto owner = weakOwner.lock();
+//         if (!owner) co_return;
+//         owner->refresh();
+//     }
+//
+// Plain callbacks handed to the platform or to the executor hold their owner the same way: they
+// capture a std::weak_ptr and call the owner only if locking it succeeds.
 template <typename T = void>
 class Task;
 

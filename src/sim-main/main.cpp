@@ -3,6 +3,7 @@
 // counterpart for comes from the scenario.
 
 #include <QApplication>
+#include <QByteArray>
 
 #include <malloc.h>
 #include <unistd.h>
@@ -10,17 +11,22 @@
 #include <algorithm>
 #include <cerrno>
 #include <cmath>
+#include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <iostream>
+#include <memory>
 #include <optional>
 #include <string>
+#include <system_error>
+#include <utility>
 #include <variant>
 #include <vector>
 
 #include <thread>
+
 #include "adapters/plist/LibplistReader.hpp"
 #include "adapters/posix/PosixFileSystem.hpp"
 #include "adapters/posix/PosixSystemInfo.hpp"
@@ -30,14 +36,19 @@
 #include "adapters/sim/ScenarioLoader.hpp"
 #include "adapters/sim/ScriptedApplication.hpp"
 #include "adapters/sim/SimulatedAccessibility.hpp"
+#include "adapters/sim/SimulatedDesktop.hpp"
 #include "adapters/sim/SimulatedFileSystem.hpp"
 #include "adapters/sim/SimulatedScreenCapture.hpp"
 #include "adapters/sim/SimulatedShell.hpp"
 #include "adapters/sim/SimulatedWorkspace.hpp"
 #include "adapters/sim/SoakChurn.hpp"
+#include "core/AppDelegate.hpp"
 #include "core/ControlCenterTrackedApps.hpp"
+#include "core/HiddenItemPanelModel.hpp"
+#include "core/MenuBarController.hpp"
 #include "core/Stowbar.hpp"
-#include "runtime/ManualExecutor.hpp"
+#include "platform/Application.hpp"
+#include "platform/Platform.hpp"
 
 namespace {
 
@@ -176,7 +187,7 @@ int main(int argc, char** argv) {
     stowbar::DesktopSimulation simulation(std::get<stowbar::SimulatedDesktop>(std::move(scenario)));
     // The panel is drawn by Qt on its offscreen platform, whatever display there is, so that
     // its sizes and pictures are the same on every machine.
-    setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    qputenv("QT_QPA_PLATFORM", QByteArray("offscreen"));
     qInstallMessageHandler(quietQtMessages);
     int qtArgc = 1;
     char* qtArgv[] = {argv[0], nullptr};

@@ -37,6 +37,7 @@ inline AppScanTarget targetOf(const SimulatedApplication& application) {
 
 inline std::vector<AppScanTarget> targetsOf(const std::vector<SimulatedApplication>& applications) {
     std::vector<AppScanTarget> targets;
+    targets.reserve(applications.size());
     for (const auto& application : applications) {
         targets.push_back(targetOf(application));
     }

@@ -1,8 +1,11 @@
 #include "core/LaunchAtLoginManager.hpp"
 
 #include <gtest/gtest.h>
+#include <string>
+#include <vector>
 
 #include "adapters/sim/SimulatedShell.hpp"
+#include "platform/ShellPorts.hpp"
 
 namespace stowbar {
 namespace {

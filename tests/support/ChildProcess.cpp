@@ -2,11 +2,20 @@
 
 #include <fcntl.h>
 #include <spawn.h>
+#include <stdlib.h>
+#include <sys/types.h>
 #include <sys/wait.h>
 
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
+#include <functional>
+#include <ios>
 #include <sstream>
+#include <string>
+#include <vector>
+
+#include "support/TemporaryDirectory.hpp"
 
 namespace stowbar::test {
 
@@ -43,6 +52,7 @@ ProcessOutcome runProgram(const std::string& program, const TemporaryDirectory& 
         }
     }
     std::vector<char*> environment;
+    environment.reserve(variables.size() + 1);
     for (auto& variable : variables) {
         environment.push_back(variable.data());
     }

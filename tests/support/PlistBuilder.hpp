@@ -16,8 +16,14 @@ class Plist {
   public:
     explicit Plist(plist_t node) : node_(node) {}
     Plist(const Plist& other) : node_(plist_copy(other.node_)) {}
+    Plist(Plist&& other) noexcept : node_(std::exchange(other.node_, nullptr)) {}
     Plist& operator=(const Plist&) = delete;
-    ~Plist() { plist_free(node_); }
+    Plist& operator=(Plist&&) = delete;
+    ~Plist() {
+        if (node_ != nullptr) {
+            plist_free(node_);
+        }
+    }
 
     static Plist string(const std::string& value) { return Plist(plist_new_string(value.c_str())); }
     static Plist boolean(bool value) { return Plist(plist_new_bool(value ? 1 : 0)); }

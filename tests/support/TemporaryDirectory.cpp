@@ -2,8 +2,14 @@
 
 #include <stdlib.h>
 
+#include <cstdint>
+#include <filesystem>
 #include <fstream>
+#include <ios>
 #include <stdexcept>
+#include <string>
+#include <system_error>
+#include <vector>
 
 namespace stowbar::test {
 

@@ -1,5 +1,10 @@
 #include "adapters/linux/LinuxAccessibility.hpp"
 
+#include <cstdint>
+#include <memory>
+
+#include "platform/Accessibility.hpp"
+
 namespace stowbar {
 
 namespace {

@@ -1,10 +1,17 @@
 #include "adapters/plist/BinaryPlistDecoder.hpp"
 
 #include <bit>
+#include <cstddef>
+#include <cstdint>
 #include <limits>
+#include <optional>
+#include <span>
 #include <string>
+#include <utility>
 
 #include "adapters/plist/BinaryPlistFormat.hpp"
+#include "adapters/plist/BinaryPlistGuard.hpp"
+#include "platform/PropertyList.hpp"
 
 namespace stowbar::plist {
 

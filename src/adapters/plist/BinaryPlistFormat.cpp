@@ -1,6 +1,9 @@
 #include "adapters/plist/BinaryPlistFormat.hpp"
 
+#include <cstdint>
 #include <cstring>
+#include <optional>
+#include <span>
 
 namespace stowbar::plist {
 

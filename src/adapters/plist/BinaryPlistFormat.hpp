@@ -10,7 +10,7 @@ namespace stowbar::plist {
 // The object table of a binary property list ("bplist00"): shared by the guard, which
 // measures the tree, and the decoder, which builds it, so that both read the same file.
 
-enum class ObjectKind { Scalar, Data, String, Array, Dictionary };
+enum class ObjectKind : std::uint8_t { Scalar, Data, String, Array, Dictionary };
 
 // One object's marker, checked to lie wholly inside the object region.
 struct ObjectHeader {

@@ -1,7 +1,10 @@
 #include "adapters/plist/BinaryPlistGuard.hpp"
 
 #include <algorithm>
+#include <cstddef>
+#include <cstdint>
 #include <optional>
+#include <span>
 #include <vector>
 
 #include "adapters/plist/BinaryPlistFormat.hpp"

@@ -21,7 +21,7 @@ struct BinaryPlistLimits {
     std::size_t maximumPayloadBytes = std::size_t{64} << 20;
 };
 
-enum class BinaryPlistVerdict {
+enum class BinaryPlistVerdict : std::uint8_t {
     Accepted,
     // Not "bplist00", a broken trailer or offset table, a reference out of range, an object
     // that runs past its region, or an object kind this program does not accept (null, fill,

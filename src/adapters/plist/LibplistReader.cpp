@@ -5,14 +5,19 @@
 
 #include <algorithm>
 #include <bit>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <limits>
 #include <memory>
+#include <optional>
+#include <span>
 #include <string>
+#include <utility>
 
 #include "adapters/plist/BinaryPlistDecoder.hpp"
 #include "adapters/plist/XmlPlistGuard.hpp"
+#include "platform/PropertyList.hpp"
 
 namespace stowbar {
 

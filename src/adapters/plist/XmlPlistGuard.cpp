@@ -1,6 +1,8 @@
 #include "adapters/plist/XmlPlistGuard.hpp"
 
+#include <cstdint>
 #include <cstring>
+#include <span>
 
 namespace stowbar::plist {
 

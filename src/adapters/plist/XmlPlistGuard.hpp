@@ -21,7 +21,7 @@ struct XmlPlistLimits {
     std::uint64_t maximumReferenceWork = std::uint64_t{1} << 35;
 };
 
-enum class XmlPlistVerdict {
+enum class XmlPlistVerdict : std::uint8_t {
     Accepted,
     // A NUL byte, which XML does not allow and libplist mishandles inside text.
     NulCharacter,

@@ -7,7 +7,10 @@
 #include <cerrno>
 #include <cstdlib>
 #include <filesystem>
+#include <string>
 #include <system_error>
+
+#include "platform/InstanceLock.hpp"
 
 namespace stowbar {
 

@@ -2,11 +2,21 @@
 
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/types.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
+#include <cstddef>
+#include <cstdint>
+#include <ctime>
+#include <optional>
+#include <string>
 #include <system_error>
+#include <utility>
+#include <vector>
+
+#include "platform/FileSystem.hpp"
 
 namespace stowbar {
 

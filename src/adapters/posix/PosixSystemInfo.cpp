@@ -1,11 +1,19 @@
 #include "adapters/posix/PosixSystemInfo.hpp"
 
+#include <bits/time.h>
 #include <pwd.h>
 #include <time.h>
 #include <unistd.h>
 
+#include <chrono>
+#include <cstdint>
 #include <cstdlib>
+#include <optional>
+#include <string>
 #include <vector>
+
+#include "platform/SystemInfo.hpp"
+#include "runtime/Clock.hpp"
 
 namespace stowbar {
 

@@ -15,15 +15,24 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstddef>
+#include <cstdint>
+#include <functional>
 #include <iterator>
 #include <map>
+#include <optional>
+#include <string_view>
 #include <unordered_set>
 #include <utility>
+#include <vector>
 
 #include "adapters/qt/PanelAccessibility.hpp"
 #include "adapters/qt/PanelStyle.hpp"
 #include "adapters/qt/PanelWidgets.hpp"
 #include "adapters/qt/StatusItemRow.hpp"
+#include "core/HiddenItemPanelModel.hpp"
+#include "core/HiddenItemPanelNavigator.hpp"
+#include "core/MenuBarItemRecords.hpp"
 
 namespace stowbar::qt {
 
@@ -160,7 +169,9 @@ void HiddenItemPanel::present(PanelContent next) {
         switch (content_.state) {
             case PanelState::accessibility:
             case PanelState::fullDiskAccess:
-                built = buildPrompt(*content_.prompt);
+                // Both prompt states come with their prompt; should one ever come without, the
+                // panel says that nothing was found rather than show a prompt it cannot fill.
+                built = content_.prompt ? buildPrompt(*content_.prompt) : buildEmpty();
                 break;
             case PanelState::loading:
                 built = buildLoading();
@@ -709,10 +720,12 @@ QWidget* HiddenItemPanel::focusedWidget() {
 void HiddenItemPanel::showFocus() {
     QWidget* focused = focusedWidget();
     for (StatusItemRow* row : rows_) {
-        row->setFocused(keyboardHighlight_ && row == focused);
+        row->setFocused(keyboardHighlight_ && focused != nullptr && row == focused);
     }
-    updatesButton_->setFocusShown(focused == updatesButton_);
-    quitButton_->setFocusShown(focused == quitButton_);
+    // Compared only when something has the focus: the buttons always exist, and comparing them
+    // with nothing would leave a reader (and the analyser) wondering whether they might not.
+    updatesButton_->setFocusShown(focused != nullptr && focused == updatesButton_);
+    quitButton_->setFocusShown(focused != nullptr && focused == quitButton_);
     if (openSettingsButton_ != nullptr) {
         openSettingsButton_->setFocusShown(focused == openSettingsButton_);
     }
@@ -749,8 +762,8 @@ void HiddenItemPanel::resizeEvent(QResizeEvent* event) {
 }
 
 void HiddenItemPanel::setPointerOver(QWidget* target) {
-    updatesButton_->setHovered(target == updatesButton_);
-    quitButton_->setHovered(target == quitButton_);
+    updatesButton_->setHovered(target != nullptr && target == updatesButton_);
+    quitButton_->setHovered(target != nullptr && target == quitButton_);
     for (std::size_t index = 0; index < rows_.size(); ++index) {
         rows_[index]->setHovered(target == rows_[index]);
         if (target == rows_[index]) {

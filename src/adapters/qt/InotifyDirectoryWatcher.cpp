@@ -6,6 +6,13 @@
 #include <QSocketNotifier>
 #include <array>
 #include <cerrno>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <utility>
+
+#include "platform/ShellPorts.hpp"
 
 namespace stowbar {
 

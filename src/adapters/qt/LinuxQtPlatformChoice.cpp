@@ -1,13 +1,16 @@
-#include <cstdlib>
+#include <QByteArray>
+#include <QtGlobal>
 
 #include "adapters/qt/QtPlatformChoice.hpp"
 
 namespace stowbar {
 
 void chooseQtPlatform() {
-    if (std::getenv("DISPLAY") == nullptr && std::getenv("WAYLAND_DISPLAY") == nullptr &&
-        std::getenv("QT_QPA_PLATFORM") == nullptr) {
-        setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    // Qt's environment functions share one lock, so this change cannot race with a read of the
+    // environment made through Qt on another thread.
+    if (!qEnvironmentVariableIsSet("DISPLAY") && !qEnvironmentVariableIsSet("WAYLAND_DISPLAY") &&
+        !qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) {
+        qputenv("QT_QPA_PLATFORM", QByteArray("offscreen"));
     }
 }
 

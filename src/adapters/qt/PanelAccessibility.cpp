@@ -6,6 +6,8 @@
 #include <QApplication>
 #include <QWidget>
 
+#include <cstddef>
+#include <functional>
 #include <string_view>
 #include <utility>
 #include <vector>

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstdint>
+
 #include <QColor>
 #include <QFont>
 #include <QPalette>
@@ -31,8 +33,8 @@ namespace stowbar::qt {
 //
 // The levels are derived from WindowText rather than fixed greys so a dark desktop palette
 // gives light text at the same steps.
-enum class TextStyle { caption, subheadline, subheadlineBold, body, title2 };
-enum class Colour {
+enum class TextStyle : std::uint8_t { caption, subheadline, subheadlineBold, body, title2 };
+enum class Colour : std::uint8_t {
     primary,
     secondary,
     tertiary,

@@ -3,7 +3,11 @@
 #include <QCoreApplication>
 #include <QLayout>
 
+#include <optional>
 #include <utility>
+
+#include "core/HiddenItemPanelModel.hpp"
+#include "platform/Geometry.hpp"
 
 namespace stowbar::qt {
 

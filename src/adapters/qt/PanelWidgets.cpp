@@ -10,7 +10,9 @@
 #include <algorithm>
 #include <cmath>
 #include <numbers>
+#include <string_view>
 
+#include "adapters/qt/PanelStyle.hpp"
 #include "adapters/qt/SymbolPainter.hpp"
 #include "core/HiddenItemPanelModel.hpp"
 

@@ -6,10 +6,19 @@
 #include <QMetaObject>
 #include <QTimer>
 #include <chrono>
+#include <cstdint>
 #include <limits>
+#include <memory>
+#include <mutex>
 #include <optional>
+#include <thread>
+#include <utility>
 #include <vector>
 
+#include "adapters/qt/TerminationSignals.hpp"
+#include "platform/Application.hpp"
+#include "runtime/Clock.hpp"
+#include "runtime/MainExecutor.hpp"
 #include "runtime/MainThread.hpp"
 
 namespace stowbar {

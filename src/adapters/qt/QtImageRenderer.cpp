@@ -4,6 +4,11 @@
 
 #include <cmath>
 #include <cstring>
+#include <memory>
+#include <utility>
+
+#include "platform/Geometry.hpp"
+#include "platform/Image.hpp"
 
 namespace stowbar {
 

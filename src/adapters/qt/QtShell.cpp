@@ -16,13 +16,20 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <functional>
+#include <memory>
+#include <optional>
 #include <string>
 #include <utility>
 
 #include "adapters/qt/DesktopTranslucency.hpp"
+#include "adapters/qt/HiddenItemPanel.hpp"
 #include "adapters/qt/PanelAccessibility.hpp"
 #include "adapters/qt/PanelStyle.hpp"
 #include "adapters/qt/SymbolPainter.hpp"
+#include "core/HiddenItemPanelModel.hpp"
+#include "platform/Geometry.hpp"
+#include "platform/ShellPorts.hpp"
 
 namespace stowbar::qt {
 

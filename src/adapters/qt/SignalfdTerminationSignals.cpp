@@ -6,6 +6,8 @@
 #include <unistd.h>
 
 #include <QSocketNotifier>
+#include <functional>
+#include <memory>
 #include <utility>
 
 #include "adapters/qt/TerminationSignals.hpp"

@@ -14,6 +14,7 @@
 #include "adapters/qt/SymbolPainter.hpp"
 #include "core/DisplayText.hpp"
 #include "core/HiddenItemPanelModel.hpp"
+#include "core/MenuBarItemRecords.hpp"
 
 namespace stowbar::qt {
 

@@ -7,6 +7,10 @@
 #include <algorithm>
 #include <cmath>
 #include <cstddef>
+#include <initializer_list>
+#include <string_view>
+
+#include "platform/Image.hpp"
 
 namespace stowbar::qt {
 

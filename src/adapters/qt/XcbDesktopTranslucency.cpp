@@ -3,6 +3,7 @@
 #include <QGuiApplication>
 
 #include <xcb/xcb.h>
+#include <xcb/xproto.h>
 
 #include <cstdint>
 #include <cstdlib>

@@ -6,7 +6,11 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <ios>
 #include <memory>
+#include <string>
+#include <system_error>
+#include <vector>
 
 namespace stowbar {
 

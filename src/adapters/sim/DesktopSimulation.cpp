@@ -1,6 +1,13 @@
 #include "adapters/sim/DesktopSimulation.hpp"
 
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <mutex>
 #include <utility>
+
+#include "adapters/sim/SimulatedDesktop.hpp"
 
 namespace stowbar {
 
@@ -37,10 +44,10 @@ const SimulatedApplication* DesktopSimulation::State::application(std::int32_t p
 
 float DesktopSimulation::State::messagingTimeout(std::int32_t pid) const {
     const auto found = record.applications.find(pid);
-    if (found != record.applications.end() && found->second.messagingTimeout) {
-        return *found->second.messagingTimeout;
+    if (found == record.applications.end()) {
+        return kDefaultMessagingTimeout;
     }
-    return kDefaultMessagingTimeout;
+    return found->second.messagingTimeout.value_or(kDefaultMessagingTimeout);
 }
 
 DesktopSimulation::DesktopSimulation(SimulatedDesktop desktop) {

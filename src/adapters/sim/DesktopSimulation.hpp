@@ -70,6 +70,7 @@ class DesktopSimulation {
     explicit DesktopSimulation(SimulatedDesktop desktop = {});
     DesktopSimulation(const DesktopSimulation&) = delete;
     DesktopSimulation& operator=(const DesktopSimulation&) = delete;
+    ~DesktopSimulation() = default;
 
     // A copy of the desktop as it is now.
     SimulatedDesktop desktop() const;

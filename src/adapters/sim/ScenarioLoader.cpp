@@ -1,15 +1,25 @@
 #include "adapters/sim/ScenarioLoader.hpp"
 
 #include <cmath>
+#include <cstddef>
 #include <cstdint>
 #include <initializer_list>
-#include <limits>
 #include <map>
 #include <optional>
 #include <set>
+#include <string>
+#include <string_view>
 #include <utility>
+#include <variant>
+#include <vector>
 
 #include <nlohmann/json.hpp>
+
+#include "adapters/sim/SimulatedDesktop.hpp"
+#include "core/HiddenItemPanelNavigator.hpp"
+#include "platform/FileSystem.hpp"
+#include "platform/Geometry.hpp"
+#include "platform/Workspace.hpp"
 
 namespace stowbar {
 
@@ -644,13 +654,14 @@ ScenarioResult ScenarioLoader::parse(std::string_view text) {
 }
 
 ScenarioResult ScenarioLoader::load(const FileSystem& files, const std::string& path) {
-    if (const auto attributes = files.attributes(path);
-        attributes && attributes->size && *attributes->size > kMaximumFileSize) {
+    const auto attributes = files.attributes(path);
+    if (const auto size = attributes ? attributes->size : std::nullopt;
+        size && *size > kMaximumFileSize) {
         return ScenarioError{ScenarioError::Kind::file, "",
                              "larger than " + std::to_string(kMaximumFileSize) + " bytes"};
     }
     const auto contents = files.readFile(path);
-    if (!contents.succeeded()) {
+    if (!contents.bytes) {
         return ScenarioError{ScenarioError::Kind::file, "",
                              "cannot be read: " + contents.errorDescription};
     }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <variant>
@@ -12,7 +13,7 @@ namespace stowbar {
 
 // Why a scenario was refused, and where.
 struct ScenarioError {
-    enum class Kind {
+    enum class Kind : std::uint8_t {
         file,     // the file itself: unreadable, too large
         syntax,   // not JSON; `place` is "line:column" (1-based, columns in bytes)
         content,  // JSON, but not a scenario; `place` is a JSON pointer ("" is the whole file)

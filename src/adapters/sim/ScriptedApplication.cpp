@@ -2,13 +2,34 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstddef>
+#include <cstdint>
 #include <cstdio>
 #include <filesystem>
+#include <ios>
+#include <mutex>
 #include <nlohmann/json.hpp>
+#include <optional>
 #include <ostream>
-#include <type_traits>
+#include <string>
+#include <thread>
+#include <utility>
+#include <variant>
+#include <vector>
 
 #include "adapters/sim/ControlCenterFileWriter.hpp"
+#include "adapters/sim/DesktopSimulation.hpp"
+#include "adapters/sim/SimulatedDesktop.hpp"
+#include "adapters/sim/SimulatedShell.hpp"
+#include "adapters/sim/SimulatedWorkspace.hpp"
+#include "core/HiddenItemPanelModel.hpp"
+#include "core/HiddenItemPanelNavigator.hpp"
+#include "platform/Accessibility.hpp"
+#include "platform/Application.hpp"
+#include "platform/Geometry.hpp"
+#include "platform/ShellPorts.hpp"
+#include "platform/Workspace.hpp"
+#include "runtime/Clock.hpp"
 
 namespace stowbar {
 
@@ -47,6 +68,7 @@ AXElement ScanRecordingAccessibility::applicationElement(std::int32_t pid) {
 std::vector<std::vector<std::int32_t>> ScanRecordingAccessibility::takeScans() {
     const std::lock_guard lock(mutex_);
     std::vector<std::vector<std::int32_t>> result;
+    result.reserve(scans_.size());
     for (auto& scan : scans_) {
         result.push_back(std::move(scan.second));
     }

@@ -1,9 +1,19 @@
 #include "adapters/sim/SimulatedAccessibility.hpp"
 
 #include <cmath>
+#include <cstddef>
+#include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
+#include <string_view>
 #include <utility>
+#include <vector>
+
+#include "adapters/sim/DesktopSimulation.hpp"
+#include "adapters/sim/SimulatedDesktop.hpp"
+#include "platform/Accessibility.hpp"
+#include "platform/Geometry.hpp"
 
 namespace stowbar {
 
@@ -13,7 +23,7 @@ namespace {
 // holding tree nodes, so that the desktop can change under it: each request looks the place
 // up again, under the generation the element was made in.
 struct SimulatedElement final : AXUIElement {
-    enum class Kind { application, bar, extra, ancestor, window, stray };
+    enum class Kind : std::uint8_t { application, bar, extra, ancestor, window, stray };
 
     SimulatedElement(Kind k, std::int32_t p, std::uint64_t g) : kind(k), pid(p), generation(g) {}
 

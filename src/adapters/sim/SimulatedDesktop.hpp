@@ -20,7 +20,7 @@ namespace stowbar {
 
 // Replaces the normal answer to one attribute request, to inject the failures a real
 // application can produce.
-enum class SimulatedAnswer {
+enum class SimulatedAnswer : std::uint8_t {
     error,        // the request fails with a generic error code
     noValue,      // the request succeeds but carries no value
     other,        // a value of a kind nobody asks for (a string, say)
@@ -93,10 +93,10 @@ struct SimulatedApplication {
 // The events a scenario's script can perform, one type per action.
 namespace script {
 
-enum class MouseButton { left, right };
-enum class HoverTarget { none, quit, updates, row };
-enum class PanelButton { updates, quit, openSettings };
-enum class LoginItemStatus { notRegistered, enabled, requiresApproval, notFound };
+enum class MouseButton : std::uint8_t { left, right };
+enum class HoverTarget : std::uint8_t { none, quit, updates, row };
+enum class PanelButton : std::uint8_t { updates, quit, openSettings };
+enum class LoginItemStatus : std::uint8_t { notRegistered, enabled, requiresApproval, notFound };
 
 struct ClickStatusItem {
     friend bool operator==(const ClickStatusItem&, const ClickStatusItem&) = default;

@@ -1,8 +1,13 @@
 #include "adapters/sim/SimulatedFileSystem.hpp"
 
 #include <cerrno>
-#include <chrono>
+#include <cstdint>
+#include <optional>
+#include <string>
 #include <system_error>
+
+#include "platform/FileSystem.hpp"
+#include "runtime/Clock.hpp"
 
 namespace stowbar {
 

@@ -1,7 +1,14 @@
 #include "adapters/sim/SimulatedPictures.hpp"
 
+#include <algorithm>
+#include <cstdint>
 #include <cstdlib>
 #include <memory>
+#include <utility>
+#include <vector>
+
+#include "platform/Geometry.hpp"
+#include "platform/Image.hpp"
 
 namespace stowbar {
 

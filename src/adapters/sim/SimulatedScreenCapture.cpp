@@ -1,8 +1,15 @@
 #include "adapters/sim/SimulatedScreenCapture.hpp"
 
 #include <algorithm>
+#include <cstdint>
+#include <optional>
+#include <utility>
+#include <vector>
 
+#include "adapters/sim/SimulatedDesktop.hpp"
 #include "adapters/sim/SimulatedPictures.hpp"
+#include "platform/Image.hpp"
+#include "platform/ScreenCapture.hpp"
 
 namespace stowbar {
 

@@ -1,11 +1,23 @@
 #include "adapters/sim/SimulatedShell.hpp"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <functional>
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
 #include <system_error>
 #include <utility>
+#include <vector>
+
+#include "core/HiddenItemPanelModel.hpp"
+#include "core/MenuBarItemRecords.hpp"
+#include "platform/Geometry.hpp"
+#include "platform/ShellPorts.hpp"
 
 namespace stowbar {
 

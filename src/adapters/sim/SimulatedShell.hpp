@@ -169,6 +169,7 @@ struct SimulatedShell {
     explicit SimulatedShell(const FileSystem& files) : directoryWatcher(files) {}
     SimulatedShell(const SimulatedShell&) = delete;
     SimulatedShell& operator=(const SimulatedShell&) = delete;
+    ~SimulatedShell() = default;
 
     SimulatedStatusBar statusBar;
     SimulatedPopover popover;

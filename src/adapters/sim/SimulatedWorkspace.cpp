@@ -1,6 +1,13 @@
 #include "adapters/sim/SimulatedWorkspace.hpp"
 
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <utility>
+#include <vector>
+
 #include "adapters/sim/SimulatedPictures.hpp"
+#include "platform/Workspace.hpp"
 
 namespace stowbar {
 

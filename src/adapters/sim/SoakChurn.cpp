@@ -1,7 +1,16 @@
 #include "adapters/sim/SoakChurn.hpp"
 
-#include <algorithm>
 #include <cmath>
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <utility>
+#include <variant>
+#include <vector>
+
+#include "adapters/sim/SimulatedDesktop.hpp"
+#include "platform/Geometry.hpp"
 
 namespace stowbar {
 

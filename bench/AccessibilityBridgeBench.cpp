@@ -47,6 +47,7 @@ SimulatedDesktop manyApplications() {
 
 std::vector<AppScanTarget> targetsOf(const SimulatedDesktop& desktop) {
     std::vector<AppScanTarget> targets;
+    targets.reserve(desktop.applications.size());
     for (const auto& application : desktop.applications) {
         targets.push_back(
             AppScanTarget{application.pid, application.bundleIdentifier, *application.name});

@@ -8,7 +8,6 @@
 
 #include <chrono>
 #include <memory>
-#include <sstream>
 #include <string>
 
 #include "adapters/linux/LinuxScreenCapture.hpp"
@@ -16,6 +15,7 @@
 #include "core/AppDelegate.hpp"
 #include "platform/Platform.hpp"
 #include "runtime/ManualExecutor.hpp"
+#include "support/PlistBuilder.hpp"
 #include "support/SimulatedPlatform.hpp"
 
 namespace {

@@ -15,7 +15,6 @@
 #include <glib.h>
 
 #include <benchmark/benchmark.h>
-#include <plist/plist.h>
 #include <time.h>
 #include <QAbstractEventDispatcher>
 #include <QByteArray>
@@ -30,7 +29,6 @@
 #include <memory>
 #include <optional>
 #include <ratio>
-#include <sstream>
 #include <string>
 #include <string_view>
 #include <thread>
@@ -40,7 +38,16 @@
 #include "adapters/qt/QtImageRenderer.hpp"
 #include "adapters/qt/QtShell.hpp"
 #include "adapters/sim/ForwardingAccessibility.hpp"
+#include "adapters/sim/SimulatedAccessibility.hpp"
+#include "adapters/sim/SimulatedDesktop.hpp"
 #include "core/AppDelegate.hpp"
+#include "core/MenuBarController.hpp"
+#include "platform/Accessibility.hpp"
+#include "platform/Application.hpp"
+#include "platform/Geometry.hpp"
+#include "platform/Platform.hpp"
+#include "platform/ShellPorts.hpp"
+#include "platform/Workspace.hpp"
 #include "support/InertShell.hpp"
 #include "support/SimulatedPlatform.hpp"
 

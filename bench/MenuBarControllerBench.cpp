@@ -3,10 +3,19 @@
 // an application is slow is measured on the real loop (MainThreadStallBench).
 
 #include <benchmark/benchmark.h>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
 
 #include "adapters/qt/QtImageRenderer.hpp"
+#include "adapters/sim/SimulatedDesktop.hpp"
 #include "core/MenuBarController.hpp"
+#include "platform/Geometry.hpp"
+#include "platform/Platform.hpp"
 #include "runtime/ManualExecutor.hpp"
+#include "runtime/Spawn.hpp"
+#include "runtime/Task.hpp"
 #include "support/InertShell.hpp"
 #include "support/SimulatedPlatform.hpp"
 

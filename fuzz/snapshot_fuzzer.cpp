@@ -3,9 +3,15 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
 
 #include "adapters/plist/LibplistReader.hpp"
 #include "core/ControlCenterTrackedApps.hpp"
+#include "platform/FileSystem.hpp"
+#include "platform/SystemInfo.hpp"
+#include "runtime/Clock.hpp"
 
 namespace {
 

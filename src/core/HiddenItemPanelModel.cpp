@@ -6,7 +6,8 @@
 #include <string>
 #include <string_view>
 
-#include "core/MenuBarItemRecords.hpp"
+#include "platform/PanelHost.hpp"
+#include "platform/StatusItemInfo.hpp"
 
 namespace stowbar {
 

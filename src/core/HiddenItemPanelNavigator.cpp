@@ -13,7 +13,8 @@
 #include <vector>
 
 #include "core/HiddenItemPanelModel.hpp"
-#include "core/MenuBarItemRecords.hpp"
+#include "platform/PanelHost.hpp"
+#include "platform/StatusItemInfo.hpp"
 
 namespace stowbar {
 

@@ -1,5 +1,5 @@
 #include "core/InteractionEngine.hpp"
-#include "core/MenuBarItemRecords.hpp"
+#include "platform/StatusItemInfo.hpp"
 
 namespace stowbar {
 

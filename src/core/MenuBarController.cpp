@@ -17,6 +17,7 @@
 #include "platform/Image.hpp"
 #include "platform/ImageRenderer.hpp"
 #include "platform/Platform.hpp"
+#include "platform/StatusItemInfo.hpp"
 #include "platform/Workspace.hpp"
 #include "runtime/MainExecutor.hpp"
 #include "runtime/MainThread.hpp"
@@ -161,7 +162,7 @@ Task<void> MenuBarController::refresh() {
     }
 
     std::optional<ControlCenterTrackedApps::Snapshot> snapshot;
-    if (fingerprint) {
+    if (fingerprint && contents.bytes) {
         snapshot = trackedApps_.snapshotFrom(*fingerprint, *contents.bytes);
     }
     std::optional<std::set<std::string>> hidden;

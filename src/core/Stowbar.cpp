@@ -1,6 +1,7 @@
 #include "core/Stowbar.hpp"
 
 #include <algorithm>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>

@@ -90,7 +90,7 @@ void StowbarDiagnostics::diagnoseControlCenterFile(const Platform& platform,
     }
 
     const auto contents = platform.files.readFile(path);
-    if (contents.succeeded()) {
+    if (contents.bytes) {
         out << "Data(contentsOf:) read OK: " << contents.bytes->size() << " bytes\n";
     } else {
         out << kReadFailed << escapedControlCharacters(contents.errorDescription) << '\n';

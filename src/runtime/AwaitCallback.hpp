@@ -36,7 +36,7 @@ class CallbackAwaiter {
         });
     }
 
-    Result await_resume() { return std::move(**result_); }
+    Result await_resume() { return std::move(result_->value()); }
 
   private:
     Starter start_;

@@ -30,7 +30,7 @@ class BackgroundAwaiter {
     }
     Result await_resume() {
         if constexpr (!std::is_void_v<Result>) {
-            return std::move(*call_->result);
+            return std::move(call_->result.value());
         }
     }
 
@@ -40,9 +40,9 @@ class BackgroundAwaiter {
         explicit Call(Work w) : work(std::move(w)) {}
         void run() {
             if constexpr (std::is_void_v<Result>) {
-                std::invoke(*work);
+                std::invoke(work.value());
             } else {
-                result.emplace(std::invoke(*work));
+                result.emplace(std::invoke(work.value()));
             }
             // The callable and its arguments end on the worker that used them.
             work.reset();

@@ -141,7 +141,7 @@ class TaskPromise : public TaskPromiseBase {
   public:
     Task<T> get_return_object() noexcept;
     void return_value(T value) { result_.emplace(std::move(value)); }
-    T takeResult() { return std::move(*result_); }
+    T takeResult() { return std::move(result_.value()); }
 
   private:
     std::optional<T> result_;

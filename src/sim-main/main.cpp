@@ -44,10 +44,8 @@
 #include "adapters/sim/SoakChurn.hpp"
 #include "core/AppDelegate.hpp"
 #include "core/ControlCenterTrackedApps.hpp"
-#include "core/HiddenItemPanelModel.hpp"
 #include "core/MenuBarController.hpp"
 #include "core/Stowbar.hpp"
-#include "platform/Application.hpp"
 #include "platform/Platform.hpp"
 
 namespace {

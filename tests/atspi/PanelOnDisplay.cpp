@@ -13,12 +13,14 @@
 #include <QSocketNotifier>
 #include <QTimer>
 
+#include <cstdint>
 #include <cstdio>
 #include <string>
 #include <vector>
 
 #include "adapters/qt/QtShell.hpp"
-#include "core/HiddenItemPanelModel.hpp"
+#include "platform/PanelHost.hpp"
+#include "platform/StatusItemInfo.hpp"
 
 namespace {
 

@@ -1,14 +1,23 @@
+#include "adapters/sim/SimulatedDesktop.hpp"
 #include "core/AccessibilityBridge.hpp"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <limits>
+#include <optional>
+#include <ostream>
+#include <utility>
+#include <vector>
 
 #include "adapters/sim/DesktopSimulation.hpp"
 #include "adapters/sim/SimulatedAccessibility.hpp"
 #include "bridge/SimulatedDesktopBuilders.hpp"
+#include "core/MenuBarItemRecords.hpp"
+#include "platform/Geometry.hpp"
 
 namespace stowbar {
 namespace {

@@ -1,9 +1,18 @@
 #include "adapters/sim/ScenarioLoader.hpp"
 
 #include <gtest/gtest.h>
+#include <cstdint>
+#include <string_view>
+#include <utility>
+#include <variant>
+#include <vector>
 
 #include "adapters/posix/PosixFileSystem.hpp"
+#include "adapters/sim/SimulatedDesktop.hpp"
 #include "bridge/SimulatedDesktopBuilders.hpp"
+#include "core/HiddenItemPanelNavigator.hpp"
+#include "platform/Geometry.hpp"
+#include "platform/Workspace.hpp"
 #include "support/TemporaryDirectory.hpp"
 
 namespace stowbar {

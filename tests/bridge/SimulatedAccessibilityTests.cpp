@@ -1,14 +1,23 @@
 // The simulated desktop's own promises: what tests and stowbar-sim rely on when they use it
 // to stand in for a real system.
 
+#include "adapters/sim/DesktopSimulation.hpp"
 #include "adapters/sim/SimulatedAccessibility.hpp"
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
 #include <thread>
+#include <vector>
 
 #include "bridge/SimulatedDesktopBuilders.hpp"
 #include "core/AccessibilityBridge.hpp"
+#include "core/MenuBarItemRecords.hpp"
+#include "platform/Accessibility.hpp"
+#include "platform/Geometry.hpp"
 
 namespace stowbar {
 namespace {

@@ -1,8 +1,12 @@
+#include "adapters/sim/SimulatedDesktop.hpp"
 #include "adapters/sim/SoakChurn.hpp"
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <set>
+#include <utility>
+#include <variant>
 #include <vector>
 
 namespace stowbar {

@@ -1,9 +1,15 @@
 // The accessibility section of the "--diagnose" report, over the simulated desktop.
 
 #include <gtest/gtest.h>
+#include <functional>
+#include <string>
+#include <vector>
 
+#include "adapters/sim/SimulatedDesktop.hpp"
 #include "bridge/SimulatedDesktopBuilders.hpp"
 #include "core/StowbarDiagnostics.hpp"
+#include "platform/Geometry.hpp"
+#include "platform/Workspace.hpp"
 #include "support/Golden.hpp"
 #include "support/SimulatedPlatform.hpp"
 

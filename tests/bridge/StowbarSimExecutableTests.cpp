@@ -8,12 +8,17 @@
 
 #include <algorithm>
 
+#include <ctime>
+#include <filesystem>
 #include <fstream>
-#include <sstream>
+#include <string>
+#include <utility>
+#include <vector>
 
 #include "support/ChildProcess.hpp"
 #include "support/Golden.hpp"
 #include "support/PlistBuilder.hpp"
+#include "support/TemporaryDirectory.hpp"
 
 namespace stowbar {
 namespace {

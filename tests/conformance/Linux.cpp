@@ -6,6 +6,9 @@
 #include <QMouseEvent>
 #include <QSystemTrayIcon>
 #include <QWidget>
+#include <cstdint>
+#include <filesystem>
+#include <functional>
 
 #include "adapters/linux/LinuxAccessibility.hpp"
 #include "adapters/linux/LinuxScreenCapture.hpp"
@@ -22,6 +25,10 @@
 #include "conformance/ScreenCaptureConformance.hpp"
 #include "conformance/StatusBarConformance.hpp"
 #include "conformance/WorkspaceConformance.hpp"
+#include "platform/Accessibility.hpp"
+#include "platform/ScreenCapture.hpp"
+#include "platform/ShellPorts.hpp"
+#include "platform/Workspace.hpp"
 #include "support/TemporaryDirectory.hpp"
 
 namespace stowbar::conformance {

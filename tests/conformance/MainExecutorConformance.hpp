@@ -122,8 +122,8 @@ TYPED_TEST_P(MainExecutorConformance, NeverRunsAJobInsideTheCallThatQueuedIt) {
          }},
     };
     std::vector<std::string> log;
-    for (const auto& [name, queue] : ways) {
-        executor.post([&, name = std::string(name), queue = queue] {
+    for (const auto& [wayName, wayQueue] : ways) {
+        executor.post([&, name = std::string(wayName), queue = wayQueue] {
             queue(executor, [&log, name, &executor] {
                 log.push_back(name + (executor.isCurrent() ? " ran on the main thread" : " ran"));
             });

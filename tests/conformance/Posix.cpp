@@ -4,6 +4,7 @@
 
 #include "adapters/posix/PosixFileSystem.hpp"
 #include "conformance/FileSystemConformance.hpp"
+#include "platform/FileSystem.hpp"
 #include "support/TemporaryDirectory.hpp"
 
 namespace stowbar::conformance {

@@ -1,13 +1,19 @@
 // The conformance suites, run for the simulated desktop's ports and the test fakes.
 
+#include <cstdint>
+#include <filesystem>
 #include <functional>
+#include <optional>
 #include <sstream>
+#include <string>
 #include <thread>
+#include <vector>
 
 #include "adapters/posix/PosixFileSystem.hpp"
 #include "adapters/sim/DesktopSimulation.hpp"
 #include "adapters/sim/ScriptedApplication.hpp"
 #include "adapters/sim/SimulatedAccessibility.hpp"
+#include "adapters/sim/SimulatedDesktop.hpp"
 #include "adapters/sim/SimulatedFileSystem.hpp"
 #include "adapters/sim/SimulatedScreenCapture.hpp"
 #include "adapters/sim/SimulatedShell.hpp"
@@ -24,6 +30,13 @@
 #include "conformance/ScreenCaptureConformance.hpp"
 #include "conformance/StatusBarConformance.hpp"
 #include "conformance/WorkspaceConformance.hpp"
+#include "platform/Accessibility.hpp"
+#include "platform/Application.hpp"
+#include "platform/FileSystem.hpp"
+#include "platform/ScreenCapture.hpp"
+#include "platform/ShellPorts.hpp"
+#include "platform/Workspace.hpp"
+#include "runtime/MainExecutor.hpp"
 #include "runtime/ManualExecutor.hpp"
 #include "support/FakeApplication.hpp"
 #include "support/TemporaryDirectory.hpp"

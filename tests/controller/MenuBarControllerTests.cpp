@@ -1,15 +1,28 @@
+#include "adapters/sim/SimulatedDesktop.hpp"
 #include "core/MenuBarController.hpp"
 
 #include <gtest/gtest.h>
+#include <plist/plist.h>
 
+#include <algorithm>
+#include <chrono>
 #include <cmath>
 #include <condition_variable>
+#include <cstdint>
 #include <deque>
+#include <functional>
 #include <limits>
+#include <memory>
 #include <mutex>
+#include <optional>
+#include <set>
+#include <sstream>
+#include <string>
+#include <string_view>
 #include <thread>
+#include <utility>
+#include <vector>
 
-#include "adapters/linux/LinuxScreenCapture.hpp"
 #include "adapters/plist/LibplistReader.hpp"
 #include "adapters/posix/PosixFileSystem.hpp"
 #include "adapters/qt/QtImageRenderer.hpp"
@@ -20,7 +33,15 @@
 #include "adapters/sim/SimulatedScreenCapture.hpp"
 #include "adapters/sim/SimulatedWorkspace.hpp"
 #include "bridge/SimulatedDesktopBuilders.hpp"
+#include "core/MenuBarItemRecords.hpp"
+#include "platform/Accessibility.hpp"
+#include "platform/Geometry.hpp"
+#include "platform/Platform.hpp"
+#include "platform/ScreenCapture.hpp"
+#include "platform/Workspace.hpp"
 #include "runtime/ManualExecutor.hpp"
+#include "runtime/Spawn.hpp"
+#include "runtime/Task.hpp"
 #include "support/FakeApplication.hpp"
 #include "support/FakeSystemInfo.hpp"
 #include "support/InertShell.hpp"

@@ -1,8 +1,12 @@
 #include "adapters/qt/QtImageRenderer.hpp"
+#include "platform/Geometry.hpp"
+#include "platform/Image.hpp"
 
 #include <gtest/gtest.h>
 
 #include <array>
+#include <cstddef>
+#include <cstdint>
 #include <thread>
 
 namespace stowbar {

@@ -2,8 +2,14 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <cstdint>
 #include <filesystem>
-#include <functional>
+#include <initializer_list>
+#include <optional>
+#include <set>
+#include <string>
+#include <vector>
 
 #include "adapters/plist/LibplistReader.hpp"
 #include "adapters/posix/PosixFileSystem.hpp"

@@ -1,6 +1,7 @@
 #include "core/DisplayText.hpp"
 
 #include <gtest/gtest.h>
+#include <string_view>
 
 namespace stowbar {
 namespace {

@@ -1,10 +1,13 @@
 #include "adapters/posix/FlockInstanceLock.hpp"
 
 #include <gtest/gtest.h>
+#include <stdlib.h>
 
 #include <cstdlib>
+#include <filesystem>
 #include <optional>
 
+#include "platform/InstanceLock.hpp"
 #include "support/TemporaryDirectory.hpp"
 
 namespace stowbar {

@@ -1,7 +1,11 @@
 #include "core/Stowbar.hpp"
 
 #include <gtest/gtest.h>
+#include <string>
+#include <vector>
 
+#include "platform/InstanceLock.hpp"
+#include "platform/ShellPorts.hpp"
 #include "support/SimulatedPlatform.hpp"
 
 namespace stowbar {

@@ -1,3 +1,5 @@
+#include "adapters/posix/PosixFileSystem.hpp"
+#include "adapters/sim/SimulatedDesktop.hpp"
 #include "core/StowbarDiagnostics.hpp"
 
 #include <fcntl.h>
@@ -5,9 +7,17 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
+#include <ctime>
+#include <filesystem>
 #include <functional>
+#include <optional>
+#include <string>
+#include <vector>
 
+#include "platform/FileSystem.hpp"
 #include "support/Golden.hpp"
+#include "support/PlistBuilder.hpp"
 #include "support/SimulatedPlatform.hpp"
 
 namespace stowbar {

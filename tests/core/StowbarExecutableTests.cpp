@@ -3,14 +3,19 @@
 #include <signal.h>
 
 #include <gtest/gtest.h>
+#include <string.h>
 
 #include <chrono>
 #include <filesystem>
 #include <functional>
 #include <optional>
+#include <string>
 #include <thread>
+#include <utility>
+#include <vector>
 
 #include "support/ChildProcess.hpp"
+#include "support/TemporaryDirectory.hpp"
 
 namespace stowbar {
 namespace {

@@ -8,6 +8,7 @@
 #include "PanelTestItems.hpp"
 #include "adapters/qt/HiddenItemPanel.hpp"
 #include "adapters/qt/StatusItemRow.hpp"
+#include "platform/PanelHost.hpp"
 
 namespace stowbar::qt {
 namespace {

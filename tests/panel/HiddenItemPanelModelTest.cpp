@@ -1,7 +1,10 @@
 #include "core/HiddenItemPanelModel.hpp"
+#include "platform/PanelHost.hpp"
+#include "platform/StatusItemInfo.hpp"
 
 #include <gtest/gtest.h>
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>

@@ -6,11 +6,15 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <utility>
 #include <vector>
 
 #include "PanelTestItems.hpp"
 #include "adapters/qt/PanelStyle.hpp"
+#include "platform/Geometry.hpp"
+#include "platform/Image.hpp"
+#include "platform/StatusItemInfo.hpp"
 
 namespace stowbar::qt {
 namespace {

@@ -1,7 +1,9 @@
 #include "adapters/qt/SymbolPainter.hpp"
+#include "platform/Image.hpp"
 
 #include <QImage>
 #include <QPainter>
+#include <string_view>
 
 #include <gtest/gtest.h>
 

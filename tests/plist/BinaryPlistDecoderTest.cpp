@@ -2,11 +2,13 @@
 
 #include <gtest/gtest.h>
 
-#include <limits>
+#include <cstdint>
 #include <optional>
 #include <string>
+#include <utility>
 
 #include "BinaryPlistBuilder.hpp"
+#include "platform/PropertyList.hpp"
 
 namespace stowbar::plist {
 namespace {

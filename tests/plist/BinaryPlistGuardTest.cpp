@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
-#include <string>
+#include <cstddef>
+#include <cstdint>
+#include <utility>
 
 #include "BinaryPlistBuilder.hpp"
 

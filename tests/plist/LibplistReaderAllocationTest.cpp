@@ -7,10 +7,12 @@
 #include <atomic>
 #include <cstdlib>
 #include <new>
+#include <optional>
 #include <string>
 
 #include "BinaryPlistBuilder.hpp"
 #include "adapters/plist/LibplistReader.hpp"
+#include "platform/PropertyList.hpp"
 
 // GCC sees the replacement operator delete below free memory that came from operator new and
 // takes it for a mismatch; here the pair is malloc and free on both sides.

@@ -3,13 +3,16 @@
 #include <gtest/gtest.h>
 #include <plist/plist.h>
 
+#include <cstdint>
 #include <cstdlib>
 #include <functional>
 #include <limits>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "BinaryPlistBuilder.hpp"
+#include "platform/PropertyList.hpp"
 
 namespace stowbar {
 namespace {

@@ -1,3 +1,4 @@
+#include "runtime/Clock.hpp"
 #include "runtime/ManualExecutor.hpp"
 
 #include <gtest/gtest.h>
@@ -5,6 +6,7 @@
 // What every MainExecutor promises is checked by tests/conformance; these are the virtual-time
 // controls only this executor has.
 
+#include <functional>
 #include <thread>
 #include <vector>
 

@@ -8,11 +8,13 @@
 #include <optional>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "runtime/ManualExecutor.hpp"
 #include "runtime/SleepFor.hpp"
 #include "runtime/Spawn.hpp"
+#include "runtime/Task.hpp"
 
 namespace stowbar {
 namespace {

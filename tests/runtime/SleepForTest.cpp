@@ -1,3 +1,4 @@
+#include "runtime/Clock.hpp"
 #include "runtime/SleepFor.hpp"
 
 #include <gtest/gtest.h>
@@ -7,6 +8,7 @@
 
 #include "runtime/ManualExecutor.hpp"
 #include "runtime/Spawn.hpp"
+#include "runtime/Task.hpp"
 
 namespace stowbar {
 namespace {

@@ -1,9 +1,12 @@
+#include "runtime/MainExecutor.hpp"
 #include "runtime/Task.hpp"
 
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <stop_token>
 #include <string>
+#include <utility>
 
 #include "runtime/ManualExecutor.hpp"
 #include "runtime/SleepFor.hpp"

@@ -1,12 +1,20 @@
+#include "adapters/sim/SimulatedDesktop.hpp"
 #include "core/AppDelegate.hpp"
 
 #include <gtest/gtest.h>
+#include <plist/plist.h>
 
 #include <algorithm>
+#include <chrono>
 #include <condition_variable>
+#include <cstddef>
+#include <cstdint>
 #include <filesystem>
+#include <memory>
 #include <mutex>
 #include <sstream>
+#include <utility>
+#include <vector>
 
 #include "adapters/plist/LibplistReader.hpp"
 #include "adapters/posix/PosixFileSystem.hpp"
@@ -19,6 +27,14 @@
 #include "adapters/sim/SimulatedShell.hpp"
 #include "adapters/sim/SimulatedWorkspace.hpp"
 #include "bridge/SimulatedDesktopBuilders.hpp"
+#include "core/MenuBarController.hpp"
+#include "platform/Accessibility.hpp"
+#include "platform/Geometry.hpp"
+#include "platform/PanelHost.hpp"
+#include "platform/Platform.hpp"
+#include "platform/ShellPorts.hpp"
+#include "platform/Workspace.hpp"
+#include "runtime/Clock.hpp"
 #include "runtime/ManualExecutor.hpp"
 #include "support/FakeApplication.hpp"
 #include "support/FakeSystemInfo.hpp"

@@ -11,11 +11,15 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
 #include "adapters/qt/PanelWidgetHost.hpp"
-#include "adapters/qt/PanelWidgets.hpp"
+#include "adapters/qt/PanelWidgets.hpp"  // IWYU pragma: keep (FooterButton converts to QWidget)
+#include "platform/Geometry.hpp"
+#include "platform/PanelHost.hpp"
+#include "platform/StatusItemInfo.hpp"
 
 namespace stowbar::qt {
 namespace {

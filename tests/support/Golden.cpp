@@ -4,7 +4,11 @@
 
 #include <cstdlib>
 #include <fstream>
+#include <ios>
+#include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 #include "support/ChildProcess.hpp"
 

@@ -1,6 +1,12 @@
 #include "support/PlistBuilder.hpp"
+#include <plist/plist.h>
 
+#include <cstdint>
 #include <cstdlib>
+#include <initializer_list>
+#include <string>
+#include <utility>
+#include <vector>
 
 namespace stowbar::test {
 

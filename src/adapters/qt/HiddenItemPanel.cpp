@@ -32,7 +32,8 @@
 #include "adapters/qt/StatusItemRow.hpp"
 #include "core/HiddenItemPanelModel.hpp"
 #include "core/HiddenItemPanelNavigator.hpp"
-#include "core/MenuBarItemRecords.hpp"
+#include "platform/PanelHost.hpp"
+#include "platform/StatusItemInfo.hpp"
 
 namespace stowbar::qt {
 

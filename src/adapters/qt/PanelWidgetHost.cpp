@@ -6,8 +6,8 @@
 #include <optional>
 #include <utility>
 
-#include "core/HiddenItemPanelModel.hpp"
 #include "platform/Geometry.hpp"
+#include "platform/PanelHost.hpp"
 
 namespace stowbar::qt {
 

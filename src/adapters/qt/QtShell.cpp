@@ -27,8 +27,8 @@
 #include "adapters/qt/PanelAccessibility.hpp"
 #include "adapters/qt/PanelStyle.hpp"
 #include "adapters/qt/SymbolPainter.hpp"
-#include "core/HiddenItemPanelModel.hpp"
 #include "platform/Geometry.hpp"
+#include "platform/PanelHost.hpp"
 #include "platform/ShellPorts.hpp"
 
 namespace stowbar::qt {

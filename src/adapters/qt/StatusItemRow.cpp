@@ -14,7 +14,7 @@
 #include "adapters/qt/SymbolPainter.hpp"
 #include "core/DisplayText.hpp"
 #include "core/HiddenItemPanelModel.hpp"
-#include "core/MenuBarItemRecords.hpp"
+#include "platform/StatusItemInfo.hpp"
 
 namespace stowbar::qt {
 

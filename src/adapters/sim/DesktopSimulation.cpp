@@ -6,6 +6,7 @@
 #include <map>
 #include <mutex>
 #include <utility>
+#include <vector>
 
 #include "adapters/sim/SimulatedDesktop.hpp"
 

@@ -6,8 +6,16 @@
 #include <cstdio>
 #include <filesystem>
 #include <iostream>
+#include <optional>
+#include <string>
 #include <utility>
 #include <variant>
+#include "adapters/qt/HiddenItemPanel.hpp"
+#include "adapters/sim/ScriptedApplication.hpp"
+#include "adapters/sim/SimulatedDesktop.hpp"
+#include "adapters/sim/SimulatedShell.hpp"
+#include "core/HiddenItemPanelModel.hpp"
+#include "platform/PanelHost.hpp"
 
 namespace stowbar {
 

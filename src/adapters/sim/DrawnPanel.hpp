@@ -21,6 +21,7 @@ class DrawnPanel final : public PanelHost {
                std::optional<std::string> snapshotFolder);
     DrawnPanel(const DrawnPanel&) = delete;
     DrawnPanel& operator=(const DrawnPanel&) = delete;
+    ~DrawnPanel() override = default;
 
     // Handed on to the Qt panel; the panel is built with its actions.
     void setPanelActions(PanelActions actions) override;

@@ -15,9 +15,10 @@
 #include <vector>
 
 #include "core/HiddenItemPanelModel.hpp"
-#include "core/MenuBarItemRecords.hpp"
 #include "platform/Geometry.hpp"
+#include "platform/PanelHost.hpp"
 #include "platform/ShellPorts.hpp"
+#include "platform/StatusItemInfo.hpp"
 
 namespace stowbar {
 

@@ -36,7 +36,8 @@ class CallbackAwaiter {
         });
     }
 
-    Result await_resume() { return std::move(result_->value()); }
+    // NOLINTNEXTLINE(bugprone-unchecked-optional-access): set by the completion.
+    Result await_resume() { return std::move(**result_); }
 
   private:
     Starter start_;

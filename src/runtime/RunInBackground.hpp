@@ -30,7 +30,8 @@ class BackgroundAwaiter {
     }
     Result await_resume() {
         if constexpr (!std::is_void_v<Result>) {
-            return std::move(call_->result.value());
+            // NOLINTNEXTLINE(bugprone-unchecked-optional-access): the job has run.
+            return std::move(*call_->result);
         }
     }
 
@@ -40,9 +41,11 @@ class BackgroundAwaiter {
         explicit Call(Work w) : work(std::move(w)) {}
         void run() {
             if constexpr (std::is_void_v<Result>) {
-                std::invoke(work.value());
+                // NOLINTNEXTLINE(bugprone-unchecked-optional-access): run() runs once.
+                std::invoke(*work);
             } else {
-                result.emplace(std::invoke(work.value()));
+                // NOLINTNEXTLINE(bugprone-unchecked-optional-access): run() runs once.
+                result.emplace(std::invoke(*work));
             }
             // The callable and its arguments end on the worker that used them.
             work.reset();

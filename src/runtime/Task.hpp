@@ -141,7 +141,8 @@ class TaskPromise : public TaskPromiseBase {
   public:
     Task<T> get_return_object() noexcept;
     void return_value(T value) { result_.emplace(std::move(value)); }
-    T takeResult() { return std::move(result_.value()); }
+    // NOLINTNEXTLINE(bugprone-unchecked-optional-access): taken once, after co_return.
+    T takeResult() { return std::move(*result_); }
 
   private:
     std::optional<T> result_;

@@ -36,9 +36,13 @@ DrawnPanel::DrawnPanel(ScriptedApplication& application, SimulatedShell& shell,
             shown ? panel->popoverDidOpen() : panel->popoverDidClose();
         }
     };
-    // Nothing runs Qt's own loop here, so widgets the panel let go of (deleteLater) would live
-    // for the whole run; they are deleted between jobs, as a real loop deletes them.
+    // Nothing runs Qt's own loop here, so what the panel posted to itself (queued updates,
+    // layout and paint requests) is delivered between jobs, as a real loop delivers it, and the
+    // widgets it let go of are deleted then too: outside a running loop Qt deletes them only
+    // when asked by name. Left in Qt's queue, they would pile up, and every later delivery
+    // would walk past all of them.
     application_.betweenJobs = [] {
+        QCoreApplication::sendPostedEvents();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     };
     application_.onPanelChange = [this](const PanelContent&) {

@@ -36,7 +36,8 @@ std::string binaryOf(plist_t node) {
 }  // namespace
 
 bool writeControlCenterHiddenSet(const std::string& path,
-                                 const std::vector<std::string>& bundleIdentifiers) {
+                                 const std::vector<std::string>& bundleIdentifiers,
+                                 std::filesystem::file_time_type modified) {
     const PlistPtr entries(plist_new_array());
     for (const auto& identifier : bundleIdentifiers) {
         plist_t bundle = plist_new_dict();
@@ -67,6 +68,10 @@ bool writeControlCenterHiddenSet(const std::string& path,
         if (!out) {
             return false;
         }
+    }
+    std::filesystem::last_write_time(temporary, modified, error);
+    if (error) {
+        return false;
     }
     std::filesystem::rename(temporary, target, error);
     return !error;

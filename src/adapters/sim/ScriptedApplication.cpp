@@ -278,7 +278,13 @@ void ScriptedApplication::perform(const script::Event& event) {
                 });
             },
             [&](const script::WriteHiddenSet& write) {
-                writeControlCenterHiddenSet(prefsPath_, write.bundleIdentifiers);
+                // Dated on the virtual clock, from the first of January 2026, so that a run
+                // sees the same dates however fast the machine runs it.
+                constexpr std::chrono::sys_seconds kFirstDate{std::chrono::seconds(1767225600)};
+                const auto date = kFirstDate + std::chrono::duration_cast<std::chrono::nanoseconds>(
+                                                   executor_.now().time_since_epoch());
+                writeControlCenterHiddenSet(prefsPath_, write.bundleIdentifiers,
+                                            std::chrono::file_clock::from_sys(date));
                 // The watch is simulated: the write is its event.
                 shell_.directoryWatcher.changed(
                     std::filesystem::path(prefsPath_).parent_path().string());

@@ -166,9 +166,9 @@ void StowbarDiagnostics::diagnoseAccessibility(const Platform& platform) {
     for (const auto& item : items) {
         ordered.emplace_back(canonicalSortKey(item.appName), &item);
     }
-    // Stable, so that the extras of one application stay in the order the bridge found them.
-    std::stable_sort(ordered.begin(), ordered.end(),
-                     [](const auto& left, const auto& right) { return left.first < right.first; });
+    // Ties go by place in `items` (the pointers point into it), so that the extras of one
+    // application stay in the order the bridge found them.
+    std::sort(ordered.begin(), ordered.end());
 
     for (const auto& entry : ordered) {
         const AppMenuBarItem& item = *entry.second;

@@ -24,6 +24,7 @@
 #include "conformance/PopoverConformance.hpp"
 #include "conformance/ScreenCaptureConformance.hpp"
 #include "conformance/StatusBarConformance.hpp"
+#include "conformance/UpdaterConformance.hpp"
 #include "conformance/WorkspaceConformance.hpp"
 #include "platform/Accessibility.hpp"
 #include "platform/ScreenCapture.hpp"
@@ -79,6 +80,18 @@ INSTANTIATE_TYPED_TEST_SUITE_P(Qt, EventMonitorConformance, ::testing::Types<QtS
 INSTANTIATE_TYPED_TEST_SUITE_P(Linux, AlertsConformance, ::testing::Types<QtShellHarness>);
 INSTANTIATE_TYPED_TEST_SUITE_P(Linux, LoginItemServiceConformance,
                                ::testing::Types<QtShellHarness>);
+
+// Linux has no updater, so nothing here could show a check.
+class LinuxUpdaterHarness {
+  public:
+    Updater& updater() { return updater_; }
+    static int checksShown() { return 0; }
+
+  private:
+    LinuxUpdater updater_;
+};
+
+INSTANTIATE_TYPED_TEST_SUITE_P(Linux, UpdaterConformance, ::testing::Types<LinuxUpdaterHarness>);
 
 class InotifyHarness {
   public:

@@ -29,6 +29,7 @@
 #include "conformance/PopoverConformance.hpp"
 #include "conformance/ScreenCaptureConformance.hpp"
 #include "conformance/StatusBarConformance.hpp"
+#include "conformance/UpdaterConformance.hpp"
 #include "conformance/WorkspaceConformance.hpp"
 #include "platform/Accessibility.hpp"
 #include "platform/Application.hpp"
@@ -109,6 +110,21 @@ INSTANTIATE_TYPED_TEST_SUITE_P(Simulated, EventMonitorConformance, ::testing::Ty
 INSTANTIATE_TYPED_TEST_SUITE_P(Simulated, AlertsConformance, ::testing::Types<ShellHarness>);
 INSTANTIATE_TYPED_TEST_SUITE_P(Simulated, LoginItemServiceConformance,
                                ::testing::Types<ShellHarness>);
+
+// The simulated desktop has an updater unless a test takes it away.
+template <bool kAvailable>
+class UpdaterHarness {
+  public:
+    UpdaterHarness() { updater_.available = kAvailable; }
+    Updater& updater() { return updater_; }
+    int checksShown() const { return updater_.checks; }
+
+  private:
+    SimulatedUpdater updater_;
+};
+
+using SimulatedUpdaters = ::testing::Types<UpdaterHarness<true>, UpdaterHarness<false>>;
+INSTANTIATE_TYPED_TEST_SUITE_P(Simulated, UpdaterConformance, SimulatedUpdaters);
 
 // The simulated watch fires when told of a write, as the script's writes tell it.
 class WatcherHarness {

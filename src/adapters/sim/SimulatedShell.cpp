@@ -249,6 +249,9 @@ int SimulatedAlerts::runModal(const AlertDescription& alert) {
 }
 
 void SimulatedUpdater::checkForUpdates() {
+    if (!available) {
+        return;
+    }
     ++checks;
     if (onCheck) {
         onCheck();

@@ -8,9 +8,11 @@
 #include <filesystem>
 #include <functional>
 
+#include "adapters/macos/AbsentUpdater.hpp"
 #include "adapters/macos/DispatchDirectoryWatcher.hpp"
 #include "adapters/macos/MacWorkspace.hpp"
 #include "conformance/DirectoryWatcherConformance.hpp"
+#include "conformance/UpdaterConformance.hpp"
 #include "conformance/WorkspaceConformance.hpp"
 #include "support/TemporaryDirectory.hpp"
 
@@ -56,6 +58,18 @@ class MacWorkspaceHarness {
 };
 
 INSTANTIATE_TYPED_TEST_SUITE_P(Mac, WorkspaceConformance, ::testing::Types<MacWorkspaceHarness>);
+
+// A build without the updater framework: there is nothing to show a check.
+class AbsentUpdaterHarness {
+  public:
+    Updater& updater() { return updater_; }
+    static int checksShown() { return 0; }
+
+  private:
+    AbsentUpdater updater_;
+};
+
+INSTANTIATE_TYPED_TEST_SUITE_P(Absent, UpdaterConformance, ::testing::Types<AbsentUpdaterHarness>);
 
 }  // namespace
 }  // namespace stowbar::conformance

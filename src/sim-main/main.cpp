@@ -20,6 +20,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <system_error>
 #include <utility>
 #include <variant>
@@ -98,12 +99,20 @@ void runAgainWithoutThreadCaches(char** argv) {
     if (tunables != nullptr && std::string(tunables).find(kTunable) != std::string::npos) {
         return;
     }
-    const std::string combined = tunables != nullptr && *tunables != '\0'
-                                     ? std::string(tunables) + ':' + kTunable
-                                     : kTunable;
-    if (setenv("GLIBC_TUNABLES", combined.c_str(), 1) == 0) {
-        execv("/proc/self/exe", argv);
+    std::string combined = tunables != nullptr && *tunables != '\0'
+                               ? "GLIBC_TUNABLES=" + std::string(tunables) + ':' + kTunable
+                               : std::string("GLIBC_TUNABLES=") + kTunable;
+    // The same environment with the setting changed, handed to execve rather than set here:
+    // setenv is not safe while any other thread might read the environment.
+    std::vector<char*> environment;
+    for (char** entry = environ; *entry != nullptr; ++entry) {
+        if (std::string_view(*entry).substr(0, 15) != "GLIBC_TUNABLES=") {
+            environment.push_back(*entry);
+        }
     }
+    environment.push_back(combined.data());
+    environment.push_back(nullptr);
+    execve("/proc/self/exe", argv, environment.data());
     std::cerr << "stowbar-sim: heap figures include glibc's thread caches\n";
 }
 

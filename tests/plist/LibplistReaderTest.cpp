@@ -17,6 +17,7 @@ namespace stowbar {
 namespace {
 
 using plist::testing::Bytes;
+using plist::testing::repeat;
 
 using test::Plist;
 
@@ -61,29 +62,8 @@ TEST(LibplistReader, ReadsXmlDatesToTheWholeSecond) {
 }
 
 std::string nestedXmlArrays(std::size_t depth) {
-    std::string out = "<?xml version=\"1.0\"?><plist version=\"1.0\">";
-    for (std::size_t i = 0; i < depth; ++i) {
-        out += "<array>";
-    }
-    for (std::size_t i = 0; i < depth; ++i) {
-        out += "</array>";
-    }
-    return out + "</plist>";
-}
-
-// 1 + 1025 arrays + 1025 * 1023 booleans = 2^20 + 1025 values, few enough elements for the
-// byte-level check, so the bound is applied while converting.
-std::string xmlBeyondTheNodeBound() {
-    std::string inner = "<array>";
-    for (int i = 0; i < 1023; ++i) {
-        inner += "<true/>";
-    }
-    inner += "</array>";
-    std::string document = "<plist><array>";
-    for (int i = 0; i < 1025; ++i) {
-        document += inner;
-    }
-    return document + "</array></plist>";
+    return "<?xml version=\"1.0\"?><plist version=\"1.0\">" + repeat("<array>", depth) +
+           repeat("</array>", depth) + "</plist>";
 }
 
 Bytes truncatedBinary() {
@@ -131,7 +111,15 @@ TEST(LibplistReader, ReadsOnlyWellFormedInputWithinThePortsBounds) {
         {"XML depth 200000", [] { return text(nestedXmlArrays(200000)); }, false},
         {"binary 2^20 - 1 values", [] { return plist::testing::doublingReferences(19); }, true},
         {"binary 2^21 - 1 values", [] { return plist::testing::doublingReferences(20); }, false},
-        {"XML 2^20 + 1025 values", [] { return text(xmlBeyondTheNodeBound()); }, false},
+        // 1 + 1025 arrays + 1025 * 1023 booleans = 2^20 + 1025 values, few enough elements for
+        // the byte-level check, so the bound is applied while converting.
+        {"XML 2^20 + 1025 values",
+         [] {
+             return text("<plist><array>" +
+                         repeat("<array>" + repeat("<true/>", 1023) + "</array>", 1025) +
+                         "</array></plist>");
+         },
+         false},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(read(c.make()).has_value(), c.accepted) << c.name;

@@ -31,22 +31,6 @@ using test::targetsOf;
 
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 
-struct Found {
-    std::int32_t pid;
-    Rect frame;
-    friend bool operator==(const Found&, const Found&) = default;
-};
-
-std::ostream& operator<<(std::ostream& out, const Found& found) {
-    const auto& f = found.frame;
-    return out << found.pid << ":(" << f.origin.x << "," << f.origin.y << " " << f.size.width << "x"
-               << f.size.height << ")";
-}
-
-Found found(std::int32_t pid, double x, double y, double width, double height) {
-    return Found{pid, Rect{{x, y}, {width, height}}};
-}
-
 // The bridge over a simulated desktop.
 struct Scan {
     explicit Scan(SimulatedDesktop desktop) : simulation(std::move(desktop)) {}
@@ -59,38 +43,6 @@ struct Scan {
     AccessibilityBridge bridge{accessibility};
 };
 
-std::vector<Found> summary(const std::vector<AppMenuBarItem>& items) {
-    std::vector<Found> result;
-    result.reserve(items.size());
-    for (const auto& item : items) {
-        result.push_back(Found{item.pid, item.axFrame});
-    }
-    return result;
-}
-
-TEST(AccessibilityBridge, ResultsKeepTheOrderOfTargetsAndWithinOneTheOrderOfTheBarsChildren) {
-    const auto alpha = application(401, "alpha", {extraAt(10, 0, 20, 24), extraAt(40, 0, 22, 24)});
-    auto beta = application(402, "beta", {extraAt(5, 0, 30, 24)});
-    beta.bundleIdentifier.reset();
-    const Scan scan(desktopWith({alpha, beta}));
-    const auto& bridge = scan.bridge;
-    const auto items = scan.items();
-    EXPECT_EQ(summary(items),
-              (std::vector<Found>{found(401, 10, 0, 20, 24), found(401, 40, 0, 22, 24),
-                                  found(402, 5, 0, 30, 24)}));
-    ASSERT_EQ(items.size(), 3u);
-    EXPECT_EQ(items[0].appName, "alpha");
-    EXPECT_EQ(items[0].bundleIdentifier, "com.example.alpha");
-    EXPECT_EQ(items[2].appName, "beta");
-    EXPECT_EQ(items[2].bundleIdentifier, std::nullopt);
-    EXPECT_EQ(SimulatedAccessibility::processOf(items[2].element), 402);
-
-    // The order is the targets', not the workspace's.
-    EXPECT_EQ(summary(bridge.findMenuBarItems(targetsOf({beta, alpha}))),
-              (std::vector<Found>{found(402, 5, 0, 30, 24), found(401, 10, 0, 20, 24),
-                                  found(401, 40, 0, 22, 24)}));
-}
-
 // A desktop of the applications given in scenario notation, one after another.
 SimulatedDesktop desktopOf(const std::string& applications) {
     auto loaded = ScenarioLoader::parse("{\"applications\": [" + applications + "]}");
@@ -101,10 +53,14 @@ SimulatedDesktop desktopOf(const std::string& applications) {
     return std::get<SimulatedDesktop>(std::move(loaded));
 }
 
+// Each item as pid, name, [identifier] and (x,y WxH), in the order found.
 std::string printed(const std::vector<AppMenuBarItem>& items) {
     std::ostringstream out;
-    for (const auto& item : summary(items)) {
-        out << (out.tellp() > 0 ? " " : "") << item;
+    for (const auto& item : items) {
+        const auto& f = item.axFrame;
+        out << (out.tellp() > 0 ? "  " : "") << item.pid << " " << item.appName << " ["
+            << item.bundleIdentifier.value_or("-") << "] (" << f.origin.x << "," << f.origin.y
+            << " " << f.size.width << "x" << f.size.height << ")";
     }
     return out.str();
 }
@@ -129,10 +85,12 @@ std::string requests(const AccessibilityRecord& record, std::int32_t pid) {
 // not answer costs one timeout of 0.1 s, not the system's 6 s.
 TEST(AccessibilityBridge, EveryTreeShapeAndFailureLeavesOutOnlyWhatCannotBeRead) {
     test::expectGoldenTable("bridge-tree-shapes.txt", [](const std::string& subject) {
+        // The follower comes first among the running applications, after the subject among
+        // the targets: the results keep the targets' order.
         const Scan scan(desktopOf(
-            subject + R"(, {"pid": 402, "extras": [{"position": [200, 0], "size": [24, 24]}]})"));
+            R"({"pid": 402, "extras": [{"position": [200, 0], "size": [24, 24]}]}, )" + subject));
         const auto items = scan.bridge.findMenuBarItems(
-            {{401, std::nullopt, "subject"}, {402, std::nullopt, "follower"}});
+            {{401, "com.example.subject", "subject"}, {402, std::nullopt, "follower"}});
         return printed(items) + "\n" + requests(scan.simulation.record(), 401);
     });
     // A width that is not a number, which no scenario can state, leaves the extra out too.
@@ -170,7 +128,7 @@ TEST(AccessibilityBridge, WithoutTheWindowNumberFunctionNoNumberIsFoundAndTheSca
     desktop.windowNumberFunction = false;
     Scan scan(desktop);
     const auto items = scan.items();
-    ASSERT_EQ(summary(items), (std::vector<Found>{found(401, 0, 0, 20, 24)}));
+    ASSERT_EQ(printed(items), "401 alpha [com.example.alpha] (0,0 20x24)");
     scan.simulation.clearRecord();
     EXPECT_EQ(scan.bridge.windowID(items[0].element), std::nullopt);
     const auto record = scan.simulation.record();

@@ -3,7 +3,6 @@
 #include <cstdint>
 #include <filesystem>
 #include <functional>
-#include <optional>
 #include <sstream>
 #include <string>
 #include <thread>
@@ -54,18 +53,14 @@ class ManualExecutorHarness {
 INSTANTIATE_TYPED_TEST_SUITE_P(Manual, MainExecutorConformance,
                                ::testing::Types<ManualExecutorHarness>);
 
-// The simulator's loop on an empty desktop with no script.
+// The simulator's loop on an empty desktop with no script, over files that are not there.
 class ScriptedApplicationHarness {
   public:
     Application& application() { return application_; }
 
   private:
-    struct NoFiles final : FileSystem {
-        std::optional<FileAttributes> attributes(const std::string&) const override { return {}; }
-        FileReadResult readFile(const std::string&) const override { return {{}, "none"}; }
-    };
     DesktopSimulation simulation_;
-    NoFiles files_;
+    PosixFileSystem files_;
     SimulatedWorkspace workspace_{simulation_};
     SimulatedShell shell_{files_};
     SimulatedAccessibility accessibility_{simulation_};

@@ -26,12 +26,6 @@ using test::application;
 using test::desktopWith;
 using test::extraAt;
 
-AXElement firstExtra(Accessibility& accessibility, const SimulatedApplication& application) {
-    const auto items =
-        AccessibilityBridge(accessibility).findMenuBarItems({test::targetOf(application)});
-    return items.empty() ? nullptr : items.front().element;
-}
-
 TEST(SimulatedAccessibility,
      AnApplicationThatDoesNotAnswerCostsTheSystemDefaultUntilATimeoutIsSet) {
     auto sleepy = application(403, "sleepy", {extraAt(0, 0, 20, 24)});
@@ -102,8 +96,10 @@ TEST(SimulatedAccessibility, ElementsStayValidUntilTheirApplicationEndsOrItsExtr
         DesktopSimulation simulation(desktopWith({alpha}));
         SimulatedAccessibility accessibility(simulation);
         const auto app = accessibility.applicationElement(401);
-        const auto extra = firstExtra(accessibility, alpha);
-        ASSERT_NE(extra, nullptr);
+        const auto items =
+            AccessibilityBridge(accessibility).findMenuBarItems({test::targetOf(alpha)});
+        ASSERT_EQ(items.size(), 1u);
+        const auto extra = items[0].element;
 
         simulation.update(row.first);
         if (row.then) {

@@ -1,3 +1,7 @@
+// The scenario loader's defaults, script actions and refusals. How it reads every other field
+// shows in the golden tables of the bridge, the report and stowbar-sim, whose inputs are
+// scenarios.
+
 #include "adapters/sim/ScenarioLoader.hpp"
 
 #include <gtest/gtest.h>
@@ -10,10 +14,8 @@
 
 #include "adapters/posix/PosixFileSystem.hpp"
 #include "adapters/sim/SimulatedDesktop.hpp"
-#include "bridge/SimulatedDesktopBuilders.hpp"
 #include "core/HiddenItemPanelNavigator.hpp"
 #include "platform/Geometry.hpp"
-#include "platform/Workspace.hpp"
 #include "support/Golden.hpp"
 #include "support/PlistBuilder.hpp"
 #include "support/TemporaryDirectory.hpp"
@@ -44,47 +46,6 @@ TEST(ScenarioLoader, AnEmptyScenarioTakesTheDocumentedDefaults) {
     SimulatedApplication expected;
     expected.pid = 7;
     EXPECT_EQ(loaded(R"({"applications": [{"pid": 7}]})").applications.at(0), expected);
-}
-
-TEST(ScenarioLoader, TheDocumentedExampleLoadsFieldForField) {
-    const auto desktop = loadedFile("scenario-every-field.json");
-
-    SimulatedDesktop expected;
-    expected.screenRecordingGranted = false;
-    expected.fullDiskAccessGranted = false;
-    expected.windowNumberFunction = false;
-    expected.ownPid = 123;
-    expected.loginItemStatus = script::LoginItemStatus::requiresApproval;
-    expected.inApplicationBundle = false;
-    auto alpha = test::application(401, "alpha",
-                                   {test::extraAt(1510.4, -30, 30.6, 24),
-                                    test::extraAt(1480, -30, 22, 22), test::extraAt(0, 0, 22, 22)});
-    alpha.name = "Alpha";
-    alpha.activationPolicy = ActivationPolicy::regular;
-    alpha.responds = false;
-    alpha.extras[0].window = 812;
-    auto& third = alpha.extras[2];
-    third.position.reset();
-    third.window = 0;
-    third.axWindow = 4294967295u;
-    third.axTopLevel = 3;
-    SimulatedAncestor grandparent;
-    grandparent.window = 9;
-    grandparent.answers["AXParent"] = SimulatedAnswer::noValue;
-    third.parents = std::vector<SimulatedAncestor>{SimulatedAncestor{}, grandparent};
-    third.answers["AXPosition"] = SimulatedAnswer::size;
-    SimulatedApplication nameless;
-    nameless.pid = 402;
-    nameless.activationPolicy = ActivationPolicy::prohibited;
-    nameless.extrasMenuBar = false;
-    nameless.answers["AXChildren"] = SimulatedAnswer::other;
-    SimulatedApplication empty;
-    empty.pid = 403;
-    empty.name = "";
-    expected.applications = {alpha, nameless, empty};
-    expected.script = {
-        {1.0, script::ClickStatusItem{}}, {2.0, script::ClickRow{0}}, {9.0, script::Quit{}}};
-    EXPECT_EQ(desktop, expected);
 }
 
 TEST(ScenarioLoader, EveryScriptActionIsUnderstoodNow) {

@@ -83,8 +83,8 @@ void prepare(const test::TemporaryDirectory& home, Home contents) {
 // refreshes 0.3 s after the last write. A login item awaiting approval shows its notice, but
 // not outside an application bundle, where there is nothing to register; Alpha ends before
 // its press 0.15 s after the click, and the press says so. A script's times are exact: 8.001 s
-// is 0.35 s after 7.651 s, so the click at the duplicate window is accepted. Without Full Disk
-// Access the file can be examined but not read.
+// is 0.35 s after 7.651 s, so the click at the duplicate window is accepted. Without Screen
+// Recording no picture is taken; without Full Disk Access the file can be examined but not read.
 TEST(StowbarSimExample, EachScenarioGivesItsGoldenReportOrTranscript) {
     const test::TemporaryDirectory pictures;
     const test::TemporaryDirectory elsewhere;
@@ -115,6 +115,9 @@ TEST(StowbarSimExample, EachScenarioGivesItsGoldenReportOrTranscript) {
          "sim-gone-press-outside-bundle.jsonl",
          Home::hiddenSet},
         {{scenario("sim-exact-times.json")}, "sim-exact-times.jsonl", Home::hiddenSet},
+        {{scenario("sim-no-screen-recording.json")},
+         "sim-no-screen-recording.jsonl",
+         Home::hiddenSet},
         {{scenario("sim-no-full-disk-access.json"), "--diagnose"},
          "sim-no-full-disk-access-diagnose.txt",
          Home::hiddenSet},

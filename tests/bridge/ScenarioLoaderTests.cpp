@@ -7,8 +7,6 @@
 #include <gtest/gtest.h>
 
 #include <string>
-#include <string_view>
-#include <utility>
 #include <variant>
 #include <vector>
 
@@ -31,26 +29,18 @@ SimulatedDesktop loaded(const ScenarioResult& result) {
     return std::get<SimulatedDesktop>(result);
 }
 
-SimulatedDesktop loaded(std::string_view text) {
-    return loaded(ScenarioLoader::parse(text));
-}
-
-// A scenario of the tests' own, next to the golden files.
-SimulatedDesktop loadedFile(const char* name) {
-    return loaded(
-        ScenarioLoader::load(PosixFileSystem{}, std::string(STOWBAR_GOLDEN_DIR "/") + name));
-}
-
 TEST(ScenarioLoader, AnEmptyScenarioTakesTheDocumentedDefaults) {
-    EXPECT_EQ(loaded("{}"), SimulatedDesktop{});
+    EXPECT_EQ(loaded(ScenarioLoader::parse("{}")), SimulatedDesktop{});
     SimulatedApplication expected;
     expected.pid = 7;
-    EXPECT_EQ(loaded(R"({"applications": [{"pid": 7}]})").applications.at(0), expected);
+    EXPECT_EQ(loaded(ScenarioLoader::parse(R"({"applications": [{"pid": 7}]})")).applications.at(0),
+              expected);
 }
 
 TEST(ScenarioLoader, EveryScriptActionIsUnderstoodNow) {
     using namespace script;
-    const auto desktop = loadedFile("scenario-every-action.json");
+    const auto desktop = loaded(
+        ScenarioLoader::load(PosixFileSystem{}, STOWBAR_GOLDEN_DIR "/scenario-every-action.json"));
     SimulatedApplication launched;
     launched.pid = 501;
     launched.name = "New";

@@ -3,6 +3,7 @@
 
 #include "adapters/sim/DesktopSimulation.hpp"
 #include "adapters/sim/SimulatedAccessibility.hpp"
+#include "adapters/sim/SimulatedDesktop.hpp"
 
 #include <gtest/gtest.h>
 

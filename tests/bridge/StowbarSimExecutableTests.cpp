@@ -42,11 +42,6 @@ test::ProcessOutcome runSim(const test::TemporaryDirectory& home,
     return test::runProgram(STOWBAR_SIM_EXECUTABLE, home, std::move(arguments));
 }
 
-class StowbarSimExecutable : public ::testing::Test {
-  protected:
-    test::TemporaryDirectory home;
-};
-
 // What is in the home directory at launch.
 enum class Home : std::uint8_t {
     empty,
@@ -150,7 +145,8 @@ std::string replaced(std::string text, const std::string& value, const std::stri
     return text;
 }
 
-TEST_F(StowbarSimExecutable, WhatCannotBeUsedIsRefusedAtTheStartWithStatusTwoAndOneLine) {
+TEST(StowbarSimExecutable, WhatCannotBeUsedIsRefusedAtTheStartWithStatusTwoAndOneLine) {
+    const test::TemporaryDirectory home;
     home.write("file", test::bytesOf("not a folder"));
     const std::vector<std::pair<std::string, std::string>> places = {
         {"$HOME", home.path().string()},

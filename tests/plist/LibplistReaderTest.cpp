@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <plist/plist.h>
 
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <limits>

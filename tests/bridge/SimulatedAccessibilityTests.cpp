@@ -3,6 +3,7 @@
 
 #include "adapters/sim/DesktopSimulation.hpp"
 #include "adapters/sim/SimulatedAccessibility.hpp"
+#include "adapters/sim/SimulatedDesktop.hpp"
 
 #include <gtest/gtest.h>
 
@@ -25,21 +26,6 @@ namespace {
 using test::application;
 using test::desktopWith;
 using test::extraAt;
-
-AXElement firstExtra(Accessibility& accessibility, std::int32_t pid) {
-    const auto bar =
-        accessibility.copyAttributeValue(accessibility.applicationElement(pid), "AXExtrasMenuBar");
-    if (!bar.value) {
-        return nullptr;
-    }
-    const auto children =
-        accessibility.copyAttributeValue(std::get<AXElement>(*bar.value), "AXChildren");
-    if (!children.value) {
-        return nullptr;
-    }
-    const auto& list = std::get<std::vector<AXElement>>(*children.value);
-    return list.empty() ? nullptr : list.front();
-}
 
 TEST(SimulatedAccessibility,
      AnApplicationThatDoesNotAnswerCostsTheSystemDefaultUntilATimeoutIsSet) {
@@ -64,19 +50,13 @@ TEST(SimulatedAccessibility,
     EXPECT_EQ(simulation.record().of(403).messagingTimeout, 0.25f);
     EXPECT_EQ(accessibility.setMessagingTimeout(element, 0.0f), kAXErrorSuccess);
     EXPECT_EQ(simulation.record().of(403).messagingTimeout, std::nullopt);
-}
 
-TEST(SimulatedAccessibility, WithoutTrustEveryRequestFailsAtOnce) {
-    auto desktop = desktopWith({application(401, "alpha", {extraAt(0, 0, 20, 24)})});
-    desktop.accessibilityTrusted = false;
-    desktop.applications[0].responds = false;
-    DesktopSimulation simulation(desktop);
-    SimulatedAccessibility accessibility(simulation);
+    // Without trust every request fails at once, answering or not.
+    simulation.update([](SimulatedDesktop& desktop) { desktop.accessibilityTrusted = false; });
     EXPECT_FALSE(accessibility.isProcessTrusted());
-    const auto element = accessibility.applicationElement(401);
     EXPECT_EQ(accessibility.copyAttributeValue(element, "AXExtrasMenuBar").error,
               kAXErrorAPIDisabled);
-    EXPECT_DOUBLE_EQ(simulation.record().secondsWaited, 0);
+    EXPECT_DOUBLE_EQ(simulation.record().of(403).secondsWaited, 6.25);
 }
 
 TEST(SimulatedAccessibility, ElementsStayValidUntilTheirApplicationEndsOrItsExtrasChange) {
@@ -113,12 +93,14 @@ TEST(SimulatedAccessibility, ElementsStayValidUntilTheirApplicationEndsOrItsExtr
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.change);
-        DesktopSimulation simulation(
-            desktopWith({application(401, "alpha", {extraAt(0, 0, 20, 24)})}));
+        const auto alpha = application(401, "alpha", {extraAt(0, 0, 20, 24)});
+        DesktopSimulation simulation(desktopWith({alpha}));
         SimulatedAccessibility accessibility(simulation);
         const auto app = accessibility.applicationElement(401);
-        const auto extra = firstExtra(accessibility, 401);
-        ASSERT_NE(extra, nullptr);
+        const auto items =
+            AccessibilityBridge(accessibility).findMenuBarItems({test::targetOf(alpha)});
+        ASSERT_EQ(items.size(), 1u);
+        const auto extra = items[0].element;
 
         simulation.update(row.first);
         if (row.then) {

@@ -17,14 +17,8 @@
 #include "adapters/qt/InotifyDirectoryWatcher.hpp"
 #include "adapters/qt/QtShell.hpp"
 #include "conformance/AccessibilityConformance.hpp"
-#include "conformance/AlertsConformance.hpp"
-#include "conformance/DirectoryWatcherConformance.hpp"
-#include "conformance/EventMonitorConformance.hpp"
-#include "conformance/LoginItemServiceConformance.hpp"
-#include "conformance/PopoverConformance.hpp"
 #include "conformance/ScreenCaptureConformance.hpp"
-#include "conformance/StatusBarConformance.hpp"
-#include "conformance/UpdaterConformance.hpp"
+#include "conformance/ShellPortsConformance.hpp"
 #include "conformance/WorkspaceConformance.hpp"
 #include "platform/Accessibility.hpp"
 #include "platform/ScreenCapture.hpp"
@@ -35,18 +29,19 @@
 namespace stowbar::conformance {
 namespace {
 
-// The tray item and popup on Qt's offscreen platform, which has no tray of its own.
-class QtShellHarness {
+// The tray item and popup on Qt's offscreen platform, which has no tray of its own; the inotify
+// watch; the stand-ins of ports Linux has no counterpart for.
+class LinuxPorts {
   public:
-    QtShellHarness() {
+    LinuxPorts() {
         shell_.trayAvailable = [] {
             return true;
         };
         shell_.anchorOverride = QRect(300, 0, 24, 24);
     }
-    ~QtShellHarness() { shell_.close(); }
-    QtShellHarness(const QtShellHarness&) = delete;
-    QtShellHarness& operator=(const QtShellHarness&) = delete;
+    ~LinuxPorts() { shell_.close(); }
+    LinuxPorts(const LinuxPorts&) = delete;
+    LinuxPorts& operator=(const LinuxPorts&) = delete;
 
     Popover& popover() { return shell_; }
     StatusBar& statusBar() { return shell_; }
@@ -68,33 +63,10 @@ class QtShellHarness {
     }
     void turn() { QApplication::processEvents(); }
 
-  private:
-    qt::QtShell shell_;
-    LinuxAlerts alerts_;
-    LinuxLoginItemService loginItems_;
-};
-
-INSTANTIATE_TYPED_TEST_SUITE_P(Qt, PopoverConformance, ::testing::Types<QtShellHarness>);
-INSTANTIATE_TYPED_TEST_SUITE_P(Qt, StatusBarConformance, ::testing::Types<QtShellHarness>);
-INSTANTIATE_TYPED_TEST_SUITE_P(Qt, EventMonitorConformance, ::testing::Types<QtShellHarness>);
-INSTANTIATE_TYPED_TEST_SUITE_P(Linux, AlertsConformance, ::testing::Types<QtShellHarness>);
-INSTANTIATE_TYPED_TEST_SUITE_P(Linux, LoginItemServiceConformance,
-                               ::testing::Types<QtShellHarness>);
-
-// Linux has no updater, so nothing here could show a check.
-class LinuxUpdaterHarness {
-  public:
+    // Linux has no updater, so nothing here could show a check.
     Updater& updater() { return updater_; }
     static int checksShown() { return 0; }
 
-  private:
-    LinuxUpdater updater_;
-};
-
-INSTANTIATE_TYPED_TEST_SUITE_P(Linux, UpdaterConformance, ::testing::Types<LinuxUpdaterHarness>);
-
-class InotifyHarness {
-  public:
     DirectoryWatcher& watcher() { return watcher_; }
     std::filesystem::path directory() { return directory_.path(); }
     void written(const std::filesystem::path&) {}
@@ -109,17 +81,6 @@ class InotifyHarness {
         return done();
     }
 
-  private:
-    test::TemporaryDirectory directory_;
-    InotifyDirectoryWatcher watcher_;
-};
-
-INSTANTIATE_TYPED_TEST_SUITE_P(Inotify, DirectoryWatcherConformance,
-                               ::testing::Types<InotifyHarness>);
-
-// The stand-ins of ports Linux has no counterpart for.
-class StandInHarness {
-  public:
     Workspace& workspace() { return workspace_; }
     bool launch(std::int32_t) { return false; }
     bool terminate(std::int32_t) { return false; }
@@ -128,14 +89,28 @@ class StandInHarness {
     Accessibility& accessibility() { return accessibility_; }
 
   private:
+    qt::QtShell shell_;
+    LinuxAlerts alerts_;
+    LinuxLoginItemService loginItems_;
+    LinuxUpdater updater_;
+    test::TemporaryDirectory directory_;
+    InotifyDirectoryWatcher watcher_;
     LinuxWorkspace workspace_;
     LinuxScreenCapture capture_;
     LinuxAccessibility accessibility_;
 };
 
-INSTANTIATE_TYPED_TEST_SUITE_P(Linux, WorkspaceConformance, ::testing::Types<StandInHarness>);
-INSTANTIATE_TYPED_TEST_SUITE_P(Linux, ScreenCaptureConformance, ::testing::Types<StandInHarness>);
-INSTANTIATE_TYPED_TEST_SUITE_P(Linux, AccessibilityConformance, ::testing::Types<StandInHarness>);
+using Ports = ::testing::Types<LinuxPorts>;
+INSTANTIATE_TYPED_TEST_SUITE_P(Qt, PopoverConformance, Ports);
+INSTANTIATE_TYPED_TEST_SUITE_P(Qt, StatusBarConformance, Ports);
+INSTANTIATE_TYPED_TEST_SUITE_P(Qt, EventMonitorConformance, Ports);
+INSTANTIATE_TYPED_TEST_SUITE_P(Linux, AlertsConformance, Ports);
+INSTANTIATE_TYPED_TEST_SUITE_P(Linux, LoginItemServiceConformance, Ports);
+INSTANTIATE_TYPED_TEST_SUITE_P(Linux, UpdaterConformance, Ports);
+INSTANTIATE_TYPED_TEST_SUITE_P(Inotify, DirectoryWatcherConformance, Ports);
+INSTANTIATE_TYPED_TEST_SUITE_P(Linux, WorkspaceConformance, Ports);
+INSTANTIATE_TYPED_TEST_SUITE_P(Linux, ScreenCaptureConformance, Ports);
+INSTANTIATE_TYPED_TEST_SUITE_P(Linux, AccessibilityConformance, Ports);
 
 }  // namespace
 }  // namespace stowbar::conformance

@@ -3,7 +3,6 @@
 #include <cstdint>
 #include <filesystem>
 #include <functional>
-#include <optional>
 #include <sstream>
 #include <string>
 #include <thread>
@@ -19,17 +18,11 @@
 #include "adapters/sim/SimulatedShell.hpp"
 #include "adapters/sim/SimulatedWorkspace.hpp"
 #include "conformance/AccessibilityConformance.hpp"
-#include "conformance/AlertsConformance.hpp"
 #include "conformance/ApplicationConformance.hpp"
-#include "conformance/DirectoryWatcherConformance.hpp"
-#include "conformance/EventMonitorConformance.hpp"
 #include "conformance/FileSystemConformance.hpp"
-#include "conformance/LoginItemServiceConformance.hpp"
 #include "conformance/MainExecutorConformance.hpp"
-#include "conformance/PopoverConformance.hpp"
 #include "conformance/ScreenCaptureConformance.hpp"
-#include "conformance/StatusBarConformance.hpp"
-#include "conformance/UpdaterConformance.hpp"
+#include "conformance/ShellPortsConformance.hpp"
 #include "conformance/WorkspaceConformance.hpp"
 #include "platform/Accessibility.hpp"
 #include "platform/Application.hpp"
@@ -60,18 +53,14 @@ class ManualExecutorHarness {
 INSTANTIATE_TYPED_TEST_SUITE_P(Manual, MainExecutorConformance,
                                ::testing::Types<ManualExecutorHarness>);
 
-// The simulator's loop on an empty desktop with no script.
+// The simulator's loop on an empty desktop with no script, over files that are not there.
 class ScriptedApplicationHarness {
   public:
     Application& application() { return application_; }
 
   private:
-    struct NoFiles final : FileSystem {
-        std::optional<FileAttributes> attributes(const std::string&) const override { return {}; }
-        FileReadResult readFile(const std::string&) const override { return {{}, "none"}; }
-    };
     DesktopSimulation simulation_;
-    NoFiles files_;
+    PosixFileSystem files_;
     SimulatedWorkspace workspace_{simulation_};
     SimulatedShell shell_{files_};
     SimulatedAccessibility accessibility_{simulation_};
@@ -85,10 +74,19 @@ using SimulatedApplications =
     ::testing::Types<ScriptedApplicationHarness, OwnedApplication<test::FakeApplication>>;
 INSTANTIATE_TYPED_TEST_SUITE_P(Simulated, ApplicationConformance, SimulatedApplications);
 
-// The running application's ports, on a loop of virtual time.
-class ShellHarness {
+// The simulated desktop's ports and real files in a temporary directory, on a loop of virtual
+// time; with every permission and an updater, or with none.
+template <bool kGranted>
+class SimulatedPorts {
   public:
-    ShellHarness() { shell_.popover.loop = &executor_; }
+    SimulatedPorts() {
+        shell_.popover.loop = &executor_;
+        updater_.available = kGranted;
+        simulation_.update([](SimulatedDesktop& desktop) {
+            desktop.screenRecordingGranted = kGranted;
+            desktop.accessibilityTrusted = kGranted;
+        });
+    }
     Popover& popover() { return shell_.popover; }
     StatusBar& statusBar() { return shell_.statusBar; }
     EventMonitor& eventMonitor() { return shell_.eventMonitor; }
@@ -98,70 +96,18 @@ class ShellHarness {
     void clickElsewhere(bool leftButton) { shell_.eventMonitor.clickElsewhere(leftButton); }
     void turn() { executor_.runUntilIdle(); }
 
-  private:
-    ManualExecutor executor_;
-    PosixFileSystem files_;
-    SimulatedShell shell_{files_};
-};
-
-INSTANTIATE_TYPED_TEST_SUITE_P(Simulated, PopoverConformance, ::testing::Types<ShellHarness>);
-INSTANTIATE_TYPED_TEST_SUITE_P(Simulated, StatusBarConformance, ::testing::Types<ShellHarness>);
-INSTANTIATE_TYPED_TEST_SUITE_P(Simulated, EventMonitorConformance, ::testing::Types<ShellHarness>);
-INSTANTIATE_TYPED_TEST_SUITE_P(Simulated, AlertsConformance, ::testing::Types<ShellHarness>);
-INSTANTIATE_TYPED_TEST_SUITE_P(Simulated, LoginItemServiceConformance,
-                               ::testing::Types<ShellHarness>);
-
-// The simulated desktop has an updater unless a test takes it away.
-template <bool kAvailable>
-class UpdaterHarness {
-  public:
-    UpdaterHarness() { updater_.available = kAvailable; }
     Updater& updater() { return updater_; }
     int checksShown() const { return updater_.checks; }
 
-  private:
-    SimulatedUpdater updater_;
-};
-
-using SimulatedUpdaters = ::testing::Types<UpdaterHarness<true>, UpdaterHarness<false>>;
-INSTANTIATE_TYPED_TEST_SUITE_P(Simulated, UpdaterConformance, SimulatedUpdaters);
-
-// The simulated watch fires when told of a write, as the script's writes tell it.
-class WatcherHarness {
-  public:
+    // The simulated watch fires when told of a write, as the script's writes tell it.
     DirectoryWatcher& watcher() { return watcher_; }
     std::filesystem::path directory() { return directory_.path(); }
     void written(const std::filesystem::path& file) {
         watcher_.changed(file.parent_path().string());
     }
     bool runUntil(const std::function<bool()>& done) { return done(); }
-
-  private:
-    test::TemporaryDirectory directory_;
-    PosixFileSystem files_;
-    SimulatedDirectoryWatcher watcher_{files_};
-};
-
-INSTANTIATE_TYPED_TEST_SUITE_P(Simulated, DirectoryWatcherConformance,
-                               ::testing::Types<WatcherHarness>);
-
-// Real files, with the simulated Full Disk Access granted.
-class FilesHarness {
-  public:
     const FileSystem& files() { return files_; }
-    std::filesystem::path directory() { return directory_.path(); }
 
-  private:
-    test::TemporaryDirectory directory_;
-    PosixFileSystem real_;
-    DesktopSimulation simulation_;
-    SimulatedFileSystem files_{real_, simulation_};
-};
-
-INSTANTIATE_TYPED_TEST_SUITE_P(Simulated, FileSystemConformance, ::testing::Types<FilesHarness>);
-
-class WorkspaceHarness {
-  public:
     Workspace& workspace() { return workspace_; }
     bool launch(std::int32_t pid) {
         SimulatedApplication application;
@@ -179,33 +125,35 @@ class WorkspaceHarness {
         return true;
     }
 
-  private:
-    DesktopSimulation simulation_;
-    SimulatedWorkspace workspace_{simulation_};
-};
-
-INSTANTIATE_TYPED_TEST_SUITE_P(Simulated, WorkspaceConformance, ::testing::Types<WorkspaceHarness>);
-
-template <bool granted>
-class CaptureHarness {
-  public:
-    CaptureHarness() {
-        simulation_.update([](SimulatedDesktop& desktop) {
-            desktop.screenRecordingGranted = granted;
-            desktop.accessibilityTrusted = granted;
-        });
-    }
     ScreenCapture& capture() { return capture_; }
     Accessibility& accessibility() { return accessibility_; }
-    bool permitted() const { return granted; }
+    bool permitted() const { return kGranted; }
 
   private:
+    ManualExecutor executor_;
+    test::TemporaryDirectory directory_;
+    PosixFileSystem real_;
     DesktopSimulation simulation_;
+    SimulatedFileSystem files_{real_, simulation_};
+    SimulatedShell shell_{real_};
+    SimulatedUpdater updater_;
+    SimulatedDirectoryWatcher watcher_{real_};
+    SimulatedWorkspace workspace_{simulation_};
     SimulatedScreenCapture capture_{simulation_};
     SimulatedAccessibility accessibility_{simulation_};
 };
 
-using GrantedOrNot = ::testing::Types<CaptureHarness<true>, CaptureHarness<false>>;
+using Granted = ::testing::Types<SimulatedPorts<true>>;
+using GrantedOrNot = ::testing::Types<SimulatedPorts<true>, SimulatedPorts<false>>;
+INSTANTIATE_TYPED_TEST_SUITE_P(Simulated, PopoverConformance, Granted);
+INSTANTIATE_TYPED_TEST_SUITE_P(Simulated, StatusBarConformance, Granted);
+INSTANTIATE_TYPED_TEST_SUITE_P(Simulated, EventMonitorConformance, Granted);
+INSTANTIATE_TYPED_TEST_SUITE_P(Simulated, AlertsConformance, Granted);
+INSTANTIATE_TYPED_TEST_SUITE_P(Simulated, LoginItemServiceConformance, Granted);
+INSTANTIATE_TYPED_TEST_SUITE_P(Simulated, DirectoryWatcherConformance, Granted);
+INSTANTIATE_TYPED_TEST_SUITE_P(Simulated, FileSystemConformance, Granted);
+INSTANTIATE_TYPED_TEST_SUITE_P(Simulated, WorkspaceConformance, Granted);
+INSTANTIATE_TYPED_TEST_SUITE_P(Simulated, UpdaterConformance, GrantedOrNot);
 INSTANTIATE_TYPED_TEST_SUITE_P(Simulated, ScreenCaptureConformance, GrantedOrNot);
 INSTANTIATE_TYPED_TEST_SUITE_P(Simulated, AccessibilityConformance, GrantedOrNot);
 

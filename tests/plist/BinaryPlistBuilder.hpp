@@ -15,6 +15,15 @@ inline void appendBigEndian(Bytes& out, std::uint64_t value, std::size_t width) 
     }
 }
 
+inline std::string repeat(const std::string& piece, std::size_t times) {
+    std::string out;
+    out.reserve(piece.size() * times);
+    for (std::size_t i = 0; i < times; ++i) {
+        out += piece;
+    }
+    return out;
+}
+
 // Assembles binary property lists object by object, so that tests can write files no
 // well-behaved writer would produce: shared references, cycles, broken tables.
 class BinaryPlistBuilder {

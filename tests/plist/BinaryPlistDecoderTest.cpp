@@ -97,10 +97,5 @@ TEST(BinaryPlistDecoder, ExpandsASharedObjectAtEveryReference) {
     EXPECT_EQ(value, expected);
 }
 
-TEST(BinaryPlistDecoder, RefusesWhatTheGuardRefuses) {
-    EXPECT_FALSE(decodeBinaryPlist(testing::nestedArrays(513)));
-    EXPECT_FALSE(decodeBinaryPlist(testing::doublingReferences(2), {512, 6, 100}));
-}
-
 }  // namespace
 }  // namespace stowbar::plist

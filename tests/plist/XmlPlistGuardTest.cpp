@@ -2,24 +2,18 @@
 
 #include <gtest/gtest.h>
 
-#include <cstddef>
 #include <cstdint>
 #include <string>
+
+#include "BinaryPlistBuilder.hpp"
 
 namespace stowbar::plist {
 namespace {
 
+using testing::repeat;
+
 XmlPlistCheck check(const std::string& text, const XmlPlistLimits& limits = {}) {
     return checkXmlPlist({reinterpret_cast<const std::uint8_t*>(text.data()), text.size()}, limits);
-}
-
-std::string repeat(const std::string& piece, std::size_t times) {
-    std::string out;
-    out.reserve(piece.size() * times);
-    for (std::size_t i = 0; i < times; ++i) {
-        out += piece;
-    }
-    return out;
 }
 
 TEST(XmlPlistGuard, CountsEveryStartTagIncludingSelfClosingOnesButNoEndTags) {

@@ -19,16 +19,5 @@ TEST(AssertOnMainThreadDeathTest, AbortsWithAClearMessageOnAnotherThread) {
         "MainThreadTest.cpp:[0-9]+ must run on the main thread");
 }
 
-TEST(ManualExecutorDeathTest, RefusesToRunFromInsideOneOfItsJobs) {
-    GTEST_FLAG_SET(death_test_style, "threadsafe");
-    EXPECT_DEATH(
-        {
-            ManualExecutor executor;
-            executor.post([&executor] { executor.runUntilIdle(); });
-            executor.runUntilIdle();
-        },
-        "called from inside one of its jobs");
-}
-
 }  // namespace
 }  // namespace stowbar

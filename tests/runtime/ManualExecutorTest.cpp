@@ -73,5 +73,16 @@ TEST(ManualExecutor, WaitsForBackgroundJobsBeforeMovingTheClock) {
     EXPECT_EQ(executor.backgroundJobCount(), 0u);
 }
 
+TEST(ManualExecutorDeathTest, RefusesToRunFromInsideOneOfItsJobs) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_DEATH(
+        {
+            ManualExecutor executor;
+            executor.post([&executor] { executor.runUntilIdle(); });
+            executor.runUntilIdle();
+        },
+        "called from inside one of its jobs");
+}
+
 }  // namespace
 }  // namespace stowbar

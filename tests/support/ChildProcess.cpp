@@ -38,12 +38,6 @@ ProcessOutcome runProgram(const std::string& program, const TemporaryDirectory& 
     posix_spawn_file_actions_addopen(&actions, 2, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
                                      0600);
     arguments.insert(arguments.begin(), program);
-    std::vector<char*> argv;
-    argv.reserve(arguments.size() + 1);
-    for (auto& argument : arguments) {
-        argv.push_back(argument.data());
-    }
-    argv.push_back(nullptr);
     // Only HOME, and the sanitizers' settings so that a sanitized child reports as its parent.
     std::vector<std::string> variables{"HOME=" + home.path().string()};
     for (const char* name : {"ASAN_OPTIONS", "UBSAN_OPTIONS", "LSAN_OPTIONS", "TSAN_OPTIONS"}) {
@@ -51,12 +45,17 @@ ProcessOutcome runProgram(const std::string& program, const TemporaryDirectory& 
             variables.push_back(std::string(name) + "=" + value);
         }
     }
-    std::vector<char*> environment;
-    environment.reserve(variables.size() + 1);
-    for (auto& variable : variables) {
-        environment.push_back(variable.data());
-    }
-    environment.push_back(nullptr);
+    // The null-terminated arrays of C strings that posix_spawn takes.
+    const auto pointers = [](std::vector<std::string>& strings) {
+        std::vector<char*> result;
+        for (auto& string : strings) {
+            result.push_back(string.data());
+        }
+        result.push_back(nullptr);
+        return result;
+    };
+    auto argv = pointers(arguments);
+    auto environment = pointers(variables);
 
     ProcessOutcome outcome;
     pid_t child = 0;

@@ -4,7 +4,9 @@
 
 #include <cstdlib>
 #include <fstream>
+#include <functional>
 #include <ios>
+#include <sstream>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -30,6 +32,29 @@ void expectGolden(const std::string& name, std::string actual,
     }
     EXPECT_EQ(actual, readWholeFile(path))
         << "golden file " << path << "; STOWBAR_UPDATE_GOLDEN=1 rewrites it";
+}
+
+void expectGoldenTable(const std::string& name,
+                       const std::function<std::string(const std::string& input)>& answer) {
+    std::istringstream table(readWholeFile(std::string(STOWBAR_GOLDEN_DIR "/") + name));
+    std::string rebuilt;
+    int inputs = 0;
+    for (std::string line; std::getline(table, line);) {
+        if (line.starts_with("=> ")) {
+            continue;
+        }
+        rebuilt += line + "\n";
+        if (line.empty() || line.starts_with("#")) {
+            continue;
+        }
+        ++inputs;
+        std::istringstream result(answer(line));
+        for (std::string resultLine; std::getline(result, resultLine);) {
+            rebuilt += "=> " + resultLine + "\n";
+        }
+    }
+    EXPECT_GT(inputs, 0) << "no inputs in golden file " << name;
+    expectGolden(name, rebuilt);
 }
 
 }  // namespace stowbar::test

@@ -11,8 +11,7 @@
 #include "adapters/macos/AbsentUpdater.hpp"
 #include "adapters/macos/DispatchDirectoryWatcher.hpp"
 #include "adapters/macos/MacWorkspace.hpp"
-#include "conformance/DirectoryWatcherConformance.hpp"
-#include "conformance/UpdaterConformance.hpp"
+#include "conformance/ShellPortsConformance.hpp"
 #include "conformance/WorkspaceConformance.hpp"
 #include "support/TemporaryDirectory.hpp"
 

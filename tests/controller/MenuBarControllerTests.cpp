@@ -13,7 +13,6 @@
 #include <memory>
 #include <mutex>
 #include <optional>
-#include <set>
 #include <string>
 #include <string_view>
 #include <thread>
@@ -25,7 +24,6 @@
 #include "adapters/sim/ForwardingAccessibility.hpp"
 #include "adapters/sim/SimulatedAccessibility.hpp"
 #include "bridge/SimulatedDesktopBuilders.hpp"
-#include "core/MenuBarItemRecords.hpp"
 #include "platform/Accessibility.hpp"
 #include "platform/Geometry.hpp"
 #include "platform/Platform.hpp"
@@ -325,36 +323,6 @@ TEST_F(MenuBarControllerTest, TheHiddenSetDecidesFirstAndWithoutASnapshotOnlyThe
                 << (snapshot ? "hidden set" : "no snapshot");
         }
     }
-}
-
-TEST_F(MenuBarControllerTest, ScanTargetsSkipOwnProcessControlCenterAndApplicationsOutsideTheSet) {
-    auto own = app(100, "own");
-    auto prohibited = app(402, "prohibited");
-    prohibited.activationPolicy = ActivationPolicy::prohibited;
-    auto unnamed = app(403, "");
-    auto controlCenter = app(404, "Control Center");
-    controlCenter.bundleIdentifier = "com.apple.controlcenter";
-    auto anonymous = app(405, "anonymous");
-    anonymous.bundleIdentifier.reset();
-    const auto plain = app(406, "plain");
-    std::vector<RunningApplication> running;
-    for (const auto& app : {own, prohibited, unnamed, controlCenter, anonymous, plain}) {
-        running.push_back({app.pid, app.activationPolicy, app.name, app.bundleIdentifier, nullptr});
-    }
-    const auto pids = [](const std::vector<AppScanTarget>& targets) {
-        std::vector<std::int32_t> result;
-        for (const auto& t : targets) {
-            result.push_back(t.pid);
-        }
-        return result;
-    };
-    const std::set<std::string> everyone{"com.example.own", "com.example.prohibited",
-                                         "com.apple.controlcenter", "com.example.plain"};
-    EXPECT_EQ(pids(MenuBarController::scanTargets(running, std::nullopt, 100)),
-              (std::vector<std::int32_t>{405, 406}));
-    EXPECT_EQ(pids(MenuBarController::scanTargets(running, everyone, 100)),
-              (std::vector<std::int32_t>{406}));
-    EXPECT_TRUE(MenuBarController::scanTargets(running, std::set<std::string>{}, 100).empty());
 }
 
 TEST_F(MenuBarControllerTest, ExtrasWithoutAWindowNumberAreIdentifiedByTheirPositionInTheScan) {

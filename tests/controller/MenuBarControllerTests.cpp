@@ -28,7 +28,6 @@
 #include "platform/Geometry.hpp"
 #include "platform/Platform.hpp"
 #include "platform/ScreenCapture.hpp"
-#include "platform/Workspace.hpp"
 #include "runtime/ManualExecutor.hpp"
 #include "runtime/Spawn.hpp"
 #include "runtime/Task.hpp"

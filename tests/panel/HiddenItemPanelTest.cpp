@@ -9,7 +9,6 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <cstdlib>
 #include <functional>
 #include <map>
@@ -363,12 +362,7 @@ TEST(HiddenItemPanelTest, ARowKeepsItsHighlightAcrossRedrawsWhileItsItemKeepsIts
     subject->setInputs(granted(pictureItems(12)));
     ASSERT_NE(subject->scrollArea(), nullptr);
     EXPECT_TRUE(subject->row(2)->isHovered());
-
-    // Another item in that place is another row.
-    std::vector<StatusItemInfo> replaced = pictureItems(12);
-    replaced[2].id = 9999;
-    subject->setInputs(granted(replaced));
-    EXPECT_FALSE(subject->row(2)->isHovered());
+    // That another item in its place drops the highlight is the long list's test.
 }
 
 // Counts the paint events each watched widget receives.

@@ -272,14 +272,6 @@ TEST_F(AppDelegateTest,
     EXPECT_EQ(refreshStarts.size(), 2u);
 }
 
-TEST_F(AppDelegateTest, AMissingPrefsDirectoryGivesNoWatchAndLaunchGoesOn) {
-    std::filesystem::remove_all(home.path() / "Library");
-    launch();
-    EXPECT_FALSE(delegate->hasDirectoryWatch());
-    EXPECT_TRUE(delegate->hasPollTimer());
-    EXPECT_EQ(workspace.observerCount(), 2u);
-}
-
 TEST_F(AppDelegateTest, TerminationCancelsAWaitingRefreshAndDisarmsEveryTrigger) {
     launch();
     EXPECT_EQ(workspace.observerCount(), 2u);

@@ -2,11 +2,9 @@
 #include "core/MenuBarController.hpp"
 
 #include <gtest/gtest.h>
-#include <plist/plist.h>
 
 #include <algorithm>
 #include <chrono>
-#include <cmath>
 #include <condition_variable>
 #include <cstdint>
 #include <deque>
@@ -15,37 +13,28 @@
 #include <memory>
 #include <mutex>
 #include <optional>
-#include <set>
-#include <sstream>
 #include <string>
 #include <string_view>
 #include <thread>
 #include <utility>
 #include <vector>
 
-#include "adapters/plist/LibplistReader.hpp"
-#include "adapters/posix/PosixFileSystem.hpp"
 #include "adapters/qt/QtImageRenderer.hpp"
 #include "adapters/sim/DesktopSimulation.hpp"
 #include "adapters/sim/ForwardingAccessibility.hpp"
 #include "adapters/sim/SimulatedAccessibility.hpp"
-#include "adapters/sim/SimulatedFileSystem.hpp"
-#include "adapters/sim/SimulatedScreenCapture.hpp"
-#include "adapters/sim/SimulatedWorkspace.hpp"
 #include "bridge/SimulatedDesktopBuilders.hpp"
-#include "core/MenuBarItemRecords.hpp"
 #include "platform/Accessibility.hpp"
 #include "platform/Geometry.hpp"
 #include "platform/Platform.hpp"
 #include "platform/ScreenCapture.hpp"
-#include "platform/Workspace.hpp"
 #include "runtime/ManualExecutor.hpp"
 #include "runtime/Spawn.hpp"
 #include "runtime/Task.hpp"
-#include "support/FakeApplication.hpp"
 #include "support/FakeSystemInfo.hpp"
 #include "support/InertShell.hpp"
 #include "support/PlistBuilder.hpp"
+#include "support/SimulatedPlatform.hpp"
 #include "support/TemporaryDirectory.hpp"
 
 namespace stowbar {
@@ -53,12 +42,13 @@ namespace {
 
 using namespace std::chrono_literals;
 using Field = MenuBarController::Field;
-using test::application;
 using test::extraAt;
 
-constexpr const char* kRelativePath =
-    "Library/Group Containers/group.com.apple.controlcenter/Library/Preferences/"
-    "group.com.apple.controlcenter.plist";
+// A running application; inside the fixture `application` names the fake one.
+SimulatedApplication app(std::int32_t pid, std::string name,
+                         std::vector<SimulatedExtra> extras = {}) {
+    return test::application(pid, std::move(name), std::move(extras));
+}
 
 SimulatedExtra extraWithWindow(double y, std::uint32_t window) {
     auto extra = extraAt(1500, y, 24, 22);
@@ -153,25 +143,17 @@ struct WindowNumbersOnHold final : ForwardingAccessibility {
     int mainThreadRequests = 0;
 };
 
-class MenuBarControllerTest : public ::testing::Test {
+// The controller over the simulated desktop, with a real renderer, window numbers that can be
+// held and captures held until released. The controller's own process is 100.
+class MenuBarControllerTest : public ::testing::Test, protected test::SimulatedPlatform {
   protected:
     MenuBarControllerTest() {
-        system.home = home.path().string();
         system.pid = 100;
-        controller = std::make_shared<MenuBarController>(platform, executor);
+        controller = std::make_shared<MenuBarController>(ports, executor);
         controller->observe([this](Field field) { assigned.push_back(field); });
     }
 
-    void writeHiddenSet(const std::vector<std::string>& identifiers) {
-        auto entries = test::Plist::array({});
-        for (const auto& id : identifiers) {
-            plist_array_append_item(
-                entries.node(), plist_copy(test::entry(false, test::bundleLocation(id)).node()));
-        }
-        home.write(kRelativePath, test::controlCenterFile(entries).binary());
-    }
-    void writeUnparsableFile() { home.write(kRelativePath, test::bytesOf("not a plist")); }
-
+    auto writeUnparsableFile() { return home.write(test::kControlCenterFile, test::bytesOf("x")); }
     void setDesktop(std::vector<SimulatedApplication> applications) {
         simulation.update(
             [&](SimulatedDesktop& desktop) { desktop.applications = std::move(applications); });
@@ -198,8 +180,8 @@ class MenuBarControllerTest : public ::testing::Test {
     // Lets every held capture request through, and those they lead to, until none is left.
     void releaseCaptures() {
         executor.runUntilIdle();
-        while (!screenCapture.held.empty()) {
-            screenCapture.releaseAll();
+        while (!heldCapture.held.empty()) {
+            heldCapture.releaseAll();
             executor.runUntilIdle();
         }
     }
@@ -213,24 +195,14 @@ class MenuBarControllerTest : public ::testing::Test {
     }
     long count(Field field) const { return std::count(assigned.begin(), assigned.end(), field); }
 
-    test::TemporaryDirectory home;
-    test::FakeSystemInfo system;
-    DesktopSimulation simulation;
-    PosixFileSystem realFiles;
-    SimulatedFileSystem files{realFiles, simulation};
-    LibplistReader propertyLists;
-    SimulatedAccessibility simulatedAccessibility{simulation};
-    WindowNumbersOnHold accessibility{simulatedAccessibility};
-    SimulatedWorkspace workspace{simulation};
-    SimulatedScreenCapture simulatedCapture{simulation};
-    HeldScreenCapture screenCapture{simulatedCapture};
-    QtImageRenderer imageRenderer;
-    test::FakeApplication application_;
-    std::ostringstream out;
+    WindowNumbersOnHold onHold{accessibility};
+    HeldScreenCapture heldCapture{screenCapture};
+    QtImageRenderer renderer;
     test::InertShell inertShell;
-    const Platform platform{system,    files,           propertyLists, accessibility,
-                            workspace, screenCapture,   imageRenderer, application_,
-                            out,       inertShell.ports};
+    const Platform ports = platform({.accessibility = &onHold,
+                                     .screenCapture = &heldCapture,
+                                     .imageRenderer = &renderer,
+                                     .shell = &inertShell.ports});
     ManualExecutor executor;
     std::shared_ptr<MenuBarController> controller;
     std::vector<Field> assigned;
@@ -238,10 +210,10 @@ class MenuBarControllerTest : public ::testing::Test {
 
 TEST_F(MenuBarControllerTest, FirstRefreshPublishesHiddenExtrasInWorkspaceOrderThenTheirPictures) {
     writeHiddenSet({"com.example.gamma", "com.example.alpha", "com.example.beta"});
-    setDesktop({application(401, "alpha", {extraWithWindow(-30, 811)}),
-                application(402, "beta", {extraWithWindow(-30, 812)}),
-                application(403, "shown", {extraWithWindow(0, 813)}),
-                application(404, "gamma", {extraWithWindow(-30, 814)})});
+    setDesktop({app(401, "alpha", {extraWithWindow(-30, 811)}),
+                app(402, "beta", {extraWithWindow(-30, 812)}),
+                app(403, "shown", {extraWithWindow(0, 813)}),
+                app(404, "gamma", {extraWithWindow(-30, 814)})});
 
     refresh();
     EXPECT_EQ(assigned, (std::vector<Field>{Field::isLoading, Field::accessibilityGranted,
@@ -270,7 +242,7 @@ TEST_F(MenuBarControllerTest, FirstRefreshPublishesHiddenExtrasInWorkspaceOrderT
 
 TEST_F(MenuBarControllerTest, MissingPermissionsEndTheRefreshEarlyAndKeepTheList) {
     writeHiddenSet({"com.example.alpha"});
-    setDesktop({application(401, "alpha", {extraWithWindow(-30, 811)})});
+    setDesktop({app(401, "alpha", {extraWithWindow(-30, 811)})});
     refresh();
     ASSERT_EQ(names(), std::vector<std::string>{"alpha"});
 
@@ -302,7 +274,7 @@ TEST_F(MenuBarControllerTest, MissingPermissionsEndTheRefreshEarlyAndKeepTheList
 
 TEST_F(MenuBarControllerTest, ARefreshScansOnlyAChangedSituationAndPublishesOnlyAChangedList) {
     writeHiddenSet({"com.example.alpha"});
-    setDesktop({application(401, "alpha", {extraWithWindow(-30, 811)})});
+    setDesktop({app(401, "alpha", {extraWithWindow(-30, 811)})});
     refresh();
     releaseCaptures();
     assigned.clear();
@@ -314,7 +286,7 @@ TEST_F(MenuBarControllerTest, ARefreshScansOnlyAChangedSituationAndPublishesOnly
 
     // A changed file is a changed situation, but the same names in the same order stay.
     writeHiddenSet({"com.example.alpha", "com.example.other"});
-    setDesktop({application(401, "alpha", {extraWithWindow(-30, 911)})});
+    setDesktop({app(401, "alpha", {extraWithWindow(-30, 911)})});
     refresh();
     EXPECT_GT(scans(), before);
     EXPECT_EQ(count(Field::hiddenItems), 0);
@@ -341,9 +313,9 @@ TEST_F(MenuBarControllerTest, TheHiddenSetDecidesFirstAndWithoutASnapshotOnlyThe
     for (const auto& c : cases) {
         SCOPED_TRACE(c.top);
         for (const bool snapshot : {true, false}) {
-            controller = std::make_shared<MenuBarController>(platform, executor);
+            controller = std::make_shared<MenuBarController>(ports, executor);
             snapshot ? writeHiddenSet({"com.example.alpha"}) : writeUnparsableFile();
-            setDesktop({application(401, "alpha", {extraAt(1500, c.top, 22, 22)})});
+            setDesktop({app(401, "alpha", {extraAt(1500, c.top, 22, 22)})});
             refresh();
             EXPECT_EQ(controller->hiddenItems().size(),
                       (snapshot ? c.listedWhenHidden : c.listedWithoutSnapshot) ? 1u : 0u)
@@ -352,42 +324,11 @@ TEST_F(MenuBarControllerTest, TheHiddenSetDecidesFirstAndWithoutASnapshotOnlyThe
     }
 }
 
-TEST_F(MenuBarControllerTest, ScanTargetsSkipOwnProcessControlCenterAndApplicationsOutsideTheSet) {
-    auto own = application(100, "own");
-    auto prohibited = application(402, "prohibited");
-    prohibited.activationPolicy = ActivationPolicy::prohibited;
-    auto unnamed = application(403, "");
-    auto controlCenter = application(404, "Control Center");
-    controlCenter.bundleIdentifier = "com.apple.controlcenter";
-    auto anonymous = application(405, "anonymous");
-    anonymous.bundleIdentifier.reset();
-    const auto plain = application(406, "plain");
-    std::vector<RunningApplication> running;
-    for (const auto& app : {own, prohibited, unnamed, controlCenter, anonymous, plain}) {
-        running.push_back({app.pid, app.activationPolicy, app.name, app.bundleIdentifier, nullptr});
-    }
-    const auto pids = [](const std::vector<AppScanTarget>& targets) {
-        std::vector<std::int32_t> result;
-        for (const auto& t : targets) {
-            result.push_back(t.pid);
-        }
-        return result;
-    };
-    const std::set<std::string> everyone{"com.example.own", "com.example.prohibited",
-                                         "com.apple.controlcenter", "com.example.plain"};
-    EXPECT_EQ(pids(MenuBarController::scanTargets(running, std::nullopt, 100)),
-              (std::vector<std::int32_t>{405, 406}));
-    EXPECT_EQ(pids(MenuBarController::scanTargets(running, everyone, 100)),
-              (std::vector<std::int32_t>{406}));
-    EXPECT_TRUE(MenuBarController::scanTargets(running, std::set<std::string>{}, 100).empty());
-}
-
 TEST_F(MenuBarControllerTest, ExtrasWithoutAWindowNumberAreIdentifiedByTheirPositionInTheScan) {
     writeUnparsableFile();
-    setDesktop(
-        {application(401, "alpha",
-                     {extraAt(10, 0, 22, 22), extraAt(40, -30, 22, 22), extraAt(70, -30, 22, 22)}),
-         application(402, "beta", {extraWithWindow(-30, 812)})});
+    setDesktop({app(401, "alpha",
+                    {extraAt(10, 0, 22, 22), extraAt(40, -30, 22, 22), extraAt(70, -30, 22, 22)}),
+                app(402, "beta", {extraWithWindow(-30, 812)})});
     refresh();
     EXPECT_EQ(identities(),
               (std::vector<std::pair<std::uint32_t, std::uint32_t>>{{2, 0}, {3, 0}, {812, 812}}));
@@ -395,10 +336,10 @@ TEST_F(MenuBarControllerTest, ExtrasWithoutAWindowNumberAreIdentifiedByTheirPosi
 
 TEST_F(MenuBarControllerTest, InitialIconsComeFromTheBundleThenTheNameThenTheSymbol) {
     writeUnparsableFile();
-    auto byBundle = application(401, "byBundle", {extraAt(0, -30, 22, 22)});
-    auto byName = application(402, "byName", {extraAt(0, -30, 22, 22)});
+    auto byBundle = app(401, "byBundle", {extraAt(0, -30, 22, 22)});
+    auto byName = app(402, "byName", {extraAt(0, -30, 22, 22)});
     byName.bundleIdentifier.reset();
-    auto iconless = application(403, "iconless", {extraAt(0, -30, 22, 22)});
+    auto iconless = app(403, "iconless", {extraAt(0, -30, 22, 22)});
     iconless.icon = false;
     setDesktop({byBundle, byName, iconless});
     refresh();
@@ -412,20 +353,20 @@ TEST_F(MenuBarControllerTest, InitialIconsComeFromTheBundleThenTheNameThenTheSym
 TEST_F(MenuBarControllerTest,
        AnApplicationThatHangsWhileItsWindowNumberIsResolvedLeavesTheMainThreadFree) {
     writeHiddenSet({"com.example.alpha", "com.example.beta"});
-    setDesktop({application(401, "alpha", {extraWithWindow(-30, 811)}),
-                application(402, "beta", {extraWithWindow(-30, 812)})});
-    accessibility.holdWindowNumbersOf(401);
+    setDesktop({app(401, "alpha", {extraWithWindow(-30, 811)}),
+                app(402, "beta", {extraWithWindow(-30, 812)})});
+    onHold.holdWindowNumbersOf(401);
     // Whatever happens below, the held job is let go before the executor waits for it.
     const std::unique_ptr<WindowNumbersOnHold, void (*)(WindowNumbersOnHold*)> letGo(
-        &accessibility, [](WindowNumbersOnHold* held) { held->release(); });
+        &onHold, [](WindowNumbersOnHold* held) { held->release(); });
 
     startRefresh();
     executor.runDue();
     // Until the background job either hangs on alpha or ends without asking for its window.
-    while (!accessibility.holding() && executor.backgroundJobCount() > 0) {
+    while (!onHold.holding() && executor.backgroundJobCount() > 0) {
         std::this_thread::yield();
     }
-    ASSERT_TRUE(accessibility.holding()) << "window numbers are resolved by the background job";
+    ASSERT_TRUE(onHold.holding()) << "window numbers are resolved by the background job";
 
     bool ran = false;
     executor.post([&] { ran = true; });
@@ -436,9 +377,9 @@ TEST_F(MenuBarControllerTest,
 
     // Alpha stops answering altogether: its window number cannot be had.
     simulation.update([](SimulatedDesktop& desktop) { desktop.applications[0].responds = false; });
-    accessibility.release();
+    onHold.release();
     executor.runUntilIdle();
-    EXPECT_EQ(accessibility.mainThreadRequests, 0);
+    EXPECT_EQ(onHold.mainThreadRequests, 0);
     EXPECT_GT(simulation.record().of(401).secondsWaited, 0) << "alpha cost its timeouts";
     EXPECT_EQ(identities(),
               (std::vector<std::pair<std::uint32_t, std::uint32_t>>{{1, 0}, {812, 812}}))
@@ -448,25 +389,25 @@ TEST_F(MenuBarControllerTest,
 
 TEST_F(MenuBarControllerTest, ARelaunchedApplicationIsPublishedSoThatItsRowPressesTheNewProcess) {
     writeHiddenSet({"com.example.alpha"});
-    setDesktop({application(401, "alpha", {extraWithWindow(-30, 811)})});
+    setDesktop({app(401, "alpha", {extraWithWindow(-30, 811)})});
     refresh();
     ASSERT_EQ(controller->hiddenItems().size(), 1u);
 
     // Alpha quits and starts again under another process id, with the same name.
-    setDesktop({application(501, "alpha", {extraWithWindow(-30, 911)})});
+    setDesktop({app(501, "alpha", {extraWithWindow(-30, 911)})});
     assigned.clear();
     refresh();
     EXPECT_EQ(count(Field::hiddenItems), 1);
     ASSERT_EQ(controller->hiddenItems().size(), 1u);
     EXPECT_EQ(controller->hiddenItems()[0].pid, 501);
-    EXPECT_EQ(accessibility.performAction(controller->hiddenItems()[0].axElement, "AXPress"),
+    EXPECT_EQ(onHold.performAction(controller->hiddenItems()[0].axElement, "AXPress"),
               kAXErrorSuccess)
         << "the row presses the running process, not the one that quit";
 }
 
 TEST_F(MenuBarControllerTest, OverlappingRefreshesBothScanAndTheFirstToFinishClearsLoading) {
     writeHiddenSet({"com.example.alpha"});
-    setDesktop({application(401, "alpha", {extraWithWindow(-30, 811)})});
+    setDesktop({app(401, "alpha", {extraWithWindow(-30, 811)})});
     startRefresh();
     startRefresh();
     executor.runUntilIdle();
@@ -478,12 +419,12 @@ TEST_F(MenuBarControllerTest, OverlappingRefreshesBothScanAndTheFirstToFinishCle
 
 TEST_F(MenuBarControllerTest, ACapturePassPutsItsPicturesIntoANewerListInsteadOfTheOldOne) {
     writeHiddenSet({"com.example.alpha", "com.example.beta"});
-    setDesktop({application(401, "alpha", {extraWithWindow(-30, 811)})});
+    setDesktop({app(401, "alpha", {extraWithWindow(-30, 811)})});
     refresh();  // publishes [alpha]; its capture pass waits on the held capture
-    ASSERT_EQ(screenCapture.held.size(), 1u);
+    ASSERT_EQ(heldCapture.held.size(), 1u);
 
-    setDesktop({application(401, "alpha", {extraWithWindow(-30, 811)}),
-                application(402, "beta", {extraWithWindow(-30, 812)})});
+    setDesktop({app(401, "alpha", {extraWithWindow(-30, 811)}),
+                app(402, "beta", {extraWithWindow(-30, 812)})});
     refresh();  // publishes [alpha, beta]; a second pass waits too
     ASSERT_EQ(names(), (std::vector<std::string>{"alpha", "beta"}));
 
@@ -497,7 +438,7 @@ TEST_F(MenuBarControllerTest, ACapturePassPutsItsPicturesIntoANewerListInsteadOf
 TEST_F(MenuBarControllerTest, APassWhoseCapturesAllFailAssignsNothing) {
     writeHiddenSet({"com.example.alpha"});
     simulation.update([](SimulatedDesktop& desktop) { desktop.screenRecordingGranted = false; });
-    setDesktop({application(401, "alpha", {extraWithWindow(-30, 811)})});
+    setDesktop({app(401, "alpha", {extraWithWindow(-30, 811)})});
     refresh();
     assigned.clear();
     releaseCaptures();
@@ -509,8 +450,7 @@ class DelayedRetryTest : public MenuBarControllerTest {
   protected:
     DelayedRetryTest() {
         writeHiddenSet({"com.example.alpha", "com.example.late"});
-        setDesktop(
-            {application(401, "alpha", {extraWithWindow(-30, 811)}), application(402, "late")});
+        setDesktop({app(401, "alpha", {extraWithWindow(-30, 811)}), app(402, "late")});
     }
     int lateScans() const {
         return simulation.record().of(402).attributeRequestsFor("AXExtrasMenuBar");
@@ -558,9 +498,8 @@ TEST_F(DelayedRetryTest, AnEqualSignatureKeepsTheWaitingRetryAndADifferentOneRep
 TEST_F(DelayedRetryTest, ARetryEndsWhenTheMissedApplicationQuitsOrAPermissionIsWithdrawn) {
     for (const bool quit : {true, false}) {
         SCOPED_TRACE(quit ? "application quit" : "permission withdrawn");
-        controller = std::make_shared<MenuBarController>(platform, executor);
-        setDesktop(
-            {application(401, "alpha", {extraWithWindow(-30, 811)}), application(402, "late")});
+        controller = std::make_shared<MenuBarController>(ports, executor);
+        setDesktop({app(401, "alpha", {extraWithWindow(-30, 811)}), app(402, "late")});
         simulation.update([](SimulatedDesktop& desktop) { desktop.accessibilityTrusted = true; });
         refresh();
         ASSERT_TRUE(controller->hasPendingRetry());

@@ -11,10 +11,8 @@
 #include <string>
 #include <vector>
 
-#include "adapters/plist/LibplistReader.hpp"
-#include "adapters/posix/PosixFileSystem.hpp"
-#include "support/FakeSystemInfo.hpp"
 #include "support/PlistBuilder.hpp"
+#include "support/SimulatedPlatform.hpp"
 #include "support/TemporaryDirectory.hpp"
 
 namespace stowbar {
@@ -23,23 +21,13 @@ namespace {
 using test::Plist;
 using Identifiers = std::set<std::string>;
 
-constexpr const char* kRelativePath =
-    "Library/Group Containers/group.com.apple.controlcenter/Library/Preferences/"
-    "group.com.apple.controlcenter.plist";
-
-class ControlCenterTrackedAppsTest : public ::testing::Test {
+// The reader over real files in a temporary home.
+class ControlCenterTrackedAppsTest : public ::testing::Test, protected test::SimulatedPlatform {
   protected:
-    ControlCenterTrackedAppsTest() { system.home = home.path().string(); }
-
-    ControlCenterTrackedApps reader() const { return {system, files, propertyLists}; }
+    ControlCenterTrackedApps reader() const { return {system, realFiles, propertyLists}; }
     std::filesystem::path write(const std::vector<std::uint8_t>& bytes) const {
-        return home.write(kRelativePath, bytes);
+        return home.write(test::kControlCenterFile, bytes);
     }
-
-    test::TemporaryDirectory home;
-    test::FakeSystemInfo system;
-    PosixFileSystem files;
-    LibplistReader propertyLists;
 };
 
 TEST(ExpandTildeInPath, ReplacesOnlyALeadingTildeLikeAShellDoes) {

@@ -9,7 +9,6 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <cstdlib>
 #include <functional>
 #include <map>
@@ -26,6 +25,7 @@
 #include "core/HiddenItemPanelNavigator.hpp"
 #include "platform/PanelHost.hpp"
 #include "platform/StatusItemInfo.hpp"
+#include "support/Golden.hpp"
 
 namespace stowbar::qt {
 namespace {
@@ -96,44 +96,45 @@ std::vector<QString> shownTexts(const HiddenItemPanel& panel) {
     return texts;
 }
 
+// The rows made so far. Rows have no meta-object of their own, so they are told apart from
+// other widgets here.
+std::vector<StatusItemRow*> rowWidgets(const HiddenItemPanel& panel) {
+    std::vector<StatusItemRow*> rows;
+    for (QWidget* child : panel.findChildren<QWidget*>()) {
+        if (auto* row = dynamic_cast<StatusItemRow*>(child)) {
+            rows.push_back(row);
+        }
+    }
+    return rows;
+}
+
+// The state and the texts each panel shows are in the golden file panel-states.txt.
 TEST(HiddenItemPanelTest, PanelIsTwoHundredPointsWideInEveryStateAndAsHighAsItsContent) {
-    struct Case {
-        const char* what;
-        PanelInputs in;
-        PanelState state;
-        QString shown;  // texts and names only this state shows, split by "|"
+    const std::pair<const char*, PanelInputs> cases[] = {
+        {"accessibility", without(true, 5)},
+        {"full disk access", without(false, 0)},
+        {"loading", granted({}, true)},
+        {"list of three", granted(pictureItems(3))},
+        {"list of eleven", granted(pictureItems(11))},
+        {"empty", granted({})},
+        {"a very long name", granted({item(1, std::string(300, 'W'))})},
     };
-    const Case cases[] = {
-        {"accessibility", without(true, 5), PanelState::accessibility,
-         "Accessibility Access Required|Accessibility"},
-        {"full disk access", without(false, 0), PanelState::fullDiskAccess,
-         "Full Disk Access Required|Full Disk Access"},
-        {"loading", granted({}, true), PanelState::loading,
-         "Scanning menu bar items\u2026|Scanning"},
-        {"list of three", granted(pictureItems(3)), PanelState::list, ""},
-        {"list of eleven", granted(pictureItems(11)), PanelState::list, ""},
-        {"empty", granted({}), PanelState::empty,
-         "No hidden items found|No hidden items|Hide menu bar icons in System Settings \u2192 Menu "
-         "Bar \u2192 Allow in the Menu Bar"},
-        {"a very long name", granted({item(1, std::string(300, 'W'))}), PanelState::list, ""},
-    };
+    std::string transcript;
     std::vector<int> heights;
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.what);
-        PanelUnderTest subject(c.in);
-        EXPECT_EQ(subject->state(), c.state);
+    for (const auto& [what, in] : cases) {
+        SCOPED_TRACE(what);
+        PanelUnderTest subject(in);
         EXPECT_EQ(subject->width(), 200);
         EXPECT_EQ(subject->sizeHint(), subject->size());
         EXPECT_GT(subject->height(), 60);
         heights.push_back(subject->height());
-        const std::vector<QString> texts = shownTexts(*subject.panel);
-        for (const Case& other : cases) {
-            for (const QString& text : other.shown.split('|', Qt::SkipEmptyParts)) {
-                const bool found = std::find(texts.begin(), texts.end(), text) != texts.end();
-                EXPECT_EQ(found, other.state == c.state) << text.toStdString();
-            }
+        transcript += std::string(what) + ": " + std::string(panelStateName(subject->state()));
+        for (const QString& text : shownTexts(*subject.panel)) {
+            transcript += " | " + text.toStdString();
         }
+        transcript += "\n";
     }
+    test::expectGolden("panel-states.txt", transcript);
     EXPECT_NE(heights[1], heights[2]) << "each state is as high as its own content";
 }
 
@@ -200,13 +201,12 @@ TEST(HiddenItemPanelTest, ThePointerTintsTheFooterButtonItIsOverAndHighlightsThe
 
     QTest::mouseMove(subject.panel.get(), quit->geometry().center() + quit->parentWidget()->pos());
     QCoreApplication::processEvents();
-    EXPECT_TRUE(subject->isQuitHovered());
     EXPECT_EQ(quit->labelColour(), primary);
     EXPECT_EQ(updates->labelColour(), secondary);
 
     QTest::mouseMove(subject.panel.get(), subject->row(1)->geometry().center());
     QCoreApplication::processEvents();
-    EXPECT_FALSE(subject->isQuitHovered());
+    EXPECT_EQ(quit->labelColour(), secondary);
     EXPECT_TRUE(subject->row(1)->isHovered());
     EXPECT_FALSE(subject->row(0)->isHovered());
 
@@ -219,21 +219,14 @@ TEST(HiddenItemPanelTest, ThePointerTintsTheFooterButtonItIsOverAndHighlightsThe
     EXPECT_EQ(updates->labelColour(), secondary);
 }
 
+// The list's controls each reach their action in the simulator's panel transcript; here only
+// what it cannot show: no call for what is not there, and a prompt's button.
 TEST(HiddenItemPanelTest, EachControlMakesItsOwnCallOnceAndChangesNothingShown) {
     PanelUnderTest list(granted(pictureItems(3)));
-    StatusItemRow* row = list->row(1);
-    const QPoint rightOfName(row->nameRect().right() + 20, row->height() / 2);
-    ASSERT_LT(rightOfName.x(), row->width());
-    QTest::mouseClick(row, Qt::LeftButton, {}, rightOfName);
-    EXPECT_TRUE(list->clickRow(2));
     EXPECT_FALSE(list->clickRow(3));
     EXPECT_FALSE(list->hoverRow(3));
     EXPECT_FALSE(list->clickButton("Open Settings")) << "not shown over a list";
-    QTest::mouseClick(list->updatesButton(), Qt::LeftButton);
-    EXPECT_TRUE(list->clickButton("Quit"));
-    EXPECT_EQ(list.calls,
-              (std::vector<std::string>{"activate 802 Weather", "activate 803 iStat Menus",
-                                        "updates", "quit"}));
+    EXPECT_TRUE(list.calls.empty());
 
     PanelUnderTest prompt(without(false, 5));
     const QSize size = prompt->size();
@@ -304,12 +297,9 @@ TEST(HiddenItemPanelTest, AControlThePlatformCannotServeIsNotOffered) {
     }
 }
 
+// Return and Escape as real keys are pressed by the AT-SPI check and the shell's tests.
 TEST(HiddenItemPanelTest, RealKeysFilterMoveOneHighlightAndPressAsAClickWould) {
     PanelUnderTest subject(granted(pictureItems(3)));
-    int closeRequests = 0;
-    subject->onCloseRequest = [&closeRequests] {
-        ++closeRequests;
-    };
     subject->activateWindow();
     QApplication::setActiveWindow(subject.panel.get());
     subject->popoverDidOpen();
@@ -325,24 +315,13 @@ TEST(HiddenItemPanelTest, RealKeysFilterMoveOneHighlightAndPressAsAClickWould) {
     EXPECT_FALSE(subject->row(2)->isHighlighted());
     EXPECT_EQ(QApplication::focusWidget(), subject->row(1));
 
-    // Typing shows the filter field and narrows the list; Return presses the match.
-    const std::string wanted = subject->row(1)->item().appName;
-    QTest::keyClicks(QApplication::focusWidget(), QString::fromStdString(wanted.substr(1, 3)));
+    // Typing shows the filter field and narrows the list; the first Escape clears it.
+    QTest::keyClicks(QApplication::focusWidget(), "eat");
     EXPECT_TRUE(subject->filterField()->isVisible());
-    EXPECT_EQ(subject->filterField()->text().toStdString(), wanted.substr(1, 3));
-    ASSERT_EQ(subject->rowCount(), 1u);
-    EXPECT_EQ(subject->countLabel()->fullText(), "1 of 3 Hidden Items");
-    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
-    ASSERT_EQ(subject.calls.size(), 1u);
-    EXPECT_TRUE(subject.calls[0].ends_with(" " + wanted)) << subject.calls[0];
-
+    EXPECT_EQ(subject->rowCount(), 1u);
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
-    EXPECT_EQ(subject->rowCount(), 3u) << "the first Escape clears the filter";
+    EXPECT_EQ(subject->rowCount(), 3u);
     EXPECT_FALSE(subject->filterField()->isVisible());
-    EXPECT_EQ(closeRequests, 0);
-    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
-    EXPECT_EQ(closeRequests, 1);
-    EXPECT_EQ(subject.calls.size(), 1u);
 }
 
 TEST(HiddenItemPanelTest, AScreenReaderFindsNamedRowsAndSymbolsAndHearsTheListArrive) {
@@ -350,19 +329,9 @@ TEST(HiddenItemPanelTest, AScreenReaderFindsNamedRowsAndSymbolsAndHearsTheListAr
     // The panel's name says what it shows; a change of name is what a screen reader announces.
     EXPECT_EQ(subject->accessibleName().toStdString(), panel_text::kScanning);
 
-    // The list arrives: the change is announced and each row reads as a button.
+    // The list arrives: the change is announced. How each row reads is checked over AT-SPI.
     subject->setInputs(granted(pictureItems(3)));
     EXPECT_EQ(subject->accessibleName(), "3 Hidden Items");
-    for (std::size_t index = 0; index < 3; ++index) {
-        QAccessibleInterface* row = QAccessible::queryAccessibleInterface(subject->row(index));
-        ASSERT_NE(row, nullptr);
-        EXPECT_EQ(row->role(), QAccessible::Button);
-        EXPECT_EQ(row->text(QAccessible::Name).toStdString(), subject->row(index)->item().appName);
-        EXPECT_EQ(row->text(QAccessible::Description), "Hidden menu bar item");
-        EXPECT_EQ(row->parent()->indexOfChild(row), static_cast<int>(index));
-        EXPECT_EQ(row->parent()->childCount(), 3);
-        EXPECT_TRUE(row->state().focusable);
-    }
 
     // The focused row is the toolkit's focus too; its press action is a click.
     subject->activateWindow();
@@ -370,6 +339,7 @@ TEST(HiddenItemPanelTest, AScreenReaderFindsNamedRowsAndSymbolsAndHearsTheListAr
     subject->popoverDidOpen();
     subject->pressKey(PanelKey::down);
     QAccessibleInterface* second = QAccessible::queryAccessibleInterface(subject->row(1));
+    EXPECT_TRUE(second->state().focusable);
     EXPECT_TRUE(second->state().focused);
     ASSERT_NE(second->actionInterface(), nullptr);
     second->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
@@ -392,12 +362,7 @@ TEST(HiddenItemPanelTest, ARowKeepsItsHighlightAcrossRedrawsWhileItsItemKeepsIts
     subject->setInputs(granted(pictureItems(12)));
     ASSERT_NE(subject->scrollArea(), nullptr);
     EXPECT_TRUE(subject->row(2)->isHovered());
-
-    // Another item in that place is another row.
-    std::vector<StatusItemInfo> replaced = pictureItems(12);
-    replaced[2].id = 9999;
-    subject->setInputs(granted(replaced));
-    EXPECT_FALSE(subject->row(2)->isHovered());
+    // That another item in its place drops the highlight is the long list's test.
 }
 
 // Counts the paint events each watched widget receives.
@@ -455,12 +420,46 @@ TEST(HiddenItemPanelTest, ANewListChangesOnlyTheRowsThatDiffer) {
         }
     }
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    // Rows have no meta-object of their own, so they are told apart from other widgets here.
-    std::size_t rowWidgets = 0;
-    for (QWidget* child : subject->findChildren<QWidget*>()) {
-        rowWidgets += dynamic_cast<StatusItemRow*>(child) != nullptr ? 1 : 0;
+    EXPECT_EQ(rowWidgets(*subject.panel).size(), 9u);
+}
+
+TEST(HiddenItemPanelLongListTest, ALongListArrivesOverSeveralTurnsAndAListOfNewIdsReusesItsRows) {
+    HiddenItemPanel panel(PanelActions{});
+    panel.show();
+    panel.setInputs(granted(pictureItems(150)));
+    EXPECT_EQ(panel.rowCount(), 150u);
+    EXPECT_LT(rowWidgets(panel).size(), 150u) << "the rest is made on later turns";
+    for (int turn = 0; turn < 100 && rowWidgets(panel).size() < 150; ++turn) {
+        QCoreApplication::processEvents();
     }
-    EXPECT_EQ(rowWidgets, 9u);
+    ASSERT_EQ(rowWidgets(panel).size(), 150u);
+
+    // The last row reads like any other, at its place among all of them.
+    QAccessibleInterface* last = QAccessible::queryAccessibleInterface(panel.row(149));
+    ASSERT_NE(last, nullptr);
+    EXPECT_EQ(last->text(QAccessible::Name).toStdString(), panel.row(149)->item().appName);
+    EXPECT_EQ(last->text(QAccessible::Description), "Hidden menu bar item");
+    EXPECT_EQ(last->parent()->indexOfChild(last), 149);
+    EXPECT_EQ(last->parent()->childCount(), 150);
+
+    // Every application relaunched: new ids, the same widgets, no highlight carried over.
+    ASSERT_TRUE(panel.hoverRow(4));
+    const std::vector<StatusItemRow*> before = rowWidgets(panel);
+    std::vector<StatusItemInfo> relaunched = pictureItems(150);
+    for (auto& record : relaunched) {
+        record.id += 1000;
+    }
+    panel.setInputs(granted(relaunched));
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_EQ(rowWidgets(panel), before);
+    EXPECT_EQ(panel.row(149)->item().id, relaunched[149].id);
+    EXPECT_FALSE(panel.row(4)->isHovered());
+
+    // A row asked for before it was made is made then.
+    panel.setInputs(granted({}));
+    panel.setInputs(granted(pictureItems(40)));
+    ASSERT_NE(panel.row(39), nullptr);
+    EXPECT_EQ(panel.row(39)->item().id, pictureItems(40)[39].id);
 }
 
 TEST(HiddenItemPanelTest, AHiddenPanelIsNeitherLaidOutNorDrawnUntilItIsShown) {

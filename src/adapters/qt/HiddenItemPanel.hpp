@@ -79,8 +79,6 @@ class HiddenItemPanel final : public QWidget {
     bool clickRow(std::size_t index);
     bool clickButton(std::string_view label);
 
-    bool isQuitHovered() const;
-
     // The simulated keyboard, taking the same way as a real key. Each returns whether the
     // panel took the key (or the text); a close request that no onCloseRequest answers is not
     // taken, so that it reaches the window.

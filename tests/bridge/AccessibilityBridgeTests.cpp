@@ -77,10 +77,8 @@ TEST(AccessibilityBridge, ResultsKeepTheOrderOfTargetsAndWithinOneTheOrderOfTheB
               (std::vector<Found>{found(401, 10, 0, 20, 24), found(401, 40, 0, 22, 24),
                                   found(402, 5, 0, 30, 24)}));
     ASSERT_EQ(items.size(), 3u);
-    EXPECT_EQ(items[0].appName, "alpha");
-    EXPECT_EQ(items[0].bundleIdentifier, "com.example.alpha");
-    EXPECT_EQ(items[2].appName, "beta");
-    EXPECT_EQ(items[2].bundleIdentifier, std::nullopt);
+    EXPECT_EQ(items[1].target, 0u);
+    EXPECT_EQ(items[2].target, 1u);
     EXPECT_EQ(SimulatedAccessibility::processOf(items[2].element), 402);
 
     // The order is the targets', not the workspace's.

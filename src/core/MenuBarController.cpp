@@ -15,6 +15,7 @@
 #include <utility>
 #include <vector>
 
+#include "core/ControlCenterTrackedApps.hpp"
 #include "core/MenuBarItemRecords.hpp"
 #include "platform/Geometry.hpp"
 #include "platform/Image.hpp"
@@ -38,6 +39,9 @@ constexpr const char* kFallbackSymbol = "app.badge";
 // Extras drawn in this band at the top of the screen are in the menu bar, so shown.
 constexpr double kMenuBarBandTop = 0;
 constexpr double kMenuBarBandBottom = 100;
+// Control Center's file is a few kilobytes; a larger one is decoded afresh on each refresh
+// rather than held between refreshes.
+constexpr std::size_t kLargestKeptFile = std::size_t{1} << 20;
 
 // Bundle identifiers, as views into strings that outlive the set, asked about once per
 // running application on every refresh. Open addressing in one array, at most half full: a
@@ -144,12 +148,53 @@ bool sameNamesOfSameProcesses(const std::vector<StatusItemInfo>& a,
 
 }  // namespace
 
+// Not copyable, nor movable: `hidden` views the strings of `choices`.
+struct MenuBarController::DecodedFile {
+    DecodedFile(std::vector<std::uint8_t> contents, const ControlCenterTrackedApps& reader)
+        : bytes(std::move(contents)), choices(reader.choicesFrom(bytes)) {
+        if (choices) {
+            std::vector<std::string_view> identifiers;
+            choices->hiddenIdentifiers(identifiers);
+            hidden.emplace(identifiers.size());
+            for (const auto identifier : identifiers) {
+                hidden->insert(identifier);
+            }
+        }
+    }
+    DecodedFile(const DecodedFile&) = delete;
+    DecodedFile& operator=(const DecodedFile&) = delete;
+    ~DecodedFile() = default;
+
+    std::vector<std::uint8_t> bytes;
+    // Absent when the bytes cannot be parsed.
+    std::optional<ControlCenterTrackedApps::Choices> choices;
+    // The identifiers the choices hide; absent with them.
+    std::optional<IdentifierSet> hidden;
+};
+
 MenuBarController::MenuBarController(const Platform& platform, MainExecutor& executor)
     : platform_(platform),
       executor_(executor),
       axBridge_(platform.accessibility),
       iconProvider_(platform.screenCapture, platform.workspace),
       trackedApps_(platform.system, platform.files, platform.propertyLists) {}
+
+MenuBarController::~MenuBarController() = default;
+
+const MenuBarController::DecodedFile& MenuBarController::decodedFile(
+    std::vector<std::uint8_t> bytes, std::unique_ptr<DecodedFile>& uncached) {
+    if (lastFile_ && lastFile_->bytes == bytes) {
+        return *lastFile_;
+    }
+    lastFile_.reset();
+    auto file = std::make_unique<DecodedFile>(std::move(bytes), trackedApps_);
+    if (file->bytes.size() > kLargestKeptFile) {
+        uncached = std::move(file);
+        return *uncached;
+    }
+    lastFile_ = std::move(file);
+    return *lastFile_;
+}
 
 template <typename T>
 void MenuBarController::assign(T& field, T value, Field which) {
@@ -257,7 +302,7 @@ Task<void> MenuBarController::refresh() {
         // The probe's bytes are the ones parsed: one read per refresh. The fingerprint is taken
         // first, so that a change made during the read shows as a new fingerprint next time.
         const auto fingerprint = trackedApps_.fingerprint();
-        const auto contents = platform_.files.readFile(trackedApps_.groupPrefsURL());
+        auto contents = platform_.files.readFile(trackedApps_.groupPrefsURL());
         // A whole read is the only honest probe of Full Disk Access: attributes stay readable
         // without it.
         assign(fullDiskAccessGranted_, contents.succeeded(), Field::fullDiskAccessGranted);
@@ -266,25 +311,18 @@ Task<void> MenuBarController::refresh() {
             co_return;
         }
 
-        // The hidden set is looked at where the parser left it: a refresh that finds nothing
-        // changed copies none of it, nor anything of the running applications.
-        std::optional<ControlCenterTrackedApps::Choices> choices;
+        // Nearly every refresh reads the bytes the last one read: their decoding is kept, and
+        // the hidden set is looked at where the parser left it, so a refresh that finds nothing
+        // changed neither parses nor copies anything of the file or the running applications.
+        std::unique_ptr<DecodedFile> uncached;
+        const DecodedFile* file = nullptr;
         if (fingerprint && contents.bytes) {
-            choices = trackedApps_.choicesFrom(*contents.bytes);
+            file = &decodedFile(std::move(*contents.bytes), uncached);
         }
-        std::optional<IdentifierSet> hidden;
-        if (choices) {
-            std::vector<std::string_view> identifiers;
-            choices->hiddenIdentifiers(identifiers);
-            hidden.emplace(identifiers.size());
-            for (const auto identifier : identifiers) {
-                hidden->insert(identifier);
-            }
-        }
+        const IdentifierSet* hidden = file != nullptr && file->hidden ? &*file->hidden : nullptr;
         running = platform_.workspace.runningApplications();
-        const auto candidates = candidatesOf(running, hidden ? &*hidden : nullptr,
-                                             platform_.system.processIdentifier());
-        const auto plistFingerprint = choices ? fingerprint : std::nullopt;
+        const auto candidates = candidatesOf(running, hidden, platform_.system.processIdentifier());
+        const auto plistFingerprint = hidden != nullptr ? fingerprint : std::nullopt;
 
         if (lastRefreshSignature_ &&
             lastRefreshSignature_->describes(plistFingerprint, candidates)) {
@@ -293,7 +331,7 @@ Task<void> MenuBarController::refresh() {
         }
         signature = RefreshSignature::of(plistFingerprint, candidates);
         targets = targetsOf(candidates);
-        targetsAreHidden = hidden.has_value();
+        targetsAreHidden = hidden != nullptr;
     }
     if (targets.empty()) {
         cancelPendingRetry();

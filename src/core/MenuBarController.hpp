@@ -74,6 +74,9 @@ class MenuBarController : public std::enable_shared_from_this<MenuBarController>
     // The platform and the main thread's executor are borrowed and must outlive the
     // controller. Starts no work.
     MenuBarController(const Platform& platform, MainExecutor& executor);
+    ~MenuBarController();
+    MenuBarController(const MenuBarController&) = delete;
+    MenuBarController& operator=(const MenuBarController&) = delete;
 
     const std::vector<StatusItemInfo>& hiddenItems() const { return hiddenItems_; }
     bool accessibilityGranted() const { return accessibilityGranted_; }
@@ -123,6 +126,14 @@ class MenuBarController : public std::enable_shared_from_this<MenuBarController>
                                 const std::vector<RunningApplication>& running,
                                 const ImageRenderer& renderer);
 
+    // The file's contents as a refresh last read them, decoded (see decodedFile).
+    struct DecodedFile;
+
+    // `bytes` decoded, or the last decoding when they are the same bytes again, as nearly every
+    // refresh reads. A file too large to keep is decoded into `uncached` instead.
+    const DecodedFile& decodedFile(std::vector<std::uint8_t> bytes,
+                                   std::unique_ptr<DecodedFile>& uncached);
+
     static Task<void> captureIconsAsync(std::weak_ptr<MenuBarController> weakSelf);
     static Task<void> retryRefresh(std::weak_ptr<MenuBarController> weakSelf, Duration delay);
     void scheduleDelayedRetry(const RefreshSignature& signature);
@@ -139,6 +150,7 @@ class MenuBarController : public std::enable_shared_from_this<MenuBarController>
     AccessibilityBridge axBridge_;
     IconProvider iconProvider_;
     ControlCenterTrackedApps trackedApps_;
+    std::unique_ptr<DecodedFile> lastFile_;
 
     std::optional<RefreshSignature> lastRefreshSignature_;
     std::optional<TaskHandle> retryRefreshTask_;

@@ -64,17 +64,6 @@ std::optional<std::vector<AXElement>> copyElements(Accessibility& accessibility,
     return std::move(*found);
 }
 
-// An attribute that should hold a packed geometric value. Which geometry it packs is left to
-// the caller's unpacking, which yields zeros for the wrong one.
-std::optional<AXValue> copyGeometry(Accessibility& accessibility, const AXElement& element,
-                                    std::string_view attribute) {
-    auto result = accessibility.copyAttributeValue(element, attribute);
-    if (const auto* found = valueOf<AXValue>(result)) {
-        return *found;
-    }
-    return std::nullopt;
-}
-
 }  // namespace
 
 std::vector<AppMenuBarItem> AccessibilityBridge::findMenuBarItems(
@@ -102,12 +91,16 @@ std::vector<AppMenuBarItem> AccessibilityBridge::findMenuBarItems(
             continue;
         }
         for (auto& child : *children) {
-            const auto position = copyGeometry(accessibility_, child, kPosition);
-            if (!position) {
+            // Packed geometric values, read where the answers hold them; which geometry each
+            // packs is left to the unpacking, which yields zeros for the wrong one.
+            auto positionAnswer = accessibility_.copyAttributeValue(child, kPosition);
+            const auto* position = valueOf<AXValue>(positionAnswer);
+            if (position == nullptr) {
                 continue;
             }
-            const auto size = copyGeometry(accessibility_, child, kSize);
-            if (!size) {
+            auto sizeAnswer = accessibility_.copyAttributeValue(child, kSize);
+            const auto* size = valueOf<AXValue>(sizeAnswer);
+            if (size == nullptr) {
                 continue;
             }
             const Rect frame{position->point(), size->size()};

@@ -7,7 +7,6 @@
 #include <optional>
 #include <span>
 #include <string>
-#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -34,12 +33,12 @@ bool isArrayOfDictionaries(const PlistValue& value) {
     return true;
 }
 
-void appendIfNonEmptyString(const PlistValue* value, std::vector<std::string_view>& into) {
+void appendIfNonEmptyString(const PlistValue* value, std::vector<const std::string*>& into) {
     if (value == nullptr) {
         return;
     }
     if (const auto* text = value->as<std::string>(); text != nullptr && !text->empty()) {
-        into.emplace_back(*text);
+        into.push_back(text);
     }
 }
 
@@ -88,9 +87,13 @@ std::optional<ControlCenterTrackedApps::Snapshot> ControlCenterTrackedApps::load
     if (!choices) {
         return std::nullopt;
     }
-    std::vector<std::string_view> hidden;
+    std::vector<const std::string*> hidden;
     choices->hiddenIdentifiers(hidden);
-    return Snapshot{fingerprintFrom(*attributes), {hidden.begin(), hidden.end()}};
+    Snapshot snapshot{fingerprintFrom(*attributes), {}};
+    for (const auto* identifier : hidden) {
+        snapshot.hiddenBundleIdentifiers.insert(*identifier);
+    }
+    return snapshot;
 }
 
 std::optional<ControlCenterTrackedApps::Choices> ControlCenterTrackedApps::choicesFrom(
@@ -119,11 +122,14 @@ std::optional<ControlCenterTrackedApps::Choices> ControlCenterTrackedApps::choic
 }
 
 void ControlCenterTrackedApps::Choices::hiddenIdentifiers(
-    std::vector<std::string_view>& into) const {
+    std::vector<const std::string*>& into) const {
     if (!entries_) {
         return;
     }
-    for (const auto& entry : *entries_->as<PlistValue::Array>()) {
+    const auto& entries = *entries_->as<PlistValue::Array>();
+    // Most entries name one application.
+    into.reserve(into.size() + entries.size());
+    for (const auto& entry : entries) {
         const PlistValue* isAllowed = entry.find("isAllowed");
         const bool* allowed = isAllowed != nullptr ? isAllowed->as<bool>() : nullptr;
         if (allowed == nullptr || *allowed) {
@@ -145,7 +151,7 @@ void ControlCenterTrackedApps::Choices::hiddenIdentifiers(
 // Recursion follows "bundle" values and array elements only. Its depth is bounded by the
 // property-list reader's nesting limit, so a hostile file cannot exhaust the stack here.
 void ControlCenterTrackedApps::decodeIdentifiers(const PlistValue& location,
-                                                 std::vector<std::string_view>& into) {
+                                                 std::vector<const std::string*>& into) {
     if (location.as<PlistValue::Dictionary>() != nullptr) {
         if (const PlistValue* bundle = location.find("bundle")) {
             decodeIdentifiers(*bundle, into);

@@ -4,7 +4,6 @@
 #include <set>
 #include <span>
 #include <string>
-#include <string_view>
 #include <vector>
 
 #include "platform/FileSystem.hpp"
@@ -64,8 +63,8 @@ class ControlCenterTrackedApps {
     class Choices {
       public:
         // Appends every hidden bundle identifier, in file order and possibly more than once,
-        // as views into these choices: valid while they, or choices moved from them, exist.
-        void hiddenIdentifiers(std::vector<std::string_view>& into) const;
+        // as it is held in these choices: valid while they, or choices moved from them, exist.
+        void hiddenIdentifiers(std::vector<const std::string*>& into) const;
 
       private:
         friend class ControlCenterTrackedApps;
@@ -80,7 +79,8 @@ class ControlCenterTrackedApps {
 
   private:
     // Adds every identifier a location value names to `into`.
-    static void decodeIdentifiers(const PlistValue& location, std::vector<std::string_view>& into);
+    static void decodeIdentifiers(const PlistValue& location,
+                                  std::vector<const std::string*>& into);
 
     const FileSystem& files_;
     const PropertyListReader& propertyLists_;

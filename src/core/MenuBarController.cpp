@@ -153,11 +153,11 @@ struct MenuBarController::DecodedFile {
     DecodedFile(std::vector<std::uint8_t> contents, const ControlCenterTrackedApps& reader)
         : bytes(std::move(contents)), choices(reader.choicesFrom(bytes)) {
         if (choices) {
-            std::vector<std::string_view> identifiers;
+            std::vector<const std::string*> identifiers;
             choices->hiddenIdentifiers(identifiers);
             hidden.emplace(identifiers.size());
-            for (const auto identifier : identifiers) {
-                hidden->insert(identifier);
+            for (const auto* identifier : identifiers) {
+                hidden->insert(*identifier);
             }
         }
     }

@@ -301,8 +301,9 @@ TEST_F(MenuBarControllerTest, MissingPermissionsEndTheRefreshEarlyAndKeepTheList
 }
 
 TEST_F(MenuBarControllerTest, ARefreshScansOnlyAChangedSituationAndPublishesOnlyAChangedList) {
-    writeHiddenSet({"com.example.alpha"});
-    setDesktop({application(401, "alpha", {extraWithWindow(-30, 811)})});
+    writeHiddenSet({"com.example.alpha", "com.example.beta"});
+    const auto beta = application(402, "beta", {extraAt(0, -30, 22, 22)});
+    setDesktop({application(401, "alpha", {extraWithWindow(-30, 811)}), beta});
     refresh();
     releaseCaptures();
     assigned.clear();
@@ -311,10 +312,13 @@ TEST_F(MenuBarControllerTest, ARefreshScansOnlyAChangedSituationAndPublishesOnly
     EXPECT_EQ(scans(), before) << "same file, same processes";
     EXPECT_EQ(assigned,
               (std::vector<Field>{Field::accessibilityGranted, Field::fullDiskAccessGranted}));
+    setDesktop({beta, application(401, "alpha", {extraWithWindow(-30, 811)})});
+    refresh();
+    EXPECT_EQ(scans(), before) << "the same processes, listed in another order";
 
     // A changed file is a changed situation, but the same names in the same order stay.
-    writeHiddenSet({"com.example.alpha", "com.example.other"});
-    setDesktop({application(401, "alpha", {extraWithWindow(-30, 911)})});
+    writeHiddenSet({"com.example.alpha", "com.example.beta", "com.example.other"});
+    setDesktop({application(401, "alpha", {extraWithWindow(-30, 911)}), beta});
     refresh();
     EXPECT_GT(scans(), before);
     EXPECT_EQ(count(Field::hiddenItems), 0);

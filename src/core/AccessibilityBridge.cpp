@@ -1,6 +1,7 @@
 #include "core/AccessibilityBridge.hpp"
 
 #include <algorithm>
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string_view>
@@ -31,29 +32,22 @@ constexpr float kMessagingTimeoutSeconds = 0.1f;
 // How far up the tree the window-number search goes before giving up.
 constexpr int kMaximumAncestors = 8;
 
-// The value of a successful request, or nothing when the request failed or succeeded
-// without a value.
-std::optional<AXAttributeValue> copyValue(Accessibility& accessibility, const AXElement& element,
-                                          std::string_view attribute) {
-    AXAttributeResult result = accessibility.copyAttributeValue(element, attribute);
-    if (result.error != kAXErrorSuccess) {
-        return std::nullopt;
-    }
-    return std::move(result.value);
-}
-
-// An attribute that should hold one element. A value of another kind, or an empty handle, is
-// as good as a failed request.
-AXElement copyElement(Accessibility& accessibility, const AXElement& element,
-                      std::string_view attribute) {
-    auto value = copyValue(accessibility, element, attribute);
-    if (!value) {
+// A request's value when it succeeded with one of kind T, taken out of the answer without
+// copying it; an answer without a value, or with one of another kind, counts as a failure.
+template <typename T>
+T* valueOf(AXAttributeResult& result) {
+    if (result.error != kAXErrorSuccess || !result.value) {
         return nullptr;
     }
-    if (auto* found = std::get_if<AXElement>(&*value)) {
-        return std::move(*found);
-    }
-    return nullptr;
+    return std::get_if<T>(&*result.value);
+}
+
+// An attribute that should hold one element. An empty handle is as good as a failed request.
+AXElement copyElement(Accessibility& accessibility, const AXElement& element,
+                      std::string_view attribute) {
+    auto result = accessibility.copyAttributeValue(element, attribute);
+    auto* found = valueOf<AXElement>(result);
+    return found != nullptr ? std::move(*found) : nullptr;
 }
 
 // An attribute that should hold an array of elements. An array with an empty handle in it is
@@ -61,11 +55,8 @@ AXElement copyElement(Accessibility& accessibility, const AXElement& element,
 std::optional<std::vector<AXElement>> copyElements(Accessibility& accessibility,
                                                    const AXElement& element,
                                                    std::string_view attribute) {
-    auto value = copyValue(accessibility, element, attribute);
-    if (!value) {
-        return std::nullopt;
-    }
-    auto* found = std::get_if<std::vector<AXElement>>(&*value);
+    auto result = accessibility.copyAttributeValue(element, attribute);
+    auto* found = valueOf<std::vector<AXElement>>(result);
     if (found == nullptr ||
         std::any_of(found->begin(), found->end(), [](const AXElement& e) { return !e; })) {
         return std::nullopt;
@@ -73,37 +64,17 @@ std::optional<std::vector<AXElement>> copyElements(Accessibility& accessibility,
     return std::move(*found);
 }
 
-// An attribute that should hold a packed geometric value. Which geometry it packs is left to
-// the caller's unpacking, which yields zeros for the wrong one.
-std::optional<AXValue> copyGeometry(Accessibility& accessibility, const AXElement& element,
-                                    std::string_view attribute) {
-    const auto value = copyValue(accessibility, element, attribute);
-    if (!value) {
-        return std::nullopt;
-    }
-    if (const auto* found = std::get_if<AXValue>(&*value)) {
-        return *found;
-    }
-    return std::nullopt;
-}
-
 }  // namespace
 
 std::vector<AppMenuBarItem> AccessibilityBridge::findMenuBarItems(
     const std::vector<AppScanTarget>& targets) const {
-    // What was found is noted first and made into records once their number is known: the
-    // records carry their application's strings, which are then copied once and never moved
-    // as the list grows.
-    struct Found {
-        const AppScanTarget* target;
-        AXElement element;
-        Rect frame;
-    };
-    std::vector<Found> found;
-    // Most applications show one extra; more only grow the list geometrically.
-    found.reserve(targets.size());
-    for (const auto& target : targets) {
-        const AXElement application = accessibility_.applicationElement(target.pid);
+    std::vector<AppMenuBarItem> items;
+    // Most applications show one extra; more only grow the list geometrically, and a record
+    // is cheap to move.
+    items.reserve(targets.size());
+    for (std::size_t index = 0; index < targets.size(); ++index) {
+        const std::int32_t pid = targets[index].pid;
+        const AXElement application = accessibility_.applicationElement(pid);
         if (!application) {
             continue;
         }
@@ -120,12 +91,16 @@ std::vector<AppMenuBarItem> AccessibilityBridge::findMenuBarItems(
             continue;
         }
         for (auto& child : *children) {
-            const auto position = copyGeometry(accessibility_, child, kPosition);
-            if (!position) {
+            // Packed geometric values, read where the answers hold them; which geometry each
+            // packs is left to the unpacking, which yields zeros for the wrong one.
+            auto positionAnswer = accessibility_.copyAttributeValue(child, kPosition);
+            const auto* position = valueOf<AXValue>(positionAnswer);
+            if (position == nullptr) {
                 continue;
             }
-            const auto size = copyGeometry(accessibility_, child, kSize);
-            if (!size) {
+            auto sizeAnswer = accessibility_.copyAttributeValue(child, kSize);
+            const auto* size = valueOf<AXValue>(sizeAnswer);
+            if (size == nullptr) {
                 continue;
             }
             const Rect frame{position->point(), size->size()};
@@ -133,16 +108,8 @@ std::vector<AppMenuBarItem> AccessibilityBridge::findMenuBarItems(
             if (!(frame.size.width > 0)) {
                 continue;
             }
-            found.push_back(Found{&target, std::move(child), frame});
+            items.push_back({std::move(child), frame, pid, index});
         }
-    }
-
-    std::vector<AppMenuBarItem> items;
-    items.reserve(found.size());
-    for (auto& extra : found) {
-        items.push_back(AppMenuBarItem{std::move(extra.element), extra.target->appName,
-                                       extra.target->bundleIdentifier, extra.frame,
-                                       extra.target->pid});
     }
     return items;
 }

@@ -26,7 +26,8 @@ class AccessibilityBridge {
 
     // Every extra each target exposes, in the order of the targets and, within one target, in
     // the order of its extras bar's children. Extras whose position or size cannot be read,
-    // or whose width is not greater than 0, are left out.
+    // or whose width is not greater than 0, are left out. Each record names its target by its
+    // place in `targets`.
     std::vector<AppMenuBarItem> findMenuBarItems(const std::vector<AppScanTarget>& targets) const;
 
     // The window number of the window that draws `element`: tried on the element, then on its

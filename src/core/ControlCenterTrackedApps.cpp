@@ -5,9 +5,10 @@
 
 #include <cstdint>
 #include <optional>
-#include <set>
 #include <span>
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace stowbar {
 
@@ -32,12 +33,12 @@ bool isArrayOfDictionaries(const PlistValue& value) {
     return true;
 }
 
-void insertIfNonEmptyString(const PlistValue* value, std::set<std::string>& into) {
+void appendIfNonEmptyString(const PlistValue* value, std::vector<const std::string*>& into) {
     if (value == nullptr) {
         return;
     }
     if (const auto* text = value->as<std::string>(); text != nullptr && !text->empty()) {
-        into.insert(*text);
+        into.push_back(text);
     }
 }
 
@@ -82,68 +83,87 @@ std::optional<ControlCenterTrackedApps::Snapshot> ControlCenterTrackedApps::load
     if (!contents.bytes) {
         return std::nullopt;
     }
-    return snapshotFrom(fingerprintFrom(*attributes), *contents.bytes);
+    const auto choices = choicesFrom(*contents.bytes);
+    if (!choices) {
+        return std::nullopt;
+    }
+    std::vector<const std::string*> hidden;
+    choices->hiddenIdentifiers(hidden);
+    Snapshot snapshot{fingerprintFrom(*attributes), {}};
+    for (const auto* identifier : hidden) {
+        snapshot.hiddenBundleIdentifiers.insert(*identifier);
+    }
+    return snapshot;
 }
 
-std::optional<ControlCenterTrackedApps::Snapshot> ControlCenterTrackedApps::snapshotFrom(
-    const Fingerprint& fingerprint, std::span<const std::uint8_t> contents) const {
-    Snapshot snapshot{fingerprint, {}};
+std::optional<ControlCenterTrackedApps::Choices> ControlCenterTrackedApps::choicesFrom(
+    std::span<const std::uint8_t> contents) const {
     const auto root = propertyLists_.parse(contents);
     if (!root) {
         return std::nullopt;
     }
 
-    // From here on a file of an unexpected shape still yields a snapshot: the file was read,
-    // it just hides nothing.
+    // From here on a file of an unexpected shape still yields choices: the file was read, it
+    // just hides nothing.
+    Choices choices;
     const PlistValue* tracked = root->find("trackedApplications");
     const auto* blob = tracked != nullptr ? tracked->as<PlistValue::Data>() : nullptr;
     if (blob == nullptr) {
-        return snapshot;
+        return choices;
     }
-    const auto entries = propertyLists_.parse(*blob);
+    auto entries = propertyLists_.parse(*blob);
     if (!entries) {
         return std::nullopt;
     }
-    if (!isArrayOfDictionaries(*entries)) {
-        return snapshot;
+    if (isArrayOfDictionaries(*entries)) {
+        choices.entries_ = std::move(entries);
     }
+    return choices;
+}
 
-    for (const auto& entry : *entries->as<PlistValue::Array>()) {
+void ControlCenterTrackedApps::Choices::hiddenIdentifiers(
+    std::vector<const std::string*>& into) const {
+    if (!entries_) {
+        return;
+    }
+    const auto& entries = *entries_->as<PlistValue::Array>();
+    // Most entries name one application.
+    into.reserve(into.size() + entries.size());
+    for (const auto& entry : entries) {
         const PlistValue* isAllowed = entry.find("isAllowed");
         const bool* allowed = isAllowed != nullptr ? isAllowed->as<bool>() : nullptr;
         if (allowed == nullptr || *allowed) {
             continue;
         }
         if (const PlistValue* location = entry.find("location")) {
-            decodeIdentifiers(*location, snapshot.hiddenBundleIdentifiers);
+            decodeIdentifiers(*location, into);
         }
         if (const PlistValue* menuItems = entry.find("menuItemLocations")) {
             if (const auto* locations = menuItems->as<PlistValue::Array>()) {
                 for (const auto& location : *locations) {
-                    decodeIdentifiers(location, snapshot.hiddenBundleIdentifiers);
+                    decodeIdentifiers(location, into);
                 }
             }
         }
     }
-    return snapshot;
 }
 
 // Recursion follows "bundle" values and array elements only. Its depth is bounded by the
 // property-list reader's nesting limit, so a hostile file cannot exhaust the stack here.
 void ControlCenterTrackedApps::decodeIdentifiers(const PlistValue& location,
-                                                 std::set<std::string>& into) {
+                                                 std::vector<const std::string*>& into) {
     if (location.as<PlistValue::Dictionary>() != nullptr) {
         if (const PlistValue* bundle = location.find("bundle")) {
             decodeIdentifiers(*bundle, into);
         }
-        insertIfNonEmptyString(location.find("_0"), into);
-        insertIfNonEmptyString(location.find("adhocBinary"), into);
+        appendIfNonEmptyString(location.find("_0"), into);
+        appendIfNonEmptyString(location.find("adhocBinary"), into);
     } else if (const auto* array = location.as<PlistValue::Array>()) {
         for (const auto& element : *array) {
             decodeIdentifiers(element, into);
         }
     } else {
-        insertIfNonEmptyString(&location, into);
+        appendIfNonEmptyString(&location, into);
     }
 }
 

@@ -4,6 +4,7 @@
 #include <set>
 #include <span>
 #include <string>
+#include <vector>
 
 #include "platform/FileSystem.hpp"
 #include "platform/PropertyList.hpp"
@@ -56,15 +57,30 @@ class ControlCenterTrackedApps {
     // list); present, possibly with an empty set, otherwise.
     std::optional<Snapshot> loadSnapshot() const;
 
-    // The snapshot that `contents`, read from the file just after `fingerprint` was taken,
-    // hold: the steps of loadSnapshot after the read. A refresh reads the file once, both to
-    // learn whether it may read it at all and to parse it, and hands the bytes here.
-    std::optional<Snapshot> snapshotFrom(const Fingerprint& fingerprint,
-                                         std::span<const std::uint8_t> contents) const;
+    // What the file's contents say, decoded but not yet copied out: a refresh, which reads the
+    // file once both to learn whether it may and to see what it hides, looks at the hidden
+    // identifiers in place.
+    class Choices {
+      public:
+        // Appends every hidden bundle identifier, in file order and possibly more than once,
+        // as it is held in these choices: valid while they, or choices moved from them, exist.
+        void hiddenIdentifiers(std::vector<const std::string*>& into) const;
+
+      private:
+        friend class ControlCenterTrackedApps;
+        // The decoded list of choices; absent when the file has none or not of the expected
+        // shape, so hides nothing.
+        std::optional<PlistValue> entries_;
+    };
+
+    // The choices `contents` hold: the steps of loadSnapshot after the read. Absent when the
+    // contents (the outer file or the embedded list) cannot be parsed.
+    std::optional<Choices> choicesFrom(std::span<const std::uint8_t> contents) const;
 
   private:
     // Adds every identifier a location value names to `into`.
-    static void decodeIdentifiers(const PlistValue& location, std::set<std::string>& into);
+    static void decodeIdentifiers(const PlistValue& location,
+                                  std::vector<const std::string*>& into);
 
     const FileSystem& files_;
     const PropertyListReader& propertyLists_;

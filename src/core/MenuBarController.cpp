@@ -2,16 +2,20 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <set>
+#include <span>
 #include <string>
 #include <string_view>
-#include <unordered_set>
+#include <tuple>
 #include <utility>
 #include <vector>
 
+#include "core/ControlCenterTrackedApps.hpp"
 #include "core/MenuBarItemRecords.hpp"
 #include "platform/Geometry.hpp"
 #include "platform/Image.hpp"
@@ -35,10 +39,94 @@ constexpr const char* kFallbackSymbol = "app.badge";
 // Extras drawn in this band at the top of the screen are in the menu bar, so shown.
 constexpr double kMenuBarBandTop = 0;
 constexpr double kMenuBarBandBottom = 100;
+// Control Center's file is a few kilobytes; a larger one is decoded afresh on each refresh
+// rather than held between refreshes.
+constexpr std::size_t kLargestKeptFile = std::size_t{1} << 20;
 
-bool inHiddenSet(const std::optional<std::string>& bundleIdentifier,
-                 const std::optional<std::set<std::string>>& hidden) {
-    return hidden && !hidden->empty() && bundleIdentifier && hidden->count(*bundleIdentifier) != 0;
+// Bundle identifiers, as views into strings that outlive the set, asked about once per
+// running application on every refresh. Open addressing in one array, at most half full: a
+// node per identifier, as the standard sets keep, cost more to build than all the lookups.
+class IdentifierSet {
+  public:
+    explicit IdentifierSet(std::size_t atMost) {
+        std::size_t capacity = 8;
+        while (capacity < 2 * atMost) {
+            capacity *= 2;
+        }
+        slots_.resize(capacity);
+    }
+
+    // At most as many identifiers as the constructor was told.
+    void insert(std::string_view identifier) {
+        for (std::size_t slot = first(identifier);; slot = next(slot)) {
+            if (isFree(slots_[slot])) {
+                slots_[slot] = identifier;
+                return;
+            }
+            if (slots_[slot] == identifier) {
+                return;
+            }
+        }
+    }
+
+    bool contains(std::string_view identifier) const {
+        for (std::size_t slot = first(identifier);; slot = next(slot)) {
+            if (isFree(slots_[slot])) {
+                return false;
+            }
+            if (slots_[slot] == identifier) {
+                return true;
+            }
+        }
+    }
+
+  private:
+    // A view of a string, even of an empty one, always points somewhere.
+    static bool isFree(std::string_view slot) { return slot.data() == nullptr; }
+    std::size_t first(std::string_view identifier) const {
+        return std::hash<std::string_view>{}(identifier) & (slots_.size() - 1);
+    }
+    std::size_t next(std::size_t slot) const { return (slot + 1) & (slots_.size() - 1); }
+
+    std::vector<std::string_view> slots_;
+};
+
+// The running applications worth scanning, in their order (see scanTargets).
+std::vector<const RunningApplication*> candidatesOf(
+    const std::vector<RunningApplication>& applications, const IdentifierSet* hidden,
+    std::int32_t excluding) {
+    const std::string_view controlCenter = MenuBarController::kControlCenterBundleIdentifier;
+    std::vector<const RunningApplication*> candidates;
+    candidates.reserve(applications.size());
+    for (const auto& application : applications) {
+        if (application.pid == excluding ||
+            application.activationPolicy == ActivationPolicy::prohibited ||
+            !application.localizedName || application.localizedName->empty() ||
+            (application.bundleIdentifier && *application.bundleIdentifier == controlCenter)) {
+            continue;
+        }
+        if (hidden != nullptr &&
+            (!application.bundleIdentifier || !hidden->contains(*application.bundleIdentifier))) {
+            continue;
+        }
+        candidates.push_back(&application);
+    }
+    return candidates;
+}
+
+std::vector<AppScanTarget> targetsOf(std::span<const RunningApplication* const> candidates) {
+    std::vector<AppScanTarget> targets;
+    targets.reserve(candidates.size());
+    for (const auto* application : candidates) {
+        // Candidates are named, so the fallback is never taken.
+        targets.push_back({application->pid, application->bundleIdentifier,
+                           application->localizedName.value_or(std::string())});
+    }
+    return targets;
+}
+
+bool byProcess(const RunningApplication* a, const RunningApplication* b) {
+    return std::tie(a->pid, a->bundleIdentifier) < std::tie(b->pid, b->bundleIdentifier);
 }
 
 // A top edge that is not a number compares false both ways, so it counts as shown.
@@ -60,12 +148,53 @@ bool sameNamesOfSameProcesses(const std::vector<StatusItemInfo>& a,
 
 }  // namespace
 
+// Not copyable, nor movable: `hidden` views the strings of `choices`.
+struct MenuBarController::DecodedFile {
+    DecodedFile(std::vector<std::uint8_t> contents, const ControlCenterTrackedApps& reader)
+        : bytes(std::move(contents)), choices(reader.choicesFrom(bytes)) {
+        if (choices) {
+            std::vector<const std::string*> identifiers;
+            choices->hiddenIdentifiers(identifiers);
+            hidden.emplace(identifiers.size());
+            for (const auto* identifier : identifiers) {
+                hidden->insert(*identifier);
+            }
+        }
+    }
+    DecodedFile(const DecodedFile&) = delete;
+    DecodedFile& operator=(const DecodedFile&) = delete;
+    ~DecodedFile() = default;
+
+    std::vector<std::uint8_t> bytes;
+    // Absent when the bytes cannot be parsed.
+    std::optional<ControlCenterTrackedApps::Choices> choices;
+    // The identifiers the choices hide; absent with them.
+    std::optional<IdentifierSet> hidden;
+};
+
 MenuBarController::MenuBarController(const Platform& platform, MainExecutor& executor)
     : platform_(platform),
       executor_(executor),
       axBridge_(platform.accessibility),
       iconProvider_(platform.screenCapture, platform.workspace),
       trackedApps_(platform.system, platform.files, platform.propertyLists) {}
+
+MenuBarController::~MenuBarController() = default;
+
+const MenuBarController::DecodedFile& MenuBarController::decodedFile(
+    std::vector<std::uint8_t> bytes, std::unique_ptr<DecodedFile>& uncached) {
+    if (lastFile_ && lastFile_->bytes == bytes) {
+        return *lastFile_;
+    }
+    lastFile_.reset();
+    auto file = std::make_unique<DecodedFile>(std::move(bytes), trackedApps_);
+    if (file->bytes.size() > kLargestKeptFile) {
+        uncached = std::move(file);
+        return *uncached;
+    }
+    lastFile_ = std::move(file);
+    return *lastFile_;
+}
 
 template <typename T>
 void MenuBarController::assign(T& field, T value, Field which) {
@@ -96,36 +225,50 @@ void MenuBarController::removeObserver(ObserverId id) {
     std::erase_if(observers_, [id](const auto& entry) { return entry.first == id; });
 }
 
+RefreshSignature RefreshSignature::of(
+    const std::optional<ControlCenterTrackedApps::Fingerprint>& plistFingerprint,
+    std::span<const RunningApplication* const> candidates) {
+    RefreshSignature signature{plistFingerprint, {}};
+    signature.candidateProcesses.reserve(candidates.size());
+    for (const auto* application : candidates) {
+        signature.candidateProcesses.emplace_back(application->pid, application->bundleIdentifier);
+    }
+    std::sort(signature.candidateProcesses.begin(), signature.candidateProcesses.end());
+    return signature;
+}
+
+bool RefreshSignature::describes(
+    const std::optional<ControlCenterTrackedApps::Fingerprint>& fingerprint,
+    std::span<const RunningApplication* const> candidates) const {
+    if (plistFingerprint != fingerprint || candidateProcesses.size() != candidates.size()) {
+        return false;
+    }
+    // The workspace lists processes in the order they started, which is nearly always the
+    // sorted one; a list in another order is sorted on a copy.
+    std::vector<const RunningApplication*> sorted;
+    if (!std::is_sorted(candidates.begin(), candidates.end(), byProcess)) {
+        sorted.assign(candidates.begin(), candidates.end());
+        std::sort(sorted.begin(), sorted.end(), byProcess);
+        candidates = sorted;
+    }
+    return std::equal(candidateProcesses.begin(), candidateProcesses.end(), candidates.begin(),
+                      [](const auto& process, const RunningApplication* application) {
+                          return process.first == application->pid &&
+                                 process.second == application->bundleIdentifier;
+                      });
+}
+
 std::vector<AppScanTarget> MenuBarController::scanTargets(
     const std::vector<RunningApplication>& applications,
     const std::optional<std::set<std::string>>& hiddenBundleIdentifiers, std::int32_t excluding) {
-    // Every running application is looked up in the hidden set: hashing costs less than the
-    // ordered set's string comparisons, which were most of a refresh that found nothing new.
-    std::unordered_set<std::string_view> hidden;
+    std::optional<IdentifierSet> hidden;
     if (hiddenBundleIdentifiers) {
-        hidden.reserve(hiddenBundleIdentifiers->size());
-        hidden.insert(hiddenBundleIdentifiers->begin(), hiddenBundleIdentifiers->end());
-    }
-    const std::string_view controlCenter = kControlCenterBundleIdentifier;
-
-    std::vector<AppScanTarget> targets;
-    targets.reserve(hiddenBundleIdentifiers ? hiddenBundleIdentifiers->size()
-                                            : applications.size());
-    for (const auto& application : applications) {
-        if (application.pid == excluding ||
-            application.activationPolicy == ActivationPolicy::prohibited ||
-            !application.localizedName || application.localizedName->empty() ||
-            (application.bundleIdentifier && *application.bundleIdentifier == controlCenter)) {
-            continue;
+        hidden.emplace(hiddenBundleIdentifiers->size());
+        for (const auto& identifier : *hiddenBundleIdentifiers) {
+            hidden->insert(identifier);
         }
-        if (hiddenBundleIdentifiers &&
-            (!application.bundleIdentifier || !hidden.contains(*application.bundleIdentifier))) {
-            continue;
-        }
-        targets.push_back(
-            {application.pid, application.bundleIdentifier, *application.localizedName});
     }
-    return targets;
+    return targetsOf(candidatesOf(applications, hidden ? &*hidden : nullptr, excluding));
 }
 
 Task<void> MenuBarController::refresh() {
@@ -149,42 +292,46 @@ Task<void> MenuBarController::refresh() {
         finish();
         co_return;
     }
-    // The probe's bytes are the ones parsed: one read per refresh. The fingerprint is taken
-    // first, so that a change made during the read shows as a new fingerprint next time.
-    const auto fingerprint = trackedApps_.fingerprint();
-    const auto contents = platform_.files.readFile(trackedApps_.groupPrefsURL());
-    // A whole read is the only honest probe of Full Disk Access: attributes stay readable
-    // without it.
-    assign(fullDiskAccessGranted_, contents.succeeded(), Field::fullDiskAccessGranted);
-    if (!fullDiskAccessGranted_) {
-        finish();
-        co_return;
-    }
-
-    std::optional<ControlCenterTrackedApps::Snapshot> snapshot;
-    if (fingerprint && contents.bytes) {
-        snapshot = trackedApps_.snapshotFrom(*fingerprint, *contents.bytes);
-    }
-    std::optional<std::set<std::string>> hidden;
-    if (snapshot) {
-        hidden = std::move(snapshot->hiddenBundleIdentifiers);
-    }
-    auto running = platform_.workspace.runningApplications();
-    auto targets = scanTargets(running, hidden, platform_.system.processIdentifier());
-
+    // What the file and the workspace say is kept only as long as it takes to decide; the
+    // scan gets copies of what it needs.
+    std::vector<RunningApplication> running;
     RefreshSignature signature;
-    if (snapshot) {
-        signature.plistFingerprint = snapshot->fingerprint;
-    }
-    signature.candidateProcesses.reserve(targets.size());
-    for (const auto& target : targets) {
-        signature.candidateProcesses.emplace_back(target.pid, target.bundleIdentifier);
-    }
-    std::sort(signature.candidateProcesses.begin(), signature.candidateProcesses.end());
+    std::vector<AppScanTarget> targets;
+    bool targetsAreHidden = false;
+    {
+        // The probe's bytes are the ones parsed: one read per refresh. The fingerprint is taken
+        // first, so that a change made during the read shows as a new fingerprint next time.
+        const auto fingerprint = trackedApps_.fingerprint();
+        auto contents = platform_.files.readFile(trackedApps_.groupPrefsURL());
+        // A whole read is the only honest probe of Full Disk Access: attributes stay readable
+        // without it.
+        assign(fullDiskAccessGranted_, contents.succeeded(), Field::fullDiskAccessGranted);
+        if (!fullDiskAccessGranted_) {
+            finish();
+            co_return;
+        }
 
-    if (lastRefreshSignature_ == signature) {
-        finish();
-        co_return;
+        // Nearly every refresh reads the bytes the last one read: their decoding is kept, and
+        // the hidden set is looked at where the parser left it, so a refresh that finds nothing
+        // changed neither parses nor copies anything of the file or the running applications.
+        std::unique_ptr<DecodedFile> uncached;
+        const DecodedFile* file = nullptr;
+        if (fingerprint && contents.bytes) {
+            file = &decodedFile(std::move(*contents.bytes), uncached);
+        }
+        const IdentifierSet* hidden = file != nullptr && file->hidden ? &*file->hidden : nullptr;
+        running = platform_.workspace.runningApplications();
+        const auto candidates = candidatesOf(running, hidden, platform_.system.processIdentifier());
+        const auto plistFingerprint = hidden != nullptr ? fingerprint : std::nullopt;
+
+        if (lastRefreshSignature_ &&
+            lastRefreshSignature_->describes(plistFingerprint, candidates)) {
+            finish();
+            co_return;
+        }
+        signature = RefreshSignature::of(plistFingerprint, candidates);
+        targets = targetsOf(candidates);
+        targetsAreHidden = hidden != nullptr;
     }
     if (targets.empty()) {
         cancelPendingRetry();
@@ -195,15 +342,15 @@ Task<void> MenuBarController::refresh() {
     }
 
     // Everything that asks another application, which may not answer, runs on the background
-    // job; the main thread only takes the finished list.
+    // job; the main thread only takes the finished list. Targets chosen by the hidden set are
+    // hidden wherever their extras are.
     auto scanned = co_await runInBackground(
-        [bridge = axBridge_, &renderer = platform_.imageRenderer](
+        [bridge = axBridge_, &renderer = platform_.imageRenderer, targetsAreHidden](
             const std::vector<AppScanTarget>& toScan,
-            const std::optional<std::set<std::string>>& hiddenSet,
             const std::vector<RunningApplication>& runningApplications) {
-            return scan(bridge, renderer, toScan, hiddenSet, runningApplications);
+            return scan(bridge, renderer, toScan, targetsAreHidden, runningApplications);
         },
-        std::move(targets), std::move(hidden), std::move(running));
+        std::move(targets), std::move(running));
 
     const bool foundHidden = !scanned.items.empty();
     if (!sameNamesOfSameProcesses(scanned.items, hiddenItems_)) {
@@ -227,55 +374,53 @@ Task<void> MenuBarController::refresh() {
 
 MenuBarController::ScanResult MenuBarController::scan(
     const AccessibilityBridge& bridge, const ImageRenderer& renderer,
-    const std::vector<AppScanTarget>& targets,
-    const std::optional<std::set<std::string>>& hiddenBundleIdentifiers,
+    const std::vector<AppScanTarget>& targets, bool targetsAreHidden,
     const std::vector<RunningApplication>& running) {
     auto found = bridge.findMenuBarItems(targets);
 
     ScanResult result;
-    // A target counts as covered as soon as one of its extras was found, hidden or not.
-    std::vector<std::int32_t> covered;
-    covered.reserve(found.size());
-    for (const auto& item : found) {
-        covered.push_back(item.pid);
+    // A target counts as covered as soon as one of its extras was found, hidden or not. The
+    // records come in the order of their targets.
+    std::size_t coveredTargets = 0;
+    for (std::size_t index = 0; index < found.size(); ++index) {
+        if (index == 0 || found[index].target != found[index - 1].target) {
+            ++coveredTargets;
+        }
     }
-    std::sort(covered.begin(), covered.end());
-    result.missedATarget = std::any_of(targets.begin(), targets.end(), [&](const auto& target) {
-        return !std::binary_search(covered.begin(), covered.end(), target.pid);
-    });
+    result.missedATarget = coveredTargets != targets.size();
 
     result.items.reserve(found.size());
     std::uint32_t position = 0;
     for (auto& item : found) {
         ++position;
         // The hidden set decides first; the position only when the set does not claim it.
-        if (!inHiddenSet(item.bundleIdentifier, hiddenBundleIdentifiers) &&
-            !outsideMenuBarBand(item.axFrame)) {
+        if (!targetsAreHidden && !outsideMenuBarBand(item.axFrame)) {
             continue;
         }
+        const AppScanTarget& target = targets[item.target];
         const std::uint32_t windowID = bridge.windowID(item.element).value_or(0);
         // The extras of one application come one after another and share its icon, drawn
         // once for all of them.
         ImageRef icon = !result.items.empty() && result.items.back().pid == item.pid
                             ? result.items.back().icon
-                            : initialIcon(item, running, renderer);
+                            : initialIcon(target, running, renderer);
         result.items.push_back(StatusItemInfo{
-            windowID != 0 ? windowID : position, windowID, item.axFrame, std::move(item.appName),
-            std::move(icon), std::move(item.element), std::move(item.bundleIdentifier), item.pid});
+            windowID != 0 ? windowID : position, windowID, item.axFrame, target.appName,
+            std::move(icon), std::move(item.element), target.bundleIdentifier, item.pid});
     }
     return result;
 }
 
-ImageRef MenuBarController::initialIcon(const AppMenuBarItem& item,
+ImageRef MenuBarController::initialIcon(const AppScanTarget& target,
                                         const std::vector<RunningApplication>& running,
                                         const ImageRenderer& renderer) {
     const auto redrawn = [&renderer](const ImageRef& source) -> ImageRef {
         return source ? renderer.redraw(*source, kIconSize) : nullptr;
     };
-    if (item.bundleIdentifier) {
+    if (target.bundleIdentifier) {
         const auto application =
             std::find_if(running.begin(), running.end(), [&](const RunningApplication& app) {
-                return app.bundleIdentifier == item.bundleIdentifier;
+                return app.bundleIdentifier == target.bundleIdentifier;
             });
         if (application != running.end()) {
             if (auto icon = redrawn(application->icon)) {
@@ -283,8 +428,8 @@ ImageRef MenuBarController::initialIcon(const AppMenuBarItem& item,
             }
         }
     }
-    if (!item.appName.empty()) {
-        if (auto icon = redrawn(IconProvider::appIcon(item.appName, running))) {
+    if (!target.appName.empty()) {
+        if (auto icon = redrawn(IconProvider::appIcon(target.appName, running))) {
             return icon;
         }
     }

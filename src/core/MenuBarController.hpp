@@ -5,6 +5,7 @@
 #include <memory>
 #include <optional>
 #include <set>
+#include <span>
 #include <string>
 #include <utility>
 #include <vector>
@@ -26,6 +27,16 @@ struct RefreshSignature {
     // One (process identifier, bundle identifier) pair per scan target, sorted, so that the
     // same processes listed in another order give the same signature.
     std::vector<std::pair<std::int32_t, std::optional<std::string>>> candidateProcesses;
+
+    // The signature of these candidates, which need not be in order.
+    static RefreshSignature of(
+        const std::optional<ControlCenterTrackedApps::Fingerprint>& plistFingerprint,
+        std::span<const RunningApplication* const> candidates);
+
+    // Whether it equals the signature of these candidates, without building that one: the
+    // question every refresh asks, and the answer is almost always yes.
+    bool describes(const std::optional<ControlCenterTrackedApps::Fingerprint>& fingerprint,
+                   std::span<const RunningApplication* const> candidates) const;
 
     friend bool operator==(const RefreshSignature&, const RefreshSignature&) = default;
 };
@@ -63,6 +74,9 @@ class MenuBarController : public std::enable_shared_from_this<MenuBarController>
     // The platform and the main thread's executor are borrowed and must outlive the
     // controller. Starts no work.
     MenuBarController(const Platform& platform, MainExecutor& executor);
+    ~MenuBarController();
+    MenuBarController(const MenuBarController&) = delete;
+    MenuBarController& operator=(const MenuBarController&) = delete;
 
     const std::vector<StatusItemInfo>& hiddenItems() const { return hiddenItems_; }
     bool accessibilityGranted() const { return accessibilityGranted_; }
@@ -103,14 +117,22 @@ class MenuBarController : public std::enable_shared_from_this<MenuBarController>
     };
 
     // The background job of a refresh. It reads only what it is given and the ports that may be
-    // called from any thread (Accessibility, the image renderer).
+    // called from any thread (Accessibility, the image renderer). `targetsAreHidden`: the
+    // targets were chosen by the hidden set, so their extras are hidden wherever they are.
     static ScanResult scan(const AccessibilityBridge& bridge, const ImageRenderer& renderer,
-                           const std::vector<AppScanTarget>& targets,
-                           const std::optional<std::set<std::string>>& hiddenBundleIdentifiers,
+                           const std::vector<AppScanTarget>& targets, bool targetsAreHidden,
                            const std::vector<RunningApplication>& running);
-    static ImageRef initialIcon(const AppMenuBarItem& item,
+    static ImageRef initialIcon(const AppScanTarget& target,
                                 const std::vector<RunningApplication>& running,
                                 const ImageRenderer& renderer);
+
+    // The file's contents as a refresh last read them, decoded (see decodedFile).
+    struct DecodedFile;
+
+    // `bytes` decoded, or the last decoding when they are the same bytes again, as nearly every
+    // refresh reads. A file too large to keep is decoded into `uncached` instead.
+    const DecodedFile& decodedFile(std::vector<std::uint8_t> bytes,
+                                   std::unique_ptr<DecodedFile>& uncached);
 
     static Task<void> captureIconsAsync(std::weak_ptr<MenuBarController> weakSelf);
     static Task<void> retryRefresh(std::weak_ptr<MenuBarController> weakSelf, Duration delay);
@@ -128,6 +150,7 @@ class MenuBarController : public std::enable_shared_from_this<MenuBarController>
     AccessibilityBridge axBridge_;
     IconProvider iconProvider_;
     ControlCenterTrackedApps trackedApps_;
+    std::unique_ptr<DecodedFile> lastFile_;
 
     std::optional<RefreshSignature> lastRefreshSignature_;
     std::optional<TaskHandle> retryRefreshTask_;

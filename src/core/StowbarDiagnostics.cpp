@@ -164,7 +164,7 @@ void StowbarDiagnostics::diagnoseAccessibility(const Platform& platform) {
     std::vector<std::pair<std::string, const AppMenuBarItem*>> ordered;
     ordered.reserve(items.size());
     for (const auto& item : items) {
-        ordered.emplace_back(canonicalSortKey(item.appName), &item);
+        ordered.emplace_back(canonicalSortKey(targets[item.target].appName), &item);
     }
     // Ties go by place in `items` (the pointers point into it), so that the extras of one
     // application stay in the order the bridge found them.
@@ -172,12 +172,13 @@ void StowbarDiagnostics::diagnoseAccessibility(const Platform& platform) {
 
     for (const auto& entry : ordered) {
         const AppMenuBarItem& item = *entry.second;
+        const AppScanTarget& owner = targets[item.target];
         const Rect frame = item.axFrame.standardized();
         const bool hiddenInPlist =
-            item.bundleIdentifier && hidden.count(*item.bundleIdentifier) != 0;
+            owner.bundleIdentifier && hidden.count(*owner.bundleIdentifier) != 0;
         // Names and identifiers come from other applications; each item stays on its line.
-        out << "  " << escapedControlCharacters(item.appName) << " ["
-            << escapedControlCharacters(item.bundleIdentifier.value_or("-")) << "]  ax=("
+        out << "  " << escapedControlCharacters(owner.appName) << " ["
+            << escapedControlCharacters(owner.bundleIdentifier.value_or("-")) << "]  ax=("
             << wholeNumber(frame.origin.x) << ',' << wholeNumber(frame.origin.y) << ' '
             << wholeNumber(frame.size.width) << 'x' << wholeNumber(frame.size.height)
             << ")  hiddenInPlist=" << (hiddenInPlist ? "YES" : "no") << '\n';

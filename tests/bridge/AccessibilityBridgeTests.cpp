@@ -35,10 +35,10 @@ constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 // The bridge over a simulated desktop.
 struct Scan {
     explicit Scan(SimulatedDesktop desktop) : simulation(std::move(desktop)) {}
-    std::vector<AppMenuBarItem> items() const {
-        const auto targets = targetsOf(simulation.lock()->desktop.applications);
-        return bridge.findMenuBarItems(targets);
+    std::vector<AppScanTarget> targets() const {
+        return targetsOf(simulation.lock()->desktop.applications);
     }
+    std::vector<AppMenuBarItem> items() const { return bridge.findMenuBarItems(targets()); }
     DesktopSimulation simulation;
     SimulatedAccessibility accessibility{simulation};
     AccessibilityBridge bridge{accessibility};
@@ -54,13 +54,15 @@ SimulatedDesktop desktopOf(const std::string& applications) {
     return std::get<SimulatedDesktop>(std::move(loaded));
 }
 
-// Each item as pid, name, [identifier] and (x,y WxH), in the order found.
-std::string printed(const std::vector<AppMenuBarItem>& items) {
+// Each item as pid, its target's name and [identifier], and (x,y WxH), in the order found.
+std::string printed(const std::vector<AppMenuBarItem>& items,
+                    const std::vector<AppScanTarget>& targets) {
     std::ostringstream out;
     for (const auto& item : items) {
         const auto& f = item.axFrame;
-        out << (out.tellp() > 0 ? "  " : "") << item.pid << " " << item.appName << " ["
-            << item.bundleIdentifier.value_or("-") << "] (" << f.origin.x << "," << f.origin.y
+        const auto& target = targets.at(item.target);
+        out << (out.tellp() > 0 ? "  " : "") << item.pid << " " << target.appName << " ["
+            << target.bundleIdentifier.value_or("-") << "] (" << f.origin.x << "," << f.origin.y
             << " " << f.size.width << "x" << f.size.height << ")";
     }
     return out.str();
@@ -90,9 +92,10 @@ TEST(AccessibilityBridge, EveryTreeShapeAndFailureLeavesOutOnlyWhatCannotBeRead)
         // the targets: the results keep the targets' order.
         const Scan scan(desktopOf(
             R"({"pid": 402, "extras": [{"position": [200, 0], "size": [24, 24]}]}, )" + subject));
-        const auto items = scan.bridge.findMenuBarItems(
-            {{401, "com.example.subject", "subject"}, {402, std::nullopt, "follower"}});
-        return printed(items) + "\n" + requests(scan.simulation.record(), 401);
+        const std::vector<AppScanTarget> targets = {{401, "com.example.subject", "subject"},
+                                                    {402, std::nullopt, "follower"}};
+        const auto items = scan.bridge.findMenuBarItems(targets);
+        return printed(items, targets) + "\n" + requests(scan.simulation.record(), 401);
     });
     // A width that is not a number, which no scenario can state, leaves the extra out too.
     const Scan scan(desktopWith({application(401, "alpha", {extraAt(0, 0, kNaN, 24)})}));
@@ -129,7 +132,7 @@ TEST(AccessibilityBridge, WithoutTheWindowNumberFunctionNoNumberIsFoundAndTheSca
     desktop.windowNumberFunction = false;
     Scan scan(desktop);
     const auto items = scan.items();
-    ASSERT_EQ(printed(items), "401 alpha [com.example.alpha] (0,0 20x24)");
+    ASSERT_EQ(printed(items, scan.targets()), "401 alpha [com.example.alpha] (0,0 20x24)");
     scan.simulation.clearRecord();
     EXPECT_EQ(scan.bridge.windowID(items[0].element), std::nullopt);
     const auto record = scan.simulation.record();

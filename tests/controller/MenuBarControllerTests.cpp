@@ -273,8 +273,9 @@ TEST_F(MenuBarControllerTest, MissingPermissionsEndTheRefreshEarlyAndKeepTheList
 }
 
 TEST_F(MenuBarControllerTest, ARefreshScansOnlyAChangedSituationAndPublishesOnlyAChangedList) {
-    writeHiddenSet({"com.example.alpha"});
-    setDesktop({app(401, "alpha", {extraWithWindow(-30, 811)})});
+    writeHiddenSet({"com.example.alpha", "com.example.beta"});
+    const auto beta = app(402, "beta", {extraAt(0, -30, 22, 22)});
+    setDesktop({app(401, "alpha", {extraWithWindow(-30, 811)}), beta});
     refresh();
     releaseCaptures();
     assigned.clear();
@@ -283,10 +284,13 @@ TEST_F(MenuBarControllerTest, ARefreshScansOnlyAChangedSituationAndPublishesOnly
     EXPECT_EQ(scans(), before) << "same file, same processes";
     EXPECT_EQ(assigned,
               (std::vector<Field>{Field::accessibilityGranted, Field::fullDiskAccessGranted}));
+    setDesktop({beta, app(401, "alpha", {extraWithWindow(-30, 811)})});
+    refresh();
+    EXPECT_EQ(scans(), before) << "the same processes, listed in another order";
 
     // A changed file is a changed situation, but the same names in the same order stay.
-    writeHiddenSet({"com.example.alpha", "com.example.other"});
-    setDesktop({app(401, "alpha", {extraWithWindow(-30, 911)})});
+    writeHiddenSet({"com.example.alpha", "com.example.beta", "com.example.other"});
+    setDesktop({app(401, "alpha", {extraWithWindow(-30, 911)}), beta});
     refresh();
     EXPECT_GT(scans(), before);
     EXPECT_EQ(count(Field::hiddenItems), 0);

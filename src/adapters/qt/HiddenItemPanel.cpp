@@ -293,6 +293,7 @@ QWidget* HiddenItemPanel::buildList() {
     // setWidget() turns the background on; the rows sit on the popover's fill.
     column->setAutoFillBackground(false);
     scrollArea_ = scroll;
+    reserveListHeight();
     return scroll;
 }
 
@@ -377,8 +378,8 @@ void HiddenItemPanel::updateRows(const std::vector<StatusItemInfo>& items) {
             next[index] = makeRow(items[index]);
         }
     }
-    placeRows(next, 0);
     rows_ = std::move(next);
+    placeRows(rows_, 0);
     redrawStaleRows(kRowsPerTurn);
     scheduleRowBuilding();
 }
@@ -412,16 +413,16 @@ void HiddenItemPanel::redrawStaleRows(std::size_t count) {
 
 StatusItemRow* HiddenItemPanel::makeRow(const StatusItemInfo& item) {
     auto* row = new StatusItemRow(
-        item, [this](const StatusItemInfo& clicked) { model_.activate(clicked); });
+        item, [this](const StatusItemInfo& clicked) { model_.activate(clicked); }, rowsColumn_);
     row->installEventFilter(this);
     return row;
 }
 
 void HiddenItemPanel::placeRows(const std::vector<StatusItemRow*>& rows, std::size_t from) {
     // Showing a row in a shown column lays the column out again at once. The layout is off
-    // until the last row moved shows, so that the column is laid out once however many moved.
+    // while rows move, so that the column is laid out once however many moved.
     rowsLayout_->setEnabled(false);
-    StatusItemRow* last = nullptr;
+    bool moved = false;
     // Only rows out of place move: an unchanged list touches the layout not at all, and one
     // new item is one insertion.
     for (std::size_t index = from; index < rows.size(); ++index) {
@@ -434,16 +435,35 @@ void HiddenItemPanel::placeRows(const std::vector<StatusItemRow*>& rows, std::si
             rowsLayout_->removeWidget(row);
         }
         rowsLayout_->insertWidget(static_cast<int>(index), row);
-        if (last != nullptr) {
-            // A row moved to a new column is hidden by the move; it shows with its column.
-            last->show();
-        }
-        last = row;
+        // Shown where the layout will put it, every row being as high as the others: shown
+        // where it was, over the rows in sight, it would have them all drawn again.
+        const int height = row->sizeHint().height();
+        row->setGeometry(0, static_cast<int>(index) * height, rowsColumn_->width(), height);
+        // A row moved to a new column is hidden by the move; it shows with its column.
+        row->show();
+        moved = true;
     }
+    const bool resized = reserveListHeight();
     rowsLayout_->setEnabled(true);
-    if (last != nullptr) {
-        last->show();
+    if (moved || resized) {
+        rowsLayout_->activate();
     }
+}
+
+bool HiddenItemPanel::reserveListHeight() {
+    if (scrollArea_ == nullptr || scrollArea_->widget() != rowsColumn_ || rows_.empty()) {
+        return false;
+    }
+    // A scrolling column is as tall as the whole list from the start, rows made or not: the
+    // rows made on later turns then land below the ones in place without moving them, the
+    // scroll range is final, and nothing in sight is drawn again for them.
+    const int whole = static_cast<int>(content_.rows.size()) * rows_.front()->sizeHint().height();
+    if (rowsColumn_->minimumHeight() == whole) {
+        return false;
+    }
+    rowsColumn_->setMinimumHeight(whole);
+    rowsColumn_->resize(rowsColumn_->width(), std::max(scrollArea_->viewport()->height(), whole));
+    return true;
 }
 
 void HiddenItemPanel::scheduleRowBuilding() {
@@ -478,9 +498,6 @@ void HiddenItemPanel::buildPendingRows(std::size_t count) {
         rows_.push_back(makeRow(content_.rows[index]));
     }
     placeRows(rows_, from);
-    // The scroll view gives its column the new height when it hears of it: now, before the
-    // rows are drawn pressed into the old one.
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
     // A new row may be the focused one.
     showFocus();
 }

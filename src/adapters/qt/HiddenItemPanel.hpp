@@ -145,6 +145,7 @@ class HiddenItemPanel final : public QWidget {
     void replaceItem(StatusItemRow& row, const StatusItemInfo& item);
     void redrawStaleRows(std::size_t count);
     void placeRows(const std::vector<StatusItemRow*>& rows, std::size_t from);
+    bool reserveListHeight();
     void scheduleRowBuilding();
     void buildPendingRows(std::size_t count);
     StatusItemRow* builtRow(std::size_t index);

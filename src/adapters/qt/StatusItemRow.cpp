@@ -34,19 +34,28 @@ StatusItemRow::StatusItemRow(StatusItemInfo item, Activate onActivate, QWidget* 
     setFont(fontFor(TextStyle::subheadline));
 }
 
-void StatusItemRow::setItem(StatusItemInfo item) {
-    if (replaceItem(std::move(item))) {
+void StatusItemRow::setItem(const StatusItemInfo& item) {
+    if (replaceItem(item)) {
         update();
     }
 }
 
-bool StatusItemRow::replaceItem(StatusItemInfo item) {
+bool StatusItemRow::replaceItem(const StatusItemInfo& item) {
+    // A list published again mostly repeats the records its rows hold: those are left as
+    // they are rather than copied over themselves.
+    const bool same =
+        item.id == item_.id && item.windowID == item_.windowID && item.pid == item_.pid &&
+        item.icon == item_.icon && item.axElement == item_.axElement && item.frame == item_.frame &&
+        item.appName == item_.appName && item.bundleIdentifier == item_.bundleIdentifier;
+    if (same) {
+        return false;
+    }
     // Only the picture and the name are drawn; a record that changes neither needs no redraw.
     const bool redraw = item.icon != item_.icon || item.appName != item_.appName;
     if (item.appName != item_.appName) {
         name_.reset();
     }
-    item_ = std::move(item);
+    item_ = item;
     return redraw;
 }
 

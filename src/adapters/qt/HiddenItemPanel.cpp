@@ -19,6 +19,7 @@
 #include <cstdint>
 #include <functional>
 #include <iterator>
+#include <limits>
 #include <map>
 #include <optional>
 #include <string_view>
@@ -190,9 +191,16 @@ void HiddenItemPanel::present(PanelContent next) {
         updateRows(content_.rows);
     }
 
-    countLabel_->setFullText(QString::fromStdString(content_.footerText));
-    arrangeFooter();
-    filterField_->setText(QString::fromStdString(content_.filter));
+    // A footer that reads as before is neither measured nor arranged again.
+    const QString footer = QString::fromStdString(content_.footerText);
+    if (footer != countLabel_->fullText() || countLabel_->text().isEmpty()) {
+        countLabel_->setFullText(footer);
+        arrangeFooter();
+    }
+    const QString filter = QString::fromStdString(content_.filter);
+    if (filter != filterField_->text()) {
+        filterField_->setText(filter);
+    }
     filterField_->setVisible(!content_.filter.empty());
     // Each changed part draws itself; a hidden panel is laid out only when it is shown again.
     if (isVisible()) {
@@ -361,10 +369,24 @@ void HiddenItemPanel::updateRows(const std::vector<StatusItemInfo>& items) {
             lastMatched = index + 1;
         }
     }
+    // Rows left over go. In a scrolling column, those below what the shorter list leaves in
+    // sight are out of the way once out of the layout: they are hidden and deleted a few at a
+    // time on later turns, as a long list is made.
+    int inSight = std::numeric_limits<int>::max();
+    if (content_.rowsScroll && scrollArea_ != nullptr && scrollArea_->widget() == rowsColumn_ &&
+        !rows_.empty()) {
+        inSight = std::max(scrollArea_->viewport()->height(),
+                           static_cast<int>(items.size()) * rows_.front()->height());
+    }
     for (; spareRow != spare.end(); ++spareRow) {
-        rowsLayout_->removeWidget(*spareRow);
-        (*spareRow)->hide();
-        (*spareRow)->deleteLater();
+        StatusItemRow* row = *spareRow;
+        rowsLayout_->removeWidget(row);
+        if (row->y() >= inSight) {
+            retiredRows_.emplace_back(row);
+        } else {
+            row->hide();
+            row->deleteLater();
+        }
     }
     // The rows a scroll view shows at once are made now, the rest a few at a time on later
     // turns of the loop (see buildPendingRows()), so that a long new list never holds the
@@ -466,8 +488,18 @@ bool HiddenItemPanel::reserveListHeight() {
     return true;
 }
 
+void HiddenItemPanel::deleteRetiredRows(std::size_t count) {
+    const auto end =
+        retiredRows_.begin() + static_cast<std::ptrdiff_t>(std::min(count, retiredRows_.size()));
+    for (auto retired = retiredRows_.begin(); retired != end; ++retired) {
+        delete retired->data();
+    }
+    retiredRows_.erase(retiredRows_.begin(), end);
+}
+
 void HiddenItemPanel::scheduleRowBuilding() {
-    if (rowBuildingScheduled_ || (rows_.size() >= rowCount() && staleRows_.empty())) {
+    if (rowBuildingScheduled_ ||
+        (rows_.size() >= rowCount() && staleRows_.empty() && retiredRows_.empty())) {
         return;
     }
     rowBuildingScheduled_ = true;
@@ -476,6 +508,7 @@ void HiddenItemPanel::scheduleRowBuilding() {
         this,
         [this] {
             rowBuildingScheduled_ = false;
+            deleteRetiredRows(kRowsRetiredPerTurn);
             redrawStaleRows(kRowsPerTurn);
             buildPendingRows(kRowsPerTurn);
             scheduleRowBuilding();

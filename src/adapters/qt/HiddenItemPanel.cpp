@@ -334,13 +334,21 @@ void HiddenItemPanel::replaceStateContent(QWidget* content) {
 void HiddenItemPanel::updateRows(const std::vector<StatusItemInfo>& items) {
     // Rows are matched to items by id, in order, so a row whose item keeps its id keeps its
     // widget and its hover flag. Two items that share an id still get a row each.
-    std::multimap<std::uint32_t, StatusItemRow*> previous;
-    for (StatusItemRow* row : rows_) {
-        previous.emplace(row->item().id, row);
-    }
     std::vector<StatusItemRow*> next(items.size(), nullptr);
     std::size_t lastMatched = 0;
-    for (std::size_t index = 0; index < items.size(); ++index) {
+    // Most lists published again keep their ids in place (new pictures arrive): those rows
+    // are matched where they stand, and only the rest are looked up by id.
+    while (lastMatched < rows_.size() && lastMatched < items.size() &&
+           rows_[lastMatched]->item().id == items[lastMatched].id) {
+        next[lastMatched] = rows_[lastMatched];
+        replaceItem(*next[lastMatched], items[lastMatched]);
+        ++lastMatched;
+    }
+    std::multimap<std::uint32_t, StatusItemRow*> previous;
+    for (std::size_t index = lastMatched; index < rows_.size(); ++index) {
+        previous.emplace(rows_[index]->item().id, rows_[index]);
+    }
+    for (std::size_t index = lastMatched; index < items.size(); ++index) {
         if (const auto found = previous.find(items[index].id); found != previous.end()) {
             next[index] = found->second;
             previous.erase(found);
@@ -479,7 +487,8 @@ bool HiddenItemPanel::reserveListHeight() {
     // A scrolling column is as tall as the whole list from the start, rows made or not: the
     // rows made on later turns then land below the ones in place without moving them, the
     // scroll range is final, and nothing in sight is drawn again for them.
-    const int whole = static_cast<int>(content_.rows.size()) * rows_.front()->sizeHint().height();
+    // Every row is as high as the first, which placeRows() has just given its height.
+    const int whole = static_cast<int>(content_.rows.size()) * rows_.front()->height();
     if (rowsColumn_->minimumHeight() == whole) {
         return false;
     }

@@ -43,11 +43,7 @@ void StatusItemRow::setItem(const StatusItemInfo& item) {
 bool StatusItemRow::replaceItem(const StatusItemInfo& item) {
     // A list published again mostly repeats the records its rows hold: those are left as
     // they are rather than copied over themselves.
-    const bool same =
-        item.id == item_.id && item.windowID == item_.windowID && item.pid == item_.pid &&
-        item.icon == item_.icon && item.axElement == item_.axElement && item.frame == item_.frame &&
-        item.appName == item_.appName && item.bundleIdentifier == item_.bundleIdentifier;
-    if (same) {
+    if (sameRecord(item, item_)) {
         return false;
     }
     // Only the picture and the name are drawn; a record that changes neither needs no redraw.
@@ -57,6 +53,12 @@ bool StatusItemRow::replaceItem(const StatusItemInfo& item) {
     }
     item_ = item;
     return redraw;
+}
+
+bool StatusItemRow::sameRecord(const StatusItemInfo& a, const StatusItemInfo& b) {
+    return a.id == b.id && a.windowID == b.windowID && a.pid == b.pid && a.icon == b.icon &&
+           a.axElement == b.axElement && a.frame == b.frame && a.appName == b.appName &&
+           a.bundleIdentifier == b.bundleIdentifier;
 }
 
 void StatusItemRow::setHovered(bool hovered) {

@@ -94,10 +94,11 @@ TEST(QtShell, ShownPopupHangsBelowTheAnchorAtThePanelsNaturalSize) {
     QtShell shell;
     prepare(shell, Size{300, 200}, 3);
 
-    // The same panel measured on its own, away from any popup.
+    // The same panel measured on its own, away from any popup, handed its inputs before it
+    // was built.
     PanelWidgetHost alone;
-    alone.setPanelActions(PanelActions{});
     alone.setPanelInputs(listOf(3));
+    alone.setPanelActions(PanelActions{});
     const auto natural = alone.preferredSize();
     ASSERT_TRUE(natural.has_value());
 

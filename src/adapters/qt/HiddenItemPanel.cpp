@@ -19,6 +19,7 @@
 #include <cstdint>
 #include <functional>
 #include <iterator>
+#include <limits>
 #include <map>
 #include <optional>
 #include <string_view>
@@ -190,9 +191,16 @@ void HiddenItemPanel::present(PanelContent next) {
         updateRows(content_.rows);
     }
 
-    countLabel_->setFullText(QString::fromStdString(content_.footerText));
-    arrangeFooter();
-    filterField_->setText(QString::fromStdString(content_.filter));
+    // A footer that reads as before is neither measured nor arranged again.
+    const QString footer = QString::fromStdString(content_.footerText);
+    if (footer != countLabel_->fullText() || countLabel_->text().isEmpty()) {
+        countLabel_->setFullText(footer);
+        arrangeFooter();
+    }
+    const QString filter = QString::fromStdString(content_.filter);
+    if (filter != filterField_->text()) {
+        filterField_->setText(filter);
+    }
     filterField_->setVisible(!content_.filter.empty());
     // Each changed part draws itself; a hidden panel is laid out only when it is shown again.
     if (isVisible()) {
@@ -293,6 +301,7 @@ QWidget* HiddenItemPanel::buildList() {
     // setWidget() turns the background on; the rows sit on the popover's fill.
     column->setAutoFillBackground(false);
     scrollArea_ = scroll;
+    reserveListHeight();
     return scroll;
 }
 
@@ -325,13 +334,21 @@ void HiddenItemPanel::replaceStateContent(QWidget* content) {
 void HiddenItemPanel::updateRows(const std::vector<StatusItemInfo>& items) {
     // Rows are matched to items by id, in order, so a row whose item keeps its id keeps its
     // widget and its hover flag. Two items that share an id still get a row each.
-    std::multimap<std::uint32_t, StatusItemRow*> previous;
-    for (StatusItemRow* row : rows_) {
-        previous.emplace(row->item().id, row);
-    }
     std::vector<StatusItemRow*> next(items.size(), nullptr);
     std::size_t lastMatched = 0;
-    for (std::size_t index = 0; index < items.size(); ++index) {
+    // Most lists published again keep their ids in place (new pictures arrive): those rows
+    // are matched where they stand, and only the rest are looked up by id.
+    while (lastMatched < rows_.size() && lastMatched < items.size() &&
+           rows_[lastMatched]->item().id == items[lastMatched].id) {
+        next[lastMatched] = rows_[lastMatched];
+        replaceItem(*next[lastMatched], items[lastMatched]);
+        ++lastMatched;
+    }
+    std::multimap<std::uint32_t, StatusItemRow*> previous;
+    for (std::size_t index = lastMatched; index < rows_.size(); ++index) {
+        previous.emplace(rows_[index]->item().id, rows_[index]);
+    }
+    for (std::size_t index = lastMatched; index < items.size(); ++index) {
         if (const auto found = previous.find(items[index].id); found != previous.end()) {
             next[index] = found->second;
             previous.erase(found);
@@ -360,10 +377,24 @@ void HiddenItemPanel::updateRows(const std::vector<StatusItemInfo>& items) {
             lastMatched = index + 1;
         }
     }
+    // Rows left over go. In a scrolling column, those below what the shorter list leaves in
+    // sight are out of the way once out of the layout: they are hidden and deleted a few at a
+    // time on later turns, as a long list is made.
+    int inSight = std::numeric_limits<int>::max();
+    if (content_.rowsScroll && scrollArea_ != nullptr && scrollArea_->widget() == rowsColumn_ &&
+        !rows_.empty()) {
+        inSight = std::max(scrollArea_->viewport()->height(),
+                           static_cast<int>(items.size()) * rows_.front()->height());
+    }
     for (; spareRow != spare.end(); ++spareRow) {
-        rowsLayout_->removeWidget(*spareRow);
-        (*spareRow)->hide();
-        (*spareRow)->deleteLater();
+        StatusItemRow* row = *spareRow;
+        rowsLayout_->removeWidget(row);
+        if (row->y() >= inSight) {
+            retiredRows_.emplace_back(row);
+        } else {
+            row->hide();
+            row->deleteLater();
+        }
     }
     // The rows a scroll view shows at once are made now, the rest a few at a time on later
     // turns of the loop (see buildPendingRows()), so that a long new list never holds the
@@ -377,8 +408,8 @@ void HiddenItemPanel::updateRows(const std::vector<StatusItemInfo>& items) {
             next[index] = makeRow(items[index]);
         }
     }
-    placeRows(next, 0);
     rows_ = std::move(next);
+    placeRows(rows_, 0);
     redrawStaleRows(kRowsPerTurn);
     scheduleRowBuilding();
 }
@@ -412,16 +443,16 @@ void HiddenItemPanel::redrawStaleRows(std::size_t count) {
 
 StatusItemRow* HiddenItemPanel::makeRow(const StatusItemInfo& item) {
     auto* row = new StatusItemRow(
-        item, [this](const StatusItemInfo& clicked) { model_.activate(clicked); });
+        item, [this](const StatusItemInfo& clicked) { model_.activate(clicked); }, rowsColumn_);
     row->installEventFilter(this);
     return row;
 }
 
 void HiddenItemPanel::placeRows(const std::vector<StatusItemRow*>& rows, std::size_t from) {
     // Showing a row in a shown column lays the column out again at once. The layout is off
-    // until the last row moved shows, so that the column is laid out once however many moved.
+    // while rows move, so that the column is laid out once however many moved.
     rowsLayout_->setEnabled(false);
-    StatusItemRow* last = nullptr;
+    bool moved = false;
     // Only rows out of place move: an unchanged list touches the layout not at all, and one
     // new item is one insertion.
     for (std::size_t index = from; index < rows.size(); ++index) {
@@ -434,20 +465,50 @@ void HiddenItemPanel::placeRows(const std::vector<StatusItemRow*>& rows, std::si
             rowsLayout_->removeWidget(row);
         }
         rowsLayout_->insertWidget(static_cast<int>(index), row);
-        if (last != nullptr) {
-            // A row moved to a new column is hidden by the move; it shows with its column.
-            last->show();
-        }
-        last = row;
+        // Shown where the layout will put it, every row being as high as the others: shown
+        // where it was, over the rows in sight, it would have them all drawn again.
+        const int height = row->sizeHint().height();
+        row->setGeometry(0, static_cast<int>(index) * height, rowsColumn_->width(), height);
+        // A row moved to a new column is hidden by the move; it shows with its column.
+        row->show();
+        moved = true;
     }
+    const bool resized = reserveListHeight();
     rowsLayout_->setEnabled(true);
-    if (last != nullptr) {
-        last->show();
+    if (moved || resized) {
+        rowsLayout_->activate();
     }
 }
 
+bool HiddenItemPanel::reserveListHeight() {
+    if (scrollArea_ == nullptr || scrollArea_->widget() != rowsColumn_ || rows_.empty()) {
+        return false;
+    }
+    // A scrolling column is as tall as the whole list from the start, rows made or not: the
+    // rows made on later turns then land below the ones in place without moving them, the
+    // scroll range is final, and nothing in sight is drawn again for them.
+    // Every row is as high as the first, which placeRows() has just given its height.
+    const int whole = static_cast<int>(content_.rows.size()) * rows_.front()->height();
+    if (rowsColumn_->minimumHeight() == whole) {
+        return false;
+    }
+    rowsColumn_->setMinimumHeight(whole);
+    rowsColumn_->resize(rowsColumn_->width(), std::max(scrollArea_->viewport()->height(), whole));
+    return true;
+}
+
+void HiddenItemPanel::deleteRetiredRows(std::size_t count) {
+    const auto end =
+        retiredRows_.begin() + static_cast<std::ptrdiff_t>(std::min(count, retiredRows_.size()));
+    for (auto retired = retiredRows_.begin(); retired != end; ++retired) {
+        delete retired->data();
+    }
+    retiredRows_.erase(retiredRows_.begin(), end);
+}
+
 void HiddenItemPanel::scheduleRowBuilding() {
-    if (rowBuildingScheduled_ || (rows_.size() >= rowCount() && staleRows_.empty())) {
+    if (rowBuildingScheduled_ ||
+        (rows_.size() >= rowCount() && staleRows_.empty() && retiredRows_.empty())) {
         return;
     }
     rowBuildingScheduled_ = true;
@@ -456,6 +517,7 @@ void HiddenItemPanel::scheduleRowBuilding() {
         this,
         [this] {
             rowBuildingScheduled_ = false;
+            deleteRetiredRows(kRowsRetiredPerTurn);
             redrawStaleRows(kRowsPerTurn);
             buildPendingRows(kRowsPerTurn);
             scheduleRowBuilding();
@@ -478,9 +540,6 @@ void HiddenItemPanel::buildPendingRows(std::size_t count) {
         rows_.push_back(makeRow(content_.rows[index]));
     }
     placeRows(rows_, from);
-    // The scroll view gives its column the new height when it hears of it: now, before the
-    // rows are drawn pressed into the old one.
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
     // A new row may be the focused one.
     showFocus();
 }

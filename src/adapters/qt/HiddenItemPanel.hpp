@@ -143,6 +143,8 @@ class HiddenItemPanel final : public QWidget {
     void replaceItem(StatusItemRow& row, const StatusItemInfo& item);
     void redrawStaleRows(std::size_t count);
     void placeRows(const std::vector<StatusItemRow*>& rows, std::size_t from);
+    bool reserveListHeight();
+    void deleteRetiredRows(std::size_t count);
     void scheduleRowBuilding();
     void buildPendingRows(std::size_t count);
     StatusItemRow* builtRow(std::size_t index);
@@ -177,6 +179,9 @@ class HiddenItemPanel final : public QWidget {
     std::vector<StatusItemRow*> rows_;
     // Rows given a new record that they have not been asked to draw yet.
     std::vector<QPointer<StatusItemRow>> staleRows_;
+    // Rows a shorter list left over, out of sight, to be deleted kRowsRetiredPerTurn a turn.
+    static constexpr std::size_t kRowsRetiredPerTurn = 30;
+    std::vector<QPointer<StatusItemRow>> retiredRows_;
     bool rowBuildingScheduled_ = false;
     QBoxLayout* footerColumn_ = nullptr;
     QBoxLayout* footerRow_ = nullptr;

@@ -3,9 +3,11 @@
 #include <QCoreApplication>
 #include <QLayout>
 
+#include <algorithm>
 #include <optional>
 #include <utility>
 
+#include "adapters/qt/StatusItemRow.hpp"
 #include "platform/Geometry.hpp"
 #include "platform/PanelHost.hpp"
 
@@ -37,12 +39,31 @@ void PanelWidgetHost::setPanelActions(PanelActions actions) {
         panel_->setAttribute(Qt::WA_DontShowOnScreen);
         panel_->show();
     }
+    // The new panel shows the inputs the last one did.
     if (inputs_) {
-        setPanelInputs(*inputs_);
+        panel_->setInputs(*inputs_);
+        settle();
     }
 }
 
+namespace {
+
+bool sameInputs(const PanelInputs& a, const PanelInputs& b) {
+    return a.accessibilityGranted == b.accessibilityGranted &&
+           a.fullDiskAccessGranted == b.fullDiskAccessGranted && a.isLoading == b.isLoading &&
+           std::equal(a.hiddenItems.begin(), a.hiddenItems.end(), b.hiddenItems.begin(),
+                      b.hiddenItems.end(), &StatusItemRow::sameRecord);
+}
+
+}  // namespace
+
 void PanelWidgetHost::setPanelInputs(const PanelInputs& inputs) {
+    // A refresh tells of every field it assigns, also of those that keep their value: inputs
+    // the panel already shows are not drawn again.
+    if (panel_ && inputs_ && sameInputs(inputs, *inputs_)) {
+        settle();
+        return;
+    }
     inputs_ = inputs;
     if (!panel_) {
         return;

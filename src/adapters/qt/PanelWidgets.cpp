@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <cmath>
 #include <numbers>
+#include <optional>
 #include <string_view>
 
 #include "adapters/qt/PanelStyle.hpp"
@@ -320,15 +321,32 @@ class ScrollIndicator final : public QWidget {
     ScrollIndicator(QScrollBar* bar, QWidget* parent) : QWidget(parent), bar_(bar) {
         // An indicator only: clicks and the wheel go to the rows beneath it.
         setAttribute(Qt::WA_TransparentForMouseEvents);
-        connect(bar_, &QScrollBar::valueChanged, this, [this] { update(); });
-        connect(bar_, &QScrollBar::rangeChanged, this, [this] { update(); });
+        connect(bar_, &QScrollBar::valueChanged, this, [this] { thumbMoved(); });
+        connect(bar_, &QScrollBar::rangeChanged, this, [this] { thumbMoved(); });
     }
 
   protected:
     void paintEvent(QPaintEvent*) override {
+        const auto shape = thumb();
+        drawn_ = shape ? coveredBy(*shape) : QRect();
+        if (!shape) {
+            return;
+        }
+        QPainter painter(this);
+        painter.setRenderHint(QPainter::Antialiasing);
+        QColor colour = palette().color(QPalette::Active, QPalette::WindowText);
+        colour.setAlphaF(0.35f);
+        QPainterPath path;
+        path.addRoundedRect(*shape, kThumbWidth / 2, kThumbWidth / 2);
+        painter.fillPath(path, colour);
+    }
+
+  private:
+    // Where the thumb goes; nothing while the content fits.
+    std::optional<QRectF> thumb() const {
         const int range = bar_->maximum() - bar_->minimum();
         if (range <= 0) {
-            return;
+            return std::nullopt;
         }
         const double track = height() - 4.0;
         const double total = range + bar_->pageStep();
@@ -336,18 +354,25 @@ class ScrollIndicator final : public QWidget {
             std::max(kThumbMinimumLength, track * bar_->pageStep() / std::max(1.0, total));
         const double top =
             2.0 + (track - length) * (bar_->value() - bar_->minimum()) / static_cast<double>(range);
-        QPainter painter(this);
-        painter.setRenderHint(QPainter::Antialiasing);
-        QColor thumb = palette().color(QPalette::Active, QPalette::WindowText);
-        thumb.setAlphaF(0.35f);
-        QPainterPath path;
-        const QRectF shape((width() - kThumbWidth) / 2.0, top, kThumbWidth, length);
-        path.addRoundedRect(shape, kThumbWidth / 2, kThumbWidth / 2);
-        painter.fillPath(path, thumb);
+        return QRectF((width() - kThumbWidth) / 2.0, top, kThumbWidth, length);
     }
 
-  private:
+    // Every pixel the antialiased thumb may touch.
+    static QRect coveredBy(const QRectF& shape) {
+        return shape.toAlignedRect().adjusted(-1, -1, 1, 1);
+    }
+
+    // Only the thumb as drawn and as it is now are drawn again: the strip beneath it reaches
+    // the popover's rounded edge, and all of it drawn again has the popover and every row
+    // in sight drawn again too.
+    void thumbMoved() {
+        const auto shape = thumb();
+        update(shape ? drawn_.united(coveredBy(*shape)) : drawn_);
+    }
+
     QScrollBar* bar_;
+    // What the last paint covered.
+    QRect drawn_;
 };
 
 }  // namespace

@@ -5,9 +5,11 @@
 #include <QIcon>
 #include <QMetaObject>
 #include <QMouseEvent>
+#include <QPaintEvent>
 #include <QPainter>
 #include <QPainterPath>
 #include <QPixmap>
+#include <QRegion>
 #include <QScreen>
 #include <QSystemTrayIcon>
 #include <QTimer>
@@ -108,13 +110,29 @@ class PopupWindow final : public QWidget {
     QPointer<QWidget> content;
 
   protected:
-    void paintEvent(QPaintEvent*) override {
+    void paintEvent(QPaintEvent* event) override {
         QPainter painter(this);
+        const QColor fill = colourFor(Colour::popoverFill, palette());
+        // Away from the rounded corners and the hairline edge the shape is one flat colour,
+        // and the parts to draw again there (a row, the scroll indicator) are filled as plain
+        // rectangles: the antialiased shape costs many times more and gives the same pixels.
+        const QRect whole = rect();
+        const int corner = static_cast<int>(std::ceil(kCornerRadius));
+        const QRegion inside = QRegion(whole.adjusted(1, corner, -1, -corner)) |
+                               QRegion(whole.adjusted(corner, 1, -corner, -1));
+        for (const QRect& part : event->region() & inside) {
+            painter.fillRect(part, fill);
+        }
+        const QRegion edge = event->region() - inside;
+        if (edge.isEmpty()) {
+            return;
+        }
+        painter.setClipRegion(edge);
         painter.setRenderHint(QPainter::Antialiasing);
         QPainterPath shape;
         shape.addRoundedRect(QRectF(rect()).adjusted(0.25, 0.25, -0.25, -0.25), kCornerRadius,
                              kCornerRadius);
-        painter.fillPath(shape, colourFor(Colour::popoverFill, palette()));
+        painter.fillPath(shape, fill);
         painter.setPen(QPen(colourFor(Colour::separator, palette()), 0.5));
         painter.drawPath(shape);
     }

@@ -34,20 +34,31 @@ StatusItemRow::StatusItemRow(StatusItemInfo item, Activate onActivate, QWidget* 
     setFont(fontFor(TextStyle::subheadline));
 }
 
-void StatusItemRow::setItem(StatusItemInfo item) {
-    if (replaceItem(std::move(item))) {
+void StatusItemRow::setItem(const StatusItemInfo& item) {
+    if (replaceItem(item)) {
         update();
     }
 }
 
-bool StatusItemRow::replaceItem(StatusItemInfo item) {
+bool StatusItemRow::replaceItem(const StatusItemInfo& item) {
+    // A list published again mostly repeats the records its rows hold: those are left as
+    // they are rather than copied over themselves.
+    if (sameRecord(item, item_)) {
+        return false;
+    }
     // Only the picture and the name are drawn; a record that changes neither needs no redraw.
     const bool redraw = item.icon != item_.icon || item.appName != item_.appName;
     if (item.appName != item_.appName) {
         name_.reset();
     }
-    item_ = std::move(item);
+    item_ = item;
     return redraw;
+}
+
+bool StatusItemRow::sameRecord(const StatusItemInfo& a, const StatusItemInfo& b) {
+    return a.id == b.id && a.windowID == b.windowID && a.pid == b.pid && a.icon == b.icon &&
+           a.axElement == b.axElement && a.frame == b.frame && a.appName == b.appName &&
+           a.bundleIdentifier == b.bundleIdentifier;
 }
 
 void StatusItemRow::setHovered(bool hovered) {

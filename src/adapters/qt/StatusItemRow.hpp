@@ -35,10 +35,12 @@ class StatusItemRow final : public QWidget {
     const StatusItemInfo& item() const { return item_; }
     // A new record for the same row, such as a captured picture replacing the initial one.
     // The hover flag stays as it is.
-    void setItem(StatusItemInfo item);
+    void setItem(const StatusItemInfo& item);
     // The same without asking for the redraw: returns whether the row must be drawn again to
     // show the new record, which is then the caller's to ask for with update().
-    bool replaceItem(StatusItemInfo item);
+    bool replaceItem(const StatusItemInfo& item);
+    // Whether two records are the same in every field, pictures and elements by identity.
+    static bool sameRecord(const StatusItemInfo& a, const StatusItemInfo& b);
 
     bool isHovered() const { return hovered_; }
     // What the pointer entering (true) or leaving (false) the row does.

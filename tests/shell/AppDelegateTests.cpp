@@ -31,7 +31,6 @@
 #include "runtime/ManualExecutor.hpp"
 #include "support/FakeSystemInfo.hpp"
 #include "support/SimulatedPlatform.hpp"
-#include "support/TemporaryDirectory.hpp"
 
 namespace stowbar {
 namespace {

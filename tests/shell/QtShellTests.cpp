@@ -10,35 +10,20 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdint>
-#include <string>
+#include <cstddef>
 #include <vector>
 
+#include "../panel/PanelTestItems.hpp"
 #include "adapters/qt/PanelWidgetHost.hpp"
 #include "adapters/qt/PanelWidgets.hpp"  // IWYU pragma: keep (FooterButton converts to QWidget)
 #include "platform/Geometry.hpp"
 #include "platform/PanelHost.hpp"
-#include "platform/StatusItemInfo.hpp"
 
 namespace stowbar::qt {
 namespace {
 
 QRect screenArea() {
     return QGuiApplication::primaryScreen()->availableGeometry();
-}
-
-PanelInputs listOf(int count) {
-    PanelInputs inputs;
-    inputs.accessibilityGranted = true;
-    inputs.fullDiskAccessGranted = true;
-    for (int index = 0; index < count; ++index) {
-        StatusItemInfo item;
-        item.id = static_cast<std::uint32_t>(index + 1);
-        item.windowID = static_cast<std::uint32_t>(100 + index);
-        item.appName = "App " + std::to_string(index);
-        inputs.hiddenItems.push_back(item);
-    }
-    return inputs;
 }
 
 // A shell whose tray item sits at (300, 0), its popup configured at `size`, and, unless `rows`
@@ -48,7 +33,7 @@ void prepare(QtShell& shell, Size size, int rows = -1) {
     shell.configure(size, {});
     if (rows >= 0) {
         shell.setPanelActions(PanelActions{});
-        shell.setPanelInputs(listOf(rows));
+        shell.setPanelInputs(test::granted(test::pictureItems(static_cast<std::size_t>(rows))));
     }
 }
 
@@ -97,7 +82,7 @@ TEST(QtShell, ShownPopupHangsBelowTheAnchorAtThePanelsNaturalSize) {
     // The same panel measured on its own, away from any popup.
     PanelWidgetHost alone;
     alone.setPanelActions(PanelActions{});
-    alone.setPanelInputs(listOf(3));
+    alone.setPanelInputs(test::granted(test::pictureItems(3)));
     const auto natural = alone.preferredSize();
     ASSERT_TRUE(natural.has_value());
 

@@ -11,6 +11,8 @@
 #include <gtest/gtest.h>
 
 #include <cstddef>
+#include <sstream>
+#include <string>
 #include <vector>
 
 #include "../panel/PanelTestItems.hpp"
@@ -18,6 +20,7 @@
 #include "adapters/qt/PanelWidgets.hpp"  // IWYU pragma: keep (FooterButton converts to QWidget)
 #include "platform/Geometry.hpp"
 #include "platform/PanelHost.hpp"
+#include "support/Golden.hpp"
 
 namespace stowbar::qt {
 namespace {
@@ -45,34 +48,19 @@ void pressOutside(QWidget& popup, QPoint global, Qt::MouseButton button) {
     QApplication::sendEvent(&popup, &press);
 }
 
-struct PlacementCase {
-    const char* name;
-    QRect anchor;
-    QSize size;
-    QRect screen;
-    QRect expected;
-};
-
+// The anchors, sizes and screens, and the frame each popup takes, are in popup-placement.txt.
 TEST(QtShell, PopupIsCentredBelowItsAnchorAndKeptOnTheScreen) {
-    const QRect screen(0, 0, 1000, 800);
-    const std::vector<PlacementCase> cases = {
-        {"centred below", QRect(500, 0, 20, 24), QSize(200, 100), screen, QRect(410, 28, 200, 100)},
-        {"pushed left of the right edge", QRect(980, 0, 20, 24), QSize(200, 100), screen,
-         QRect(796, 28, 200, 100)},
-        {"pushed right of the left edge", QRect(0, 0, 20, 24), QSize(200, 100), screen,
-         QRect(4, 28, 200, 100)},
-        {"above a tray at the bottom", QRect(500, 776, 20, 24), QSize(200, 100), screen,
-         QRect(410, 672, 200, 100)},
-        {"wider than the screen", QRect(500, 0, 20, 24), QSize(1200, 100), screen,
-         QRect(0, 28, 1200, 100)},
-        {"taller than the room above and below", QRect(500, 300, 20, 24), QSize(200, 700), screen,
-         QRect(410, 100, 200, 700)},
-        {"on a second screen", QRect(1500, 0, 20, 24), QSize(200, 100), QRect(1000, 0, 800, 600),
-         QRect(1410, 28, 200, 100)},
-    };
-    for (const auto& c : cases) {
-        EXPECT_EQ(QtShell::popupFrame(c.anchor, c.size, c.screen), c.expected) << c.name;
-    }
+    test::expectGoldenTable("popup-placement.txt", [](const std::string& line) {
+        std::istringstream in(line);
+        int n[10] = {};
+        for (int& value : n) {
+            in >> value;
+        }
+        const QRect frame = QtShell::popupFrame(QRect(n[0], n[1], n[2], n[3]), QSize(n[4], n[5]),
+                                                QRect(n[6], n[7], n[8], n[9]));
+        return std::to_string(frame.x()) + "," + std::to_string(frame.y()) + " " +
+               std::to_string(frame.width()) + "x" + std::to_string(frame.height());
+    });
 }
 
 TEST(QtShell, ShownPopupHangsBelowTheAnchorAtThePanelsNaturalSize) {

@@ -22,10 +22,6 @@
 namespace stowbar {
 namespace {
 
-constexpr const char* kRelativePath =
-    "Library/Group Containers/group.com.apple.controlcenter/Library/Preferences/"
-    "group.com.apple.controlcenter.plist";
-
 // Runs stowbar-sim with HOME pointing at `home` and nothing else in its environment.
 test::ProcessOutcome runSim(const test::TemporaryDirectory& home,
                             std::vector<std::string> arguments) {
@@ -61,8 +57,8 @@ std::vector<std::string> wordsOf(const std::string& line, int skip, const Places
 // What is in the home directory at launch, as sim-runs.txt names it.
 void prepare(const test::TemporaryDirectory& home, const std::string& contents) {
     if (contents == "watched-directory") {
-        std::filesystem::create_directories(home.path() /
-                                            std::filesystem::path(kRelativePath).parent_path());
+        std::filesystem::create_directories(
+            home.path() / std::filesystem::path(test::kControlCenterFile).parent_path());
     } else if (contents == "hidden-set") {
         const auto hidden = [](const char* id) {
             return test::entry(false, test::bundleLocation(id));
@@ -70,7 +66,7 @@ void prepare(const test::TemporaryDirectory& home, const std::string& contents) 
         const auto file = test::controlCenterFile(
             test::Plist::array({hidden("com.example.alpha"), hidden("com.example.sleepy"),
                                 test::entry(true, test::bundleLocation("com.example.weather"))}));
-        const auto path = home.write(kRelativePath, file.binary());
+        const auto path = home.write(test::kControlCenterFile, file.binary());
         const timespec modified{1769846709, 0};
         const timespec times[2] = {modified, modified};
         EXPECT_EQ(utimensat(AT_FDCWD, path.c_str(), times, 0), 0);

@@ -6,8 +6,11 @@
 #include <cstdlib>
 #include <filesystem>
 #include <optional>
+#include <sstream>
+#include <string>
 
 #include "platform/InstanceLock.hpp"
+#include "support/Golden.hpp"
 #include "support/TemporaryDirectory.hpp"
 
 namespace stowbar {
@@ -51,26 +54,19 @@ TEST(FlockInstanceLock, TheLockLivesInTheRuntimeDirectoryElseInTheCacheDirectory
             setenv(name, value, 1);
         }
     };
-    struct Case {
-        const char* runtime;
-        const char* cache;
-        const char* home;
-        const char* path;
-    };
-    const Case cases[] = {
-        {"/run/user/1000", "/c", "/home/u", "/run/user/1000/stowbar.lock"},
-        {nullptr, "/c", "/home/u", "/c/stowbar.lock"},
-        {nullptr, nullptr, "/home/u", "/home/u/.cache/stowbar.lock"},
-        {"", "", "/home/u", "/home/u/.cache/stowbar.lock"},
-        {"relative", "also/relative", "/home/u", "/home/u/.cache/stowbar.lock"},
-        {nullptr, nullptr, "", ""},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.path);
-        set("XDG_RUNTIME_DIR", c.runtime);
-        set("XDG_CACHE_HOME", c.cache);
-        EXPECT_EQ(FlockInstanceLock::defaultPath(c.home), c.path);
-    }
+    // "unset" leaves a variable out, "empty" sets it to nothing.
+    test::expectGoldenTable("lock-paths.txt", [&](const std::string& line) {
+        std::istringstream in(line);
+        std::string values[3];
+        for (auto& value : values) {
+            in >> value;
+            value = value == "empty" ? "" : value;
+        }
+        set("XDG_RUNTIME_DIR", values[0] == "unset" ? nullptr : values[0].c_str());
+        set("XDG_CACHE_HOME", values[1] == "unset" ? nullptr : values[1].c_str());
+        const std::string path = FlockInstanceLock::defaultPath(values[2]);
+        return path.empty() ? std::string("none") : path;
+    });
     set("XDG_RUNTIME_DIR", runtime ? runtime->c_str() : nullptr);
     set("XDG_CACHE_HOME", cache ? cache->c_str() : nullptr);
 }

@@ -45,11 +45,10 @@ struct SizelessFileSystem final : FileSystem {
 TEST(StowbarDiagnostics, TheReportShowsEachStateOfTheFileAndItsHiddenSet) {
     struct Row {
         const char* golden;
-        std::function<std::vector<std::uint8_t>()> contents;  // null: no file; empty: a directory
+        std::function<std::vector<std::uint8_t>()> contents;  // empty: a directory
         bool sizeless;
     };
     const Row rows[] = {
-        {"diagnose-missing.txt", nullptr, false},
         {"diagnose-ordered.txt",
          [] {
              return test::hiddenSetFile(
@@ -70,17 +69,15 @@ TEST(StowbarDiagnostics, TheReportShowsEachStateOfTheFileAndItsHiddenSet) {
         test::SimulatedPlatform ports;
         ports.simulation.update(
             [](SimulatedDesktop& desktop) { desktop.accessibilityTrusted = false; });
-        if (row.contents) {
-            const auto bytes = row.contents();
-            if (bytes.empty()) {
-                std::filesystem::create_directories(ports.controlCenterPath());
-            } else {
-                ports.home.write(test::kControlCenterFile, bytes);
-            }
-            // 2026-01-31 08:05:09 UTC, and three quarters of a second.
-            const timespec times[2] = {{1769846709, 750000000}, {1769846709, 750000000}};
-            ASSERT_EQ(utimensat(AT_FDCWD, ports.controlCenterPath().c_str(), times, 0), 0);
+        const auto bytes = row.contents();
+        if (bytes.empty()) {
+            std::filesystem::create_directories(ports.controlCenterPath());
+        } else {
+            ports.home.write(test::kControlCenterFile, bytes);
         }
+        // 2026-01-31 08:05:09 UTC, and three quarters of a second.
+        const timespec times[2] = {{1769846709, 750000000}, {1769846709, 750000000}};
+        ASSERT_EQ(utimensat(AT_FDCWD, ports.controlCenterPath().c_str(), times, 0), 0);
         const SizelessFileSystem sizeless;
         StowbarDiagnostics::run(ports.platform({.files = row.sizeless ? &sizeless : nullptr}));
         test::expectGolden(row.golden, ports.out.str(), {{ports.home.path().string(), "$HOME"}});

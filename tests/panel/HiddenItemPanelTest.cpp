@@ -74,10 +74,6 @@ QAbstractButton* openSettingsButton(const HiddenItemPanel& panel) {
     return nullptr;
 }
 
-int rowHeight() {
-    return StatusItemRow(StatusItemInfo{}, nullptr).sizeHint().height();
-}
-
 // The texts a person sees and the names a screen reader hears for the symbols and the
 // progress indicator.
 std::vector<QString> shownTexts(const HiddenItemPanel& panel) {
@@ -144,7 +140,8 @@ TEST(HiddenItemPanelTest, NineItemsStackWithoutAScrollViewAndTenScrollInExactly4
     EXPECT_EQ(nine->rowCount(), 9u);
     // Top space, rows, divider, space, footer, bottom space: nothing stretches.
     const int footer = nine->quitButton()->height();
-    EXPECT_EQ(nine->height(), 10 + 9 * rowHeight() + 1 + 8 + footer + 10);
+    const int row = StatusItemRow(StatusItemInfo{}, nullptr).sizeHint().height();
+    EXPECT_EQ(nine->height(), 10 + 9 * row + 1 + 8 + footer + 10);
 
     PanelUnderTest ten(granted(pictureItems(10)));
     ASSERT_NE(ten->scrollArea(), nullptr);

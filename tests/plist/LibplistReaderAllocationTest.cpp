@@ -13,6 +13,7 @@
 #include "BinaryPlistBuilder.hpp"
 #include "adapters/plist/LibplistReader.hpp"
 #include "platform/PropertyList.hpp"
+#include "support/PlistBuilder.hpp"
 
 // GCC sees the replacement operator delete below free memory that came from operator new and
 // takes it for a mismatch; here the pair is malloc and free on both sides.
@@ -49,10 +50,7 @@ namespace stowbar {
 namespace {
 
 using plist::testing::Bytes;
-
-Bytes text(const std::string& value) {
-    return {value.begin(), value.end()};
-}
+using test::bytesOf;
 
 // Fails the first, second, third... allocation of a parse until one runs through, so that
 // every allocation on the way is seen failing once.
@@ -80,8 +78,8 @@ void expectEveryAllocationFailureRefusesTheInput(const Bytes& bytes) {
 TEST(LibplistReader, RefusesInputWhoseTreeCannotBeAllocatedInsteadOfThrowing) {
     expectEveryAllocationFailureRefusesTheInput(plist::testing::doublingReferences(3));
     expectEveryAllocationFailureRefusesTheInput(
-        text("<plist><dict><key>k</key><array><string>text</string><data>AAE=</data>"
-             "<integer>-3</integer></array></dict></plist>"));
+        bytesOf("<plist><dict><key>k</key><array><string>text</string><data>AAE=</data>"
+                "<integer>-3</integer></array></dict></plist>"));
 }
 
 }  // namespace

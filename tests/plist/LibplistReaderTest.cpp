@@ -19,12 +19,9 @@ namespace {
 
 using plist::testing::Bytes;
 using plist::testing::repeat;
+using test::bytesOf;
 
 using test::Plist;
-
-Bytes text(const std::string& value) {
-    return {value.begin(), value.end()};
-}
 
 std::optional<PlistValue> read(const Bytes& bytes) {
     return LibplistReader{}.parse(bytes);
@@ -57,7 +54,7 @@ TEST(LibplistReader, ReadsEveryKindOfValueInBothFormats) {
 }
 
 TEST(LibplistReader, ReadsXmlDatesToTheWholeSecond) {
-    const auto value = read(text(
+    const auto value = read(bytesOf(
         "<?xml version=\"1.0\"?><plist version=\"1.0\"><date>2000-12-31T23:59:00Z</date></plist>"));
     EXPECT_EQ(value, PlistValue{PlistValue::Date{-60}});
 }
@@ -74,7 +71,7 @@ Bytes truncatedBinary() {
 }
 
 Bytes xmlWithANulByte() {
-    Bytes bytes = text("<plist><dict><key>a_b</key><true/></dict></plist>");
+    Bytes bytes = bytesOf("<plist><dict><key>a_b</key><true/></dict></plist>");
     bytes[19] = 0;
     return bytes;
 }
@@ -90,35 +87,35 @@ TEST(LibplistReader, ReadsOnlyWellFormedInputWithinThePortsBounds) {
     };
     const Case cases[] = {
         {"empty", [] { return Bytes{}; }, false},
-        {"neither format", [] { return text("\x01\x02garbage\xff"); }, false},
+        {"neither format", [] { return bytesOf("\x01\x02garbage\xff"); }, false},
         {"truncated binary", truncatedBinary, false},
-        {"truncated XML", [] { return text("<plist><array><true/>"); }, false},
+        {"truncated XML", [] { return bytesOf("<plist><array><true/>"); }, false},
         {"XML with a NUL byte", xmlWithANulByte, false},
         {"XML entity declarations",
          [] {
-             return text(
+             return bytesOf(
                  "<?xml version=\"1.0\"?><!DOCTYPE p [<!ENTITY a \"aaaa\">"
                  "<!ENTITY b \"&a;&a;&a;\">]><plist><string>&b;</string></plist>");
          },
          false},
         {"XML integer 2^64 - 1",
-         [] { return text("<plist><integer>18446744073709551615</integer></plist>"); }, false},
+         [] { return bytesOf("<plist><integer>18446744073709551615</integer></plist>"); }, false},
         {"XML integer 2^63",
-         [] { return text("<plist><integer>9223372036854775808</integer></plist>"); }, false},
+         [] { return bytesOf("<plist><integer>9223372036854775808</integer></plist>"); }, false},
         {"binary depth 512", [] { return plist::testing::nestedArrays(512); }, true},
         {"binary depth 513", [] { return plist::testing::nestedArrays(513); }, false},
-        {"XML depth 512", [] { return text(nestedXmlArrays(512)); }, true},
-        {"XML depth 513", [] { return text(nestedXmlArrays(513)); }, false},
-        {"XML depth 200000", [] { return text(nestedXmlArrays(200000)); }, false},
+        {"XML depth 512", [] { return bytesOf(nestedXmlArrays(512)); }, true},
+        {"XML depth 513", [] { return bytesOf(nestedXmlArrays(513)); }, false},
+        {"XML depth 200000", [] { return bytesOf(nestedXmlArrays(200000)); }, false},
         {"binary 2^20 - 1 values", [] { return plist::testing::doublingReferences(19); }, true},
         {"binary 2^21 - 1 values", [] { return plist::testing::doublingReferences(20); }, false},
         // 1 + 1025 arrays + 1025 * 1023 booleans = 2^20 + 1025 values, few enough elements for
         // the byte-level check, so the bound is applied while converting.
         {"XML 2^20 + 1025 values",
          [] {
-             return text("<plist><array>" +
-                         repeat("<array>" + repeat("<true/>", 1023) + "</array>", 1025) +
-                         "</array></plist>");
+             return bytesOf("<plist><array>" +
+                            repeat("<array>" + repeat("<true/>", 1023) + "</array>", 1025) +
+                            "</array></plist>");
          },
          false},
     };

@@ -394,10 +394,6 @@ class AppDelegateActivationTest : public AppDelegateTest {
         const auto actions = simulation.record().of(401).actions;
         return std::count(actions.begin(), actions.end(), "AXPress");
     }
-    void clickAt(double after, const StatusItemInfo& clicked) {
-        clickAt(std::chrono::duration_cast<Duration>(std::chrono::duration<double>(after)),
-                clicked);
-    }
     StatusItemInfo item;
     Duration start{};
     Duration uptimeBase = 1000s;
@@ -435,14 +431,14 @@ TEST_F(AppDelegateActivationTest, RepeatedClicksOnOneItemCountFromTheLastAccepte
 }
 
 TEST_F(AppDelegateActivationTest, AnIgnoredClickLeavesThePopoverOpenAndAnotherItemIsPressed) {
-    clickAt(0, item);
+    clickAt(0ms, item);
     EXPECT_FALSE(shell.popover.isShown());
-    clickAt(0.2, item);
+    clickAt(200ms, item);
     EXPECT_TRUE(shell.popover.isShown()) << "a duplicate click closes nothing";
     EXPECT_EQ(shell.eventMonitor.monitorCount(), 1u);
     StatusItemInfo other = item;
     other.id = item.id + 1;
-    clickAt(0.25, other);
+    clickAt(250ms, other);
     EXPECT_FALSE(shell.popover.isShown());
     EXPECT_EQ(shell.eventMonitor.monitorCount(), 0u) << "the outside-click monitor is removed";
     executor.advanceTo(TimePoint{} + start + 1s);
@@ -452,18 +448,18 @@ TEST_F(AppDelegateActivationTest, AnIgnoredClickLeavesThePopoverOpenAndAnotherIt
 TEST_F(AppDelegateActivationTest, AnItemWithoutAnElementClosesThePopoverAndPressesNothing) {
     StatusItemInfo bare = item;
     bare.axElement = nullptr;
-    clickAt(0, bare);
+    clickAt(0ms, bare);
     EXPECT_FALSE(shell.popover.isShown());
     executor.advanceTo(TimePoint{} + start + 1s);
     EXPECT_EQ(presses(), 0);
     // The click still counts as the last accepted one.
-    clickAt(1.2, bare);
-    clickAt(1.3, item);
+    clickAt(1200ms, bare);
+    clickAt(1300ms, item);
     EXPECT_TRUE(shell.popover.isShown()) << "the same id within the window is a duplicate";
 }
 
 TEST_F(AppDelegateActivationTest, CallbacksAndTimersDoNothingOnceTheDelegateIsGone) {
-    clickAt(0, item);  // a press waits on its delay
+    clickAt(0ms, item);  // a press waits on its delay
     executor.runUntilIdle();
     refreshStarts.clear();
     workspace.notify(WorkspaceNotification::didLaunchApplication);  // a refresh on its debounce

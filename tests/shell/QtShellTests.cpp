@@ -10,35 +10,23 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdint>
+#include <cstddef>
+#include <sstream>
 #include <string>
 #include <vector>
 
+#include "../panel/PanelTestItems.hpp"
 #include "adapters/qt/PanelWidgetHost.hpp"
 #include "adapters/qt/PanelWidgets.hpp"  // IWYU pragma: keep (FooterButton converts to QWidget)
 #include "platform/Geometry.hpp"
 #include "platform/PanelHost.hpp"
-#include "platform/StatusItemInfo.hpp"
+#include "support/Golden.hpp"
 
 namespace stowbar::qt {
 namespace {
 
 QRect screenArea() {
     return QGuiApplication::primaryScreen()->availableGeometry();
-}
-
-PanelInputs listOf(int count) {
-    PanelInputs inputs;
-    inputs.accessibilityGranted = true;
-    inputs.fullDiskAccessGranted = true;
-    for (int index = 0; index < count; ++index) {
-        StatusItemInfo item;
-        item.id = static_cast<std::uint32_t>(index + 1);
-        item.windowID = static_cast<std::uint32_t>(100 + index);
-        item.appName = "App " + std::to_string(index);
-        inputs.hiddenItems.push_back(item);
-    }
-    return inputs;
 }
 
 // A shell whose tray item sits at (300, 0), its popup configured at `size`, and, unless `rows`
@@ -48,7 +36,7 @@ void prepare(QtShell& shell, Size size, int rows = -1) {
     shell.configure(size, {});
     if (rows >= 0) {
         shell.setPanelActions(PanelActions{});
-        shell.setPanelInputs(listOf(rows));
+        shell.setPanelInputs(test::granted(test::pictureItems(static_cast<std::size_t>(rows))));
     }
 }
 
@@ -60,34 +48,19 @@ void pressOutside(QWidget& popup, QPoint global, Qt::MouseButton button) {
     QApplication::sendEvent(&popup, &press);
 }
 
-struct PlacementCase {
-    const char* name;
-    QRect anchor;
-    QSize size;
-    QRect screen;
-    QRect expected;
-};
-
+// The anchors, sizes and screens, and the frame each popup takes, are in popup-placement.txt.
 TEST(QtShell, PopupIsCentredBelowItsAnchorAndKeptOnTheScreen) {
-    const QRect screen(0, 0, 1000, 800);
-    const std::vector<PlacementCase> cases = {
-        {"centred below", QRect(500, 0, 20, 24), QSize(200, 100), screen, QRect(410, 28, 200, 100)},
-        {"pushed left of the right edge", QRect(980, 0, 20, 24), QSize(200, 100), screen,
-         QRect(796, 28, 200, 100)},
-        {"pushed right of the left edge", QRect(0, 0, 20, 24), QSize(200, 100), screen,
-         QRect(4, 28, 200, 100)},
-        {"above a tray at the bottom", QRect(500, 776, 20, 24), QSize(200, 100), screen,
-         QRect(410, 672, 200, 100)},
-        {"wider than the screen", QRect(500, 0, 20, 24), QSize(1200, 100), screen,
-         QRect(0, 28, 1200, 100)},
-        {"taller than the room above and below", QRect(500, 300, 20, 24), QSize(200, 700), screen,
-         QRect(410, 100, 200, 700)},
-        {"on a second screen", QRect(1500, 0, 20, 24), QSize(200, 100), QRect(1000, 0, 800, 600),
-         QRect(1410, 28, 200, 100)},
-    };
-    for (const auto& c : cases) {
-        EXPECT_EQ(QtShell::popupFrame(c.anchor, c.size, c.screen), c.expected) << c.name;
-    }
+    test::expectGoldenTable("popup-placement.txt", [](const std::string& line) {
+        std::istringstream in(line);
+        int n[10] = {};
+        for (int& value : n) {
+            in >> value;
+        }
+        const QRect frame = QtShell::popupFrame(QRect(n[0], n[1], n[2], n[3]), QSize(n[4], n[5]),
+                                                QRect(n[6], n[7], n[8], n[9]));
+        return std::to_string(frame.x()) + "," + std::to_string(frame.y()) + " " +
+               std::to_string(frame.width()) + "x" + std::to_string(frame.height());
+    });
 }
 
 TEST(QtShell, ShownPopupHangsBelowTheAnchorAtThePanelsNaturalSize) {
@@ -97,7 +70,7 @@ TEST(QtShell, ShownPopupHangsBelowTheAnchorAtThePanelsNaturalSize) {
     // The same panel measured on its own, away from any popup, handed its inputs before it
     // was built.
     PanelWidgetHost alone;
-    alone.setPanelInputs(listOf(3));
+    alone.setPanelInputs(test::granted(test::pictureItems(3)));
     alone.setPanelActions(PanelActions{});
     const auto natural = alone.preferredSize();
     ASSERT_TRUE(natural.has_value());

@@ -10,6 +10,11 @@
 
 namespace stowbar::test {
 
+// Where Control Center keeps its file, under the home directory.
+inline constexpr const char* kControlCenterFile =
+    "Library/Group Containers/group.com.apple.controlcenter/Library/Preferences/"
+    "group.com.apple.controlcenter.plist";
+
 // Builds property lists with libplist itself, so that the tests' inputs come from an
 // independent writer rather than from the code under test.
 class Plist {

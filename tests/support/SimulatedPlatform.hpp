@@ -22,11 +22,6 @@
 
 namespace stowbar::test {
 
-// Where Control Center keeps its file, under the home directory.
-inline constexpr const char* kControlCenterFile =
-    "Library/Group Containers/group.com.apple.controlcenter/Library/Preferences/"
-    "group.com.apple.controlcenter.plist";
-
 // Ports a test or benchmark brings of its own instead of the simulated ones.
 struct PortChoices {
     const FileSystem* files = nullptr;

@@ -70,10 +70,9 @@ struct HeldScreenCapture final : ScreenCapture {
         });
     }
     void releaseAll() {
-        while (!held.empty()) {
-            auto next = std::move(held.front());
-            held.pop_front();
-            next();
+        // A completion may hold more; the reference to the running one stays valid meanwhile.
+        for (; !held.empty(); held.pop_front()) {
+            held.front()();
         }
     }
     ScreenCapture& inner;
@@ -85,8 +84,7 @@ struct HeldScreenCapture final : ScreenCapture {
 // that answered the scan and then hangs would. A request made on the main thread is counted
 // and answered at once instead, so that a test of the old shape fails rather than hangs.
 struct WindowNumbersOnHold final : ForwardingAccessibility {
-    explicit WindowNumbersOnHold(Accessibility& real) : ForwardingAccessibility(real) {}
-
+    using ForwardingAccessibility::ForwardingAccessibility;
     AXAttributeResult copyAttributeValue(const AXElement& element,
                                          std::string_view attribute) override {
         if (attribute == "AXWindow" || attribute == "AXTopLevelUIElement" ||
@@ -143,8 +141,6 @@ struct WindowNumbersOnHold final : ForwardingAccessibility {
     int mainThreadRequests = 0;
 };
 
-// The controller over the simulated desktop, with a real renderer, window numbers that can be
-// held and captures held until released. The controller's own process is 100.
 class MenuBarControllerTest : public ::testing::Test, protected test::SimulatedPlatform {
   protected:
     MenuBarControllerTest() {
@@ -177,7 +173,6 @@ class MenuBarControllerTest : public ::testing::Test, protected test::SimulatedP
         }
         return result;
     }
-    // Lets every held capture request through, and those they lead to, until none is left.
     void releaseCaptures() {
         executor.runUntilIdle();
         while (!heldCapture.held.empty()) {
@@ -397,7 +392,6 @@ TEST_F(MenuBarControllerTest, ARelaunchedApplicationIsPublishedSoThatItsRowPress
     refresh();
     ASSERT_EQ(controller->hiddenItems().size(), 1u);
 
-    // Alpha quits and starts again under another process id, with the same name.
     setDesktop({app(501, "alpha", {extraWithWindow(-30, 911)})});
     assigned.clear();
     refresh();
@@ -449,7 +443,6 @@ TEST_F(MenuBarControllerTest, APassWhoseCapturesAllFailAssignsNothing) {
     EXPECT_EQ(count(Field::hiddenItems), 0);
 }
 
-// The delayed retry, on virtual time.
 class DelayedRetryTest : public MenuBarControllerTest {
   protected:
     DelayedRetryTest() {

@@ -13,6 +13,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <numeric>
 #include <string>
 #include <utility>
 #include <vector>
@@ -104,7 +105,6 @@ std::vector<StatusItemRow*> rowWidgets(const HiddenItemPanel& panel) {
     return rows;
 }
 
-// The state and the texts each panel shows are in the golden file panel-states.txt.
 TEST(HiddenItemPanelTest, PanelIsTwoHundredPointsWideInEveryStateAndAsHighAsItsContent) {
     const std::pair<const char*, PanelInputs> cases[] = {
         {"accessibility", without(true, 5)},
@@ -348,7 +348,6 @@ TEST(HiddenItemPanelTest, ARowKeepsItsHighlightAcrossRedrawsWhileItsItemKeepsIts
     ASSERT_TRUE(subject->hoverRow(2));
     StatusItemRow* hovered = subject->row(2);
 
-    // New pictures for the same items, then the list growing into a scroll view.
     std::vector<StatusItemInfo> recaptured = pictureItems(9);
     recaptured[2].icon = test::solidPicture(30, 22, Qt::green);
     subject->setInputs(granted(recaptured));
@@ -362,7 +361,6 @@ TEST(HiddenItemPanelTest, ARowKeepsItsHighlightAcrossRedrawsWhileItsItemKeepsIts
     // That another item in its place drops the highlight is the long list's test.
 }
 
-// Counts the paint events each watched widget receives.
 struct PaintCounter : QObject {
     std::map<const QObject*, int> paints;
     bool eventFilter(QObject* watched, QEvent* event) override {
@@ -373,11 +371,8 @@ struct PaintCounter : QObject {
     }
     void watch(QWidget* widget) { widget->installEventFilter(this); }
     int total() const {
-        int sum = 0;
-        for (const auto& [widget, count] : paints) {
-            sum += count;
-        }
-        return sum;
+        return std::accumulate(paints.begin(), paints.end(), 0,
+                               [](int sum, const auto& entry) { return sum + entry.second; });
     }
 };
 
@@ -393,20 +388,17 @@ TEST(HiddenItemPanelTest, ANewListChangesOnlyTheRowsThatDiffer) {
     QCoreApplication::processEvents();
     counter.paints.clear();
 
-    // A captured picture replaces one row's icon: that row alone is drawn again.
     items[5].icon = test::solidPicture(30, 22, Qt::green);
     subject->setInputs(granted(items));
     QCoreApplication::processEvents();
     EXPECT_EQ(counter.paints[before[5]], 1);
     EXPECT_EQ(counter.total(), 1);
 
-    // The same list again draws nothing at all.
     counter.paints.clear();
     subject->setInputs(granted(items));
     QCoreApplication::processEvents();
     EXPECT_EQ(counter.total(), 0);
 
-    // One item more in the middle: one new row, every other row the same widget as before.
     items.insert(items.begin() + 3, item(4242, "Inserted"));
     subject->setInputs(granted(items));
     QCoreApplication::processEvents();
@@ -431,7 +423,6 @@ TEST(HiddenItemPanelLongListTest, ALongListArrivesOverSeveralTurnsAndAListOfNewI
     }
     ASSERT_EQ(rowWidgets(panel).size(), 150u);
 
-    // The last row reads like any other, at its place among all of them.
     QAccessibleInterface* last = QAccessible::queryAccessibleInterface(panel.row(149));
     ASSERT_NE(last, nullptr);
     EXPECT_EQ(last->text(QAccessible::Name).toStdString(), panel.row(149)->item().appName);
@@ -477,7 +468,6 @@ TEST(HiddenItemPanelTest, AHiddenPanelIsNeitherLaidOutNorDrawnUntilItIsShown) {
     EXPECT_EQ(panel->size(), hiddenSize) << "no layout while hidden";
     EXPECT_EQ(counter.total(), 0);
 
-    // Asked, it still knows its natural size; shown, it takes it.
     PanelUnderTest shown(granted(pictureItems(12)));
     EXPECT_EQ(panel->sizeHint(), shown->size());
     popup.show();

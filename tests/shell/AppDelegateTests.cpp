@@ -46,14 +46,10 @@ struct GatedAccessibility final : ForwardingAccessibility {
         wait();
         return inner_.applicationElement(pid);
     }
-    void close() {
-        const std::lock_guard lock(mutex);
-        open = false;
-    }
-    void release() {
+    void setOpen(bool value) {
         {
             const std::lock_guard lock(mutex);
-            open = true;
+            open = value;
         }
         changed.notify_all();
     }
@@ -66,7 +62,6 @@ struct GatedAccessibility final : ForwardingAccessibility {
     bool open = true;
 };
 
-// The delegate over the simulated desktop, with one hidden application and the scan behind a gate.
 class AppDelegateTest : public ::testing::Test, protected test::SimulatedPlatform {
   protected:
     AppDelegateTest() {
@@ -78,9 +73,8 @@ class AppDelegateTest : public ::testing::Test, protected test::SimulatedPlatfor
         shell.popover.loop = &executor;
         delegate = std::make_shared<AppDelegate>(ports, executor);
     }
-    ~AppDelegateTest() override { gate.release(); }
+    ~AppDelegateTest() override { gate.setOpen(true); }
 
-    // Launches and lets the initial refresh finish; refresh counting starts afterwards.
     void launch() {
         delegate->applicationDidFinishLaunching();
         delegate->controller()->observe([this](Field field) {
@@ -98,13 +92,12 @@ class AppDelegateTest : public ::testing::Test, protected test::SimulatedPlatfor
         executor.advanceTo(TimePoint{} + std::chrono::duration_cast<Duration>(
                                              std::chrono::duration<double>(value)));
     }
-    void setTrusted(bool trusted) {
-        simulation.update(
-            [&](SimulatedDesktop& desktop) { desktop.accessibilityTrusted = trusted; });
-    }
-    void setDiskAccess(bool granted) {
-        simulation.update(
-            [&](SimulatedDesktop& desktop) { desktop.fullDiskAccessGranted = granted; });
+    void setTrusted(bool trusted) { setPermission(true, trusted); }
+    void setPermission(bool ofAccessibility, bool granted) {
+        simulation.update([&](SimulatedDesktop& desktop) {
+            (ofAccessibility ? desktop.accessibilityTrusted : desktop.fullDiskAccessGranted) =
+                granted;
+        });
     }
 
     GatedAccessibility gate{accessibility};
@@ -172,7 +165,7 @@ TEST_F(AppDelegateTest, ATriggerDuringARunningRefreshLetsItFinishAndAddsOneMore)
             test::application(402, "beta", {test::extraAt(1400, -30, 24, 22)}));
     });
     writeHiddenSet({"com.example.alpha", "com.example.beta"});
-    gate.close();
+    gate.setOpen(false);
     ASSERT_TRUE(
         executor.runUntil([&] { return executor.backgroundJobCount() > 0; }, executor.now() + 1s));
     EXPECT_NEAR(seconds(), 0.3, 1e-9);
@@ -180,7 +173,7 @@ TEST_F(AppDelegateTest, ATriggerDuringARunningRefreshLetsItFinishAndAddsOneMore)
 
     workspace.notify(WorkspaceNotification::didTerminateApplication);
     executor.runDue();
-    gate.release();
+    gate.setOpen(true);
     executor.runUntilIdle();
     EXPECT_EQ(delegate->controller()->hiddenItems().size(), 2u) << "the running refresh finished";
     advanceTo(0.6);
@@ -206,17 +199,14 @@ TEST_F(AppDelegateTest, PermissionChangesAreNoticedByTheNextTickAndOnlyGrantsRef
         TearDown();
         delegate = std::make_shared<AppDelegate>(ports, executor);
         const double base = seconds();
-        auto set = [&](bool value) {
-            c.accessibility ? setTrusted(value) : setDiskAccess(value);
-        };
-        set(!c.granted);
+        setPermission(c.accessibility, !c.granted);
         launch();
         auto flag = [&] {
             return c.accessibility ? delegate->controller()->accessibilityGranted()
                                    : delegate->controller()->fullDiskAccessGranted();
         };
         EXPECT_EQ(flag(), !c.granted);
-        set(c.granted);
+        setPermission(c.accessibility, c.granted);
         advanceTo(base + 1.999);
         EXPECT_EQ(flag(), !c.granted);
         advanceTo(base + 2.0);
@@ -227,7 +217,7 @@ TEST_F(AppDelegateTest, PermissionChangesAreNoticedByTheNextTickAndOnlyGrantsRef
         EXPECT_EQ(flag(), c.granted) << "later ticks change nothing";
         delegate->applicationWillTerminate();
         delegate.reset();
-        set(true);
+        setPermission(c.accessibility, true);
     }
 }
 

@@ -65,8 +65,7 @@ TEST(StowbarExecutable, TerminationSignalsEndTheApplicationCleanlyWithStatusZero
         test::TemporaryDirectory home;
         const auto outcome = runStowbar(home, {}, signal);
         EXPECT_EQ(outcome.status, 0) << strsignal(signal);
-        EXPECT_EQ(outcome.out, "");
-        EXPECT_EQ(outcome.err, "") << "nothing is logged, not even Qt's notes";
+        EXPECT_EQ(outcome.out + outcome.err, "") << "nothing is written, not even Qt's notes";
     }
 }
 
@@ -90,8 +89,7 @@ TEST(StowbarExecutable, ASecondInstanceEndsAtOnceWithZeroAndLeavesTheFirstRunnin
     });
     ASSERT_TRUE(secondStart.has_value());
     EXPECT_EQ(secondStart->status, 0);
-    EXPECT_EQ(secondStart->out, "");
-    EXPECT_EQ(secondStart->err, "");
+    EXPECT_EQ(secondStart->out + secondStart->err, "");
     ASSERT_TRUE(report.has_value());
     EXPECT_EQ(report->status, 0);
     EXPECT_EQ(report->err, "");

@@ -66,9 +66,7 @@ int main(int argc, char** argv) {
     };
     shell.setPanelActions(actions);
 
-    stowbar::PanelInputs inputs;
-    inputs.accessibilityGranted = true;
-    inputs.fullDiskAccessGranted = true;
+    stowbar::PanelInputs inputs{{}, true, true, false};
     std::uint32_t id = 0;
     for (const char* name : {"Weather", "Dropbox", "Drafts"}) {
         stowbar::StatusItemInfo item;

@@ -32,7 +32,6 @@ using test::targetsOf;
 
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 
-// The bridge over a simulated desktop.
 struct Scan {
     explicit Scan(SimulatedDesktop desktop) : simulation(std::move(desktop)) {}
     std::vector<AppScanTarget> targets() const {

@@ -28,7 +28,6 @@ test::ProcessOutcome runSim(const test::TemporaryDirectory& home,
     return test::runProgram(STOWBAR_SIM_EXECUTABLE, home, std::move(arguments));
 }
 
-// Replaces every `value` in `text` by `placeholder`.
 std::string replaced(std::string text, const std::string& value, const std::string& placeholder) {
     for (auto at = text.find(value); at != std::string::npos;
          at = text.find(value, at + placeholder.size())) {

@@ -30,7 +30,6 @@ class ControlCenterTrackedAppsTest : public ::testing::Test, protected test::Sim
     }
 };
 
-// The paths and home directories, and what each path expands to, are in expand-tilde.txt.
 TEST(ExpandTildeInPath, ReplacesOnlyALeadingTildeLikeAShellDoes) {
     test::expectGoldenTable("expand-tilde.txt", [](const std::string& line) {
         std::istringstream in(line);
@@ -46,7 +45,6 @@ TEST_F(ControlCenterTrackedAppsTest, AMissingFileGivesNeitherFingerprintNorSnaps
     EXPECT_FALSE(reader().loadSnapshot().has_value());
 }
 
-// The shapes of file and what each hides are in the golden file tracked-applications.txt.
 TEST_F(ControlCenterTrackedAppsTest, ReadsTheHiddenSetFromEveryShapeOfFile) {
     test::expectGoldenTable("tracked-applications.txt", [this](const std::string& line) {
         const auto space = line.find(' ');

@@ -22,13 +22,9 @@ TEST(DisplayText, ControlCharactersShowAsSpacesInARowAndEscapedInAReport) {
         {"del\x7f", "del ", "del\\u{7F}"},
         // C1 controls and the Unicode line and paragraph separators, in UTF-8.
         {"next\xc2\x85line", "next line", "next\\u{85}line"},
-        {"a\xe2\x80\xa8"
-         "b\xe2\x80\xa9"
-         "c",
-         "a b c", "a\\u{2028}b\\u{2029}c"},
+        {"a\u2028b\u2029c", "a b c", "a\\u{2028}b\\u{2029}c"},
         // Letters beyond ASCII are not controls, nor are bytes that are not UTF-8 at all.
-        {"Caf\xc3\xa9 \xc2\xa0 \xe2\x80\xa6", "Caf\xc3\xa9 \xc2\xa0 \xe2\x80\xa6",
-         "Caf\xc3\xa9 \xc2\xa0 \xe2\x80\xa6"},
+        {"Caf\u00e9 \u00a0 \u2026", "Caf\u00e9 \u00a0 \u2026", "Caf\u00e9 \u00a0 \u2026"},
         {"bad\xc2", "bad\xc2", "bad\xc2"},
         {"\xff\xfe", "\xff\xfe", "\xff\xfe"},
         {"", "", ""},

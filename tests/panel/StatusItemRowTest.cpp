@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <memory>
 #include <string_view>
 #include <utility>
@@ -69,10 +70,8 @@ TEST(StatusItemRowTest, AWideCaptureIsStretchedToFillTheWholeSquare) {
 }
 
 TEST(StatusItemRowTest, TheFallbackSymbolIsDrawnOnlyWhenThePictureIsAbsentAndABadOneNotAtAll) {
-    Bitmap broken;  // says 100 by 100 but holds ten pixels
-    broken.width = 100;
-    broken.height = 100;
-    broken.pixels.assign(10, 0xFFFF0000u);
+    // Says 100 by 100 but holds ten pixels.
+    Bitmap broken{100, 100, std::vector<std::uint32_t>(10, 0xFFFF0000u)};
     const std::pair<ImageRef, bool> cases[] = {
         {nullptr, true},
         {std::make_shared<const Image>(), false},

@@ -106,10 +106,8 @@ class BinaryPlistBuilder {
 // copies of `true`, so the deepest value sits at depth + (leafElements > 0).
 inline Bytes nestedArrays(std::size_t depth, std::size_t leafElements = 0) {
     BinaryPlistBuilder builder;
-    std::vector<std::uint64_t> inner;
-    if (leafElements > 0) {
-        inner.assign(leafElements, builder.boolean(true));
-    }
+    const std::vector<std::uint64_t> inner(leafElements,
+                                           leafElements > 0 ? builder.boolean(true) : 0);
     std::uint64_t current = builder.array(inner);
     for (std::size_t level = 1; level < depth; ++level) {
         current = builder.array({current});

@@ -113,6 +113,8 @@ TEST(BinaryPlistGuard, AcceptsFilesAtEachBoundAndRefusesThemBeyondIt) {
     BinaryPlistBuilder pair;
     const auto first = pair.add({});
     pair.replace(first, pair.arrayObject({pair.dictionary({{pair.ascii("k"), first}})}));
+    const Bytes sharedChain = shared.build(shared.array({chain, detour}));
+    const Bytes sharing = testing::doublingReferences(3);  // 4 levels, 15 nodes
     struct Case {
         const char* name;
         Bytes bytes;
@@ -125,26 +127,14 @@ TEST(BinaryPlistGuard, AcceptsFilesAtEachBoundAndRefusesThemBeyondIt) {
         {"511 levels and a leaf", testing::nestedArrays(511, 1), {}, Verdict::Accepted},
         {"513 levels", testing::nestedArrays(513), {}, Verdict::TooDeep},
         {"512 levels and a leaf", testing::nestedArrays(512, 1), {}, Verdict::TooDeep},
-        {"a shared chain, deepest at its second use",
-         shared.build(shared.array({chain, detour})),
-         {},
-         Verdict::TooDeep},
+        {"a shared chain, deepest at its second use", sharedChain, {}, Verdict::TooDeep},
         {"100000 nested dictionaries", dictionaries.build(nested), {}, Verdict::TooDeep},
         {"2^20 - 1 values", testing::doublingReferences(19), {}, Verdict::Accepted},
         {"2^21 - 1 values", testing::doublingReferences(20), {}, Verdict::TooManyNodes},
         {"the doubling bomb", testing::doublingReferences(30), {}, Verdict::TooManyNodes},
-        {"4 levels of sharing at 15 nodes",
-         testing::doublingReferences(3),
-         {4, 15, 0},
-         Verdict::Accepted},
-        {"4 levels of sharing at 3 levels",
-         testing::doublingReferences(3),
-         {3, 15, 0},
-         Verdict::TooDeep},
-        {"4 levels of sharing at 14 nodes",
-         testing::doublingReferences(3),
-         {4, 14, 0},
-         Verdict::TooManyNodes},
+        {"sharing at its bounds", sharing, {4, 15, 0}, Verdict::Accepted},
+        {"sharing at 3 levels", sharing, {3, 15, 0}, Verdict::TooDeep},
+        {"sharing at 14 nodes", sharing, {4, 14, 0}, Verdict::TooManyNodes},
         {"keys and shared strings at their bounds", keyed, {512, 5, 29}, Verdict::Accepted},
         {"keys and shared strings, one node over", keyed, {512, 4, 29}, Verdict::TooManyNodes},
         {"keys and shared strings, one byte over", keyed, {512, 5, 28}, Verdict::TooMuchPayload},

@@ -480,28 +480,6 @@ TEST(HiddenItemPanelTest, AnActivationThatReplacesTheListDoesNotPullTheRowFromUn
     EXPECT_EQ(subject->rowCount(), 0u);
 }
 
-TEST(HiddenItemPanelTest, AScheduledUpdateReadsItsSourceOnALaterTurnOfTheLoopOnce) {
-    PanelUnderTest subject(granted({}, true));
-    PanelInputs published = granted({}, true);
-    int reads = 0;
-    subject->setInputsSource([&] {
-        ++reads;
-        return published;
-    });
-    // As a controller does: it announces, then assigns.
-    subject->scheduleUpdate();
-    published.hiddenItems = pictureItems(2);
-    subject->scheduleUpdate();
-    published.isLoading = false;
-    EXPECT_EQ(subject->state(), PanelState::loading);
-    EXPECT_EQ(reads, 0);
-
-    QCoreApplication::processEvents();
-    EXPECT_EQ(reads, 1);
-    EXPECT_EQ(subject->state(), PanelState::list);
-    EXPECT_EQ(subject->rowCount(), 2u);
-}
-
 TEST(HiddenItemPanelTest, APanelThatWasNeverShownStillDrawsItsContent) {
     HiddenItemPanel panel(PanelActions{});
     panel.setInputs(granted(pictureItems(3)));

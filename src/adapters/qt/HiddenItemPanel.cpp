@@ -210,27 +210,6 @@ void HiddenItemPanel::present(PanelContent next) {
     }
 }
 
-void HiddenItemPanel::setInputsSource(std::function<PanelInputs()> source) {
-    source_ = std::move(source);
-}
-
-void HiddenItemPanel::scheduleUpdate() {
-    if (updateScheduled_ || !source_) {
-        return;
-    }
-    updateScheduled_ = true;
-    // Queued with the panel as context: dropped if the panel is gone by then.
-    QMetaObject::invokeMethod(
-        this,
-        [this] {
-            updateScheduled_ = false;
-            if (source_) {
-                setInputs(source_());
-            }
-        },
-        Qt::QueuedConnection);
-}
-
 QWidget* HiddenItemPanel::buildPrompt(const PermissionPrompt& prompt) {
     openSettingsButton_ = nullptr;
     auto* box = new QWidget(this);

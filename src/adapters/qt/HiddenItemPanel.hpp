@@ -57,12 +57,6 @@ class HiddenItemPanel final : public QWidget {
     // Redraws from these inputs now.
     void setInputs(const PanelInputs& inputs);
 
-    // For a model that announces changes just before it makes them: the panel reads `source`
-    // on a later turn of the event loop after scheduleUpdate(), however often that is called
-    // in between, so it never reads a field that is still about to change.
-    void setInputsSource(std::function<PanelInputs()> source);
-    void scheduleUpdate();
-
     // What is shown: the rows as filtered, the footer as counted.
     const PanelContent& content() const { return content_; }
     PanelState state() const { return content_.state; }
@@ -159,8 +153,6 @@ class HiddenItemPanel final : public QWidget {
     bool keyboardHighlight_ = true;
     PanelContent content_;
     bool hasContent_ = false;
-    std::function<PanelInputs()> source_;
-    bool updateScheduled_ = false;
     // Set when the content changed while the panel was hidden: it is laid out when shown.
     bool fitPending_ = false;
 

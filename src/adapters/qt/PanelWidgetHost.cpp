@@ -1,7 +1,7 @@
 #include "adapters/qt/PanelWidgetHost.hpp"
 
-#include <QCoreApplication>
 #include <QLayout>
+#include <QWidget>
 
 #include <algorithm>
 #include <optional>
@@ -78,11 +78,18 @@ void PanelWidgetHost::settle() {
     }
     // A panel in a hidden popup is laid out when it is shown, not for every list it is handed.
     if (panel_->isVisible()) {
-        // The natural size is only final once the layout requests the redraw posted have been
-        // handled; a loop that is not Qt's own (the simulator's) never would. Only those: the
-        // painting and the rows still to be made come on later turns of the loop.
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+        // The natural size is only final once every layout inside the panel has taken its
+        // children's new hints, innermost first. They are activated here rather than by
+        // sending the layout requests Qt posted: sending posted events from inside a turn
+        // also hands that turn every event posted so far, the popover's repaint with them,
+        // which belongs on a turn of its own.
         panel_->ensurePolished();
+        const auto widgets = panel_->findChildren<QWidget*>();
+        for (auto widget = widgets.rbegin(); widget != widgets.rend(); ++widget) {
+            if (QLayout* layout = (*widget)->layout()) {
+                layout->activate();
+            }
+        }
         if (panel_->layout() != nullptr) {
             panel_->layout()->activate();
         }

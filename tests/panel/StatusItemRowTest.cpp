@@ -56,7 +56,7 @@ int inkedPixels(const QImage& image, const QRect& area) {
     return count;
 }
 
-TEST(StatusItemRowTest, AWideCaptureIsStretchedToFillTheWholeSquare) {
+TEST(StatusItemRowTest, AWideCaptureIsStretchedToFillTheWholeSquareUntilANewOneReplacesIt) {
     RowUnderTest subject(item(1, "Weather", test::solidPicture(40, 22, Qt::red)));
     const QImage image = subject.picture();
     const QRect square = subject.row.pictureRect();
@@ -67,6 +67,11 @@ TEST(StatusItemRowTest, AWideCaptureIsStretchedToFillTheWholeSquare) {
         EXPECT_EQ(image.pixelColor(corner), QColor(Qt::red)) << corner.x() << "," << corner.y();
     }
     EXPECT_NE(image.pixelColor(square.topLeft() - QPoint(1, 1)), QColor(Qt::red));
+
+    // The row keeps its picture scaled between paints; a new capture of the same size is
+    // drawn, not the one kept.
+    subject.row.setItem(item(1, "Weather", test::solidPicture(40, 22, Qt::blue)));
+    EXPECT_EQ(subject.picture().pixelColor(square.center()), QColor(Qt::blue));
 }
 
 TEST(StatusItemRowTest, TheFallbackSymbolIsDrawnOnlyWhenThePictureIsAbsentAndABadOneNotAtAll) {

@@ -412,7 +412,7 @@ void HiddenItemPanel::redrawStaleRows(std::size_t count) {
         if (*stale == nullptr) {
             continue;
         }
-        (*stale)->update();
+        (*stale)->redraw();
         if (!inSight || (*stale)->geometry().intersects(*inSight)) {
             ++drawn;
         }

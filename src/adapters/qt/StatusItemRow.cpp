@@ -36,7 +36,19 @@ StatusItemRow::StatusItemRow(StatusItemInfo item, Activate onActivate, QWidget* 
 
 void StatusItemRow::setItem(const StatusItemInfo& item) {
     if (replaceItem(item)) {
-        update();
+        redraw();
+    }
+}
+
+void StatusItemRow::redraw() {
+    // Asked of the column: before drawing, Qt checks each widget asked to draw against every
+    // sibling in front of it, which for a long list is every row below; the column is one
+    // widget however many of its rows changed.
+    QWidget* column = parentWidget();
+    if (column != nullptr && isVisible()) {
+        column->update(highlightRect().translated(pos()));
+    } else {
+        update(highlightRect());
     }
 }
 
@@ -47,12 +59,12 @@ bool StatusItemRow::replaceItem(const StatusItemInfo& item) {
         return false;
     }
     // Only the picture and the name are drawn; a record that changes neither needs no redraw.
-    const bool redraw = item.icon != item_.icon || item.appName != item_.appName;
+    const bool drawn = item.icon != item_.icon || item.appName != item_.appName;
     if (item.appName != item_.appName) {
         name_.reset();
     }
     item_ = item;
-    return redraw;
+    return drawn;
 }
 
 bool StatusItemRow::sameRecord(const StatusItemInfo& a, const StatusItemInfo& b) {
@@ -64,14 +76,14 @@ bool StatusItemRow::sameRecord(const StatusItemInfo& a, const StatusItemInfo& b)
 void StatusItemRow::setHovered(bool hovered) {
     if (hovered_ != hovered) {
         hovered_ = hovered;
-        update();
+        redraw();
     }
 }
 
 void StatusItemRow::setFocused(bool focused) {
     if (focused_ != focused) {
         focused_ = focused;
-        update();
+        redraw();
     }
 }
 
@@ -113,8 +125,11 @@ const StatusItemRow::NameLayout& StatusItemRow::nameLayout() const {
     if (!name_ || name_->available != available) {
         const QFontMetrics metrics(fontFor(TextStyle::subheadline));
         const QString text = QString::fromStdString(singleLineText(item_.appName));
-        name_ = NameLayout{available, metrics.horizontalAdvance(text), metrics.height(),
-                           metrics.elidedText(text, Qt::ElideRight, available)};
+        const QString displayed = metrics.elidedText(text, Qt::ElideRight, available);
+        QStaticText shaped(displayed);
+        shaped.setTextFormat(Qt::PlainText);
+        name_ = NameLayout{available, metrics.horizontalAdvance(text), metrics.height(), displayed,
+                           shaped};
     }
     return *name_;
 }
@@ -152,7 +167,7 @@ void StatusItemRow::paintEvent(QPaintEvent* event) {
     const QRectF picture(pictureRect());
     if (item_.icon) {
         if (needed(picture)) {
-            paintImage(painter, *item_.icon, picture, colourFor(Colour::primary, colours));
+            picture_.paint(painter, item_.icon, picture, colourFor(Colour::primary, colours));
         }
     } else {
         // The fallback symbol keeps its natural size for body text, centred in the frame.
@@ -168,7 +183,11 @@ void StatusItemRow::paintEvent(QPaintEvent* event) {
     if (needed(nameBox)) {
         painter.setFont(fontFor(TextStyle::subheadline));
         painter.setPen(colourFor(Colour::primary, colours));
-        painter.drawText(nameBox, Qt::AlignLeft | Qt::AlignVCenter, displayedName());
+        // Placed as drawText() centres one line in the box: by the line's unrounded height.
+        const double lineHeight = QFontMetricsF(painter.font()).height();
+        painter.drawStaticText(
+            QPointF(nameBox.left(), nameBox.top() + (nameBox.height() - lineHeight) / 2),
+            nameLayout().shaped);
     }
 }
 

@@ -1,12 +1,14 @@
 #pragma once
 
 #include <QRect>
+#include <QStaticText>
 #include <QString>
 #include <QWidget>
 
 #include <functional>
 #include <optional>
 
+#include "adapters/qt/SymbolPainter.hpp"
 #include "core/MenuBarItemRecords.hpp"
 
 namespace stowbar::qt {
@@ -37,9 +39,13 @@ class StatusItemRow final : public QWidget {
     // The hover flag stays as it is.
     void setItem(const StatusItemInfo& item);
     // The same without asking for the redraw: returns whether the row must be drawn again to
-    // show the new record, which is then the caller's to ask for with update().
+    // show the new record, which is then the caller's to ask for with redraw().
     bool replaceItem(const StatusItemInfo& item);
     // Whether two records are the same in every field, pictures and elements by identity.
+    // Asks for the row to be drawn again. Everything the row draws lies inside the highlight's
+    // box, so only that is: the margins beside it reach the popover's rounded edge, which
+    // would be drawn again with them.
+    void redraw();
     static bool sameRecord(const StatusItemInfo& a, const StatusItemInfo& b);
 
     bool isHovered() const { return hovered_; }
@@ -76,6 +82,8 @@ class StatusItemRow final : public QWidget {
         int natural = 0;
         int lineHeight = 0;
         QString displayed;
+        // `displayed`, shaped once for drawing.
+        QStaticText shaped;
     };
     int rowHeight() const;
     const NameLayout& nameLayout() const;
@@ -86,6 +94,7 @@ class StatusItemRow final : public QWidget {
     bool focused_ = false;
     bool pressed_ = false;
     mutable std::optional<NameLayout> name_;
+    ScaledPicture picture_;
 };
 
 }  // namespace stowbar::qt

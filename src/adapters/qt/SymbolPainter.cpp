@@ -196,37 +196,72 @@ void paintSymbol(QPainter& painter, std::string_view name, const QRectF& box,
     painter.restore();
 }
 
+namespace {
+
+// The device pixels a box covers.
+QSize devicePixels(const QPainter& painter, const QRectF& box) {
+    const double ratio = painterPixelRatio(painter);
+    return {std::max(1, static_cast<int>(std::lround(box.width() * ratio))),
+            std::max(1, static_cast<int>(std::lround(box.height() * ratio)))};
+}
+
+// The bitmap scaled to `target` device pixels with Qt's area-averaging filter, so a large
+// capture shrinks without the shimmer of plain bilinear sampling; a null image for a bitmap
+// whose pixel count does not match its size.
+QImage scaledBitmap(const Bitmap& bitmap, QSize target) {
+    const bool usable = bitmap.width > 0 && bitmap.height > 0 &&
+                        bitmap.width <= kMaximumBitmapSide && bitmap.height <= kMaximumBitmapSide &&
+                        bitmap.pixels.size() == static_cast<std::size_t>(bitmap.width) *
+                                                    static_cast<std::size_t>(bitmap.height);
+    if (!usable) {
+        return {};
+    }
+    // The pixels are borrowed for the duration of the scaling only.
+    const QImage pixels(reinterpret_cast<const uchar*>(bitmap.pixels.data()), bitmap.width,
+                        bitmap.height, static_cast<qsizetype>(bitmap.width) * 4,
+                        QImage::Format_ARGB32_Premultiplied);
+    return pixels.scaled(target, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+}
+
+void drawScaled(QPainter& painter, const QRectF& box, const QImage& scaled) {
+    if (scaled.isNull()) {
+        return;
+    }
+    painter.save();
+    painter.setRenderHint(QPainter::SmoothPixmapTransform);
+    painter.drawImage(box, scaled);
+    painter.restore();
+}
+
+}  // namespace
+
 void paintImage(QPainter& painter, const Image& image, const QRectF& box,
                 const QColor& symbolColour) {
     if (const auto& bitmap = image.bitmap()) {
-        const bool usable = bitmap->width > 0 && bitmap->height > 0 &&
-                            bitmap->width <= kMaximumBitmapSide &&
-                            bitmap->height <= kMaximumBitmapSide &&
-                            bitmap->pixels.size() == static_cast<std::size_t>(bitmap->width) *
-                                                         static_cast<std::size_t>(bitmap->height);
-        if (!usable) {
-            return;
-        }
-        // The pixels are borrowed for the duration of the draw only.
-        const QImage pixels(reinterpret_cast<const uchar*>(bitmap->pixels.data()), bitmap->width,
-                            bitmap->height, static_cast<qsizetype>(bitmap->width) * 4,
-                            QImage::Format_ARGB32_Premultiplied);
-        // Scaled once to the device pixels it will cover with Qt's area-averaging filter, so a
-        // large capture shrinks without the shimmer of plain bilinear sampling.
-        const double ratio = painterPixelRatio(painter);
-        const QSize target(std::max(1, static_cast<int>(std::lround(box.width() * ratio))),
-                           std::max(1, static_cast<int>(std::lround(box.height() * ratio))));
-        const QImage scaled =
-            pixels.scaled(target, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
-        painter.save();
-        painter.setRenderHint(QPainter::SmoothPixmapTransform);
-        painter.drawImage(box, scaled);
-        painter.restore();
+        drawScaled(painter, box, scaledBitmap(*bitmap, devicePixels(painter, box)));
         return;
     }
     if (!image.symbolName().empty()) {
         paintSymbol(painter, image.symbolName(), box, symbolColour);
     }
+}
+
+void ScaledPicture::paint(QPainter& painter, const ImageRef& image, const QRectF& box,
+                          const QColor& symbolColour) {
+    if (!image) {
+        return;
+    }
+    const auto& bitmap = image->bitmap();
+    if (!bitmap) {
+        paintImage(painter, *image, box, symbolColour);
+        return;
+    }
+    const QSize target = devicePixels(painter, box);
+    if (image != source_ || scaled_.isNull() || target != scaled_.size()) {
+        source_ = image;
+        scaled_ = scaledBitmap(*bitmap, target);
+    }
+    drawScaled(painter, box, scaled_);
 }
 
 }  // namespace stowbar::qt

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QColor>
+#include <QImage>
 #include <QPainter>
 #include <QRectF>
 #include <QSizeF>
@@ -28,5 +29,18 @@ void paintSymbol(QPainter& painter, std::string_view name, const QRectF& box, co
 // not match its size, draws nothing.
 void paintImage(QPainter& painter, const Image& image, const QRectF& box,
                 const QColor& symbolColour);
+
+// paintImage for a picture drawn again and again, such as a row's: the bitmap is scaled once
+// for the box and the device and kept until either, or the picture, changes. An empty
+// reference draws nothing.
+class ScaledPicture {
+  public:
+    void paint(QPainter& painter, const ImageRef& image, const QRectF& box,
+               const QColor& symbolColour);
+
+  private:
+    ImageRef source_;
+    QImage scaled_;
+};
 
 }  // namespace stowbar::qt

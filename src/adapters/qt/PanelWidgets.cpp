@@ -1,7 +1,9 @@
 #include "adapters/qt/PanelWidgets.hpp"
 
+#include <QColor>
 #include <QEnterEvent>
 #include <QFontMetrics>
+#include <QImage>
 #include <QPainter>
 #include <QPainterPath>
 #include <QScrollBar>
@@ -9,6 +11,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstddef>
+#include <cstring>
 #include <numbers>
 #include <optional>
 #include <string_view>
@@ -43,13 +47,18 @@ void ElidingLabel::setFullText(const QString& text) {
         return;
     }
     fullText_ = text;
-    updateGeometry();
+    measure();
     elide();
 }
 
+void ElidingLabel::measure() {
+    // Measuring a text shapes it: done once per text and font, not at each layout.
+    naturalWidth_ = fontMetrics().horizontalAdvance(fullText_);
+    updateGeometry();
+}
+
 QSize ElidingLabel::sizeHint() const {
-    const QFontMetrics metrics(font());
-    return {metrics.horizontalAdvance(fullText_), metrics.height()};
+    return {naturalWidth_, fontMetrics().height()};
 }
 
 QSize ElidingLabel::minimumSizeHint() const {
@@ -61,7 +70,7 @@ QSize ElidingLabel::minimumSizeHint() const {
 void ElidingLabel::changeEvent(QEvent* event) {
     QLabel::changeEvent(event);
     if (event->type() == QEvent::FontChange) {
-        updateGeometry();
+        measure();
         elide();
     }
 }
@@ -72,14 +81,32 @@ void ElidingLabel::resizeEvent(QResizeEvent* event) {
 }
 
 void ElidingLabel::elide() {
-    const QFontMetrics metrics = fontMetrics();
     // elidedText() may shorten a text that fits to the pixel, so it is only asked when needed.
-    const QString shown = metrics.horizontalAdvance(fullText_) <= width()
+    const QString shown = naturalWidth_ <= width()
                               ? fullText_
-                              : metrics.elidedText(fullText_, Qt::ElideRight, width());
+                              : fontMetrics().elidedText(fullText_, Qt::ElideRight, width());
     if (shown != QLabel::text()) {
         QLabel::setText(shown);
     }
+}
+
+void ElidingLabel::paintEvent(QPaintEvent*) {
+    const QString& shown = QLabel::text();
+    if (shown.isEmpty()) {
+        return;
+    }
+    if (shaped_.text() != shown) {
+        shaped_ = QStaticText(shown);
+        shaped_.setTextFormat(Qt::PlainText);
+    }
+    // Where QLabel puts its one line: at the left of the contents, centred by the line's
+    // unrounded height, in the foreground colour.
+    QPainter painter(this);
+    painter.setPen(palette().color(foregroundRole()));
+    const QRect box = contentsRect();
+    const double lineHeight = QFontMetricsF(font()).height();
+    painter.drawStaticText(QPointF(box.left(), box.top() + (box.height() - lineHeight) / 2),
+                           shaped_);
 }
 
 // ---- SymbolView ----
@@ -326,19 +353,21 @@ class ScrollIndicator final : public QWidget {
     }
 
   protected:
-    void paintEvent(QPaintEvent*) override {
+    void paintEvent(QPaintEvent* event) override {
         const auto shape = thumb();
         drawn_ = shape ? coveredBy(*shape) : QRect();
         if (!shape) {
             return;
         }
         QPainter painter(this);
-        painter.setRenderHint(QPainter::Antialiasing);
-        QColor colour = palette().color(QPalette::Active, QPalette::WindowText);
-        colour.setAlphaF(0.35f);
-        QPainterPath path;
-        path.addRoundedRect(*shape, kThumbWidth / 2, kThumbWidth / 2);
-        painter.fillPath(path, colour);
+        const QImage& picture = thumbPicture(*shape);
+        // Drawn one rectangle of the region at a time: under a clip of many rectangles Qt
+        // blends through per-line spans and hands a tall thumb's lines to its thread pool,
+        // then waits for them.
+        for (const QRect& part : event->region() & drawn_) {
+            painter.setClipRect(part);
+            painter.drawImage(drawn_.topLeft(), picture);
+        }
     }
 
   private:
@@ -370,9 +399,75 @@ class ScrollIndicator final : public QWidget {
         update(shape ? drawn_.united(coveredBy(*shape)) : drawn_);
     }
 
+    // The thumb drawn on its own, at the same offset within whole pixels as `shape`, over
+    // the pixels coveredBy() gives: copying it costs far less than filling its antialiased
+    // outline each time the rows beneath are drawn again, and gives the same pixels.
+    const QImage& thumbPicture(const QRectF& shape) {
+        QColor colour = palette().color(QPalette::Active, QPalette::WindowText);
+        colour.setAlphaF(0.35f);
+        const QRect covered = coveredBy(shape);
+        const QRectF local = shape.translated(-covered.topLeft());
+        const qreal ratio = devicePixelRatioF();
+        if (thumb_.isNull() || local != thumbShape_ || colour != thumbColour_ ||
+            thumb_.devicePixelRatio() != ratio) {
+            thumbShape_ = local;
+            thumbColour_ = colour;
+            thumb_ = capsule(local, covered.size(), ratio, colour);
+        }
+        return thumb_;
+    }
+
+    // A vertical capsule filled into an image of `size` points. Filled whole, a long one's
+    // antialiased outline is more spans than Qt blends on the calling thread: it hands them
+    // to its thread pool and waits. So each rounded end is filled on an image of its own few
+    // lines, and the straight part between them, whose lines are all alike, is one line
+    // copied.
+    static QImage capsule(const QRectF& shape, QSize size, qreal ratio, const QColor& colour) {
+        QImage image(size * ratio, QImage::Format_ARGB32_Premultiplied);
+        image.setDevicePixelRatio(ratio);
+        const int lines = image.height();
+        const double radius = shape.width() / 2;
+        // The lines wholly between the two rounded ends, in device pixels.
+        const int firstStraight =
+            std::clamp(static_cast<int>(std::ceil((shape.top() + radius) * ratio)), 0, lines);
+        const int endStraight = std::clamp(
+            static_cast<int>(std::floor((shape.bottom() - radius) * ratio)), firstStraight, lines);
+        // Fills the lines [from, to) as filling the whole image would.
+        const auto fill = [&](int from, int to) {
+            if (from >= to) {
+                return;
+            }
+            QImage part(image.width(), to - from, QImage::Format_ARGB32_Premultiplied);
+            part.setDevicePixelRatio(ratio);
+            part.fill(Qt::transparent);
+            {
+                QPainter painter(&part);
+                painter.setRenderHint(QPainter::Antialiasing);
+                painter.translate(0, -from / ratio);
+                QPainterPath path;
+                path.addRoundedRect(shape, radius, radius);
+                painter.fillPath(path, colour);
+            }
+            for (int line = from; line < to; ++line) {
+                std::memcpy(image.scanLine(line), part.constScanLine(line - from),
+                            static_cast<std::size_t>(image.bytesPerLine()));
+            }
+        };
+        fill(0, std::min(firstStraight + 1, lines));
+        for (int line = firstStraight + 1; line < endStraight; ++line) {
+            std::memcpy(image.scanLine(line), image.constScanLine(firstStraight),
+                        static_cast<std::size_t>(image.bytesPerLine()));
+        }
+        fill(std::max(endStraight, std::min(firstStraight + 1, lines)), lines);
+        return image;
+    }
+
     QScrollBar* bar_;
     // What the last paint covered.
     QRect drawn_;
+    QImage thumb_;
+    QRectF thumbShape_;
+    QColor thumbColour_;
 };
 
 }  // namespace

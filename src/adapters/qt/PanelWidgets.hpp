@@ -4,6 +4,7 @@
 #include <QBasicTimer>
 #include <QLabel>
 #include <QScrollArea>
+#include <QStaticText>
 #include <QString>
 #include <QWidget>
 
@@ -40,11 +41,17 @@ class ElidingLabel final : public QLabel {
   protected:
     void changeEvent(QEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    // Draws the line as QLabel does, from a text shaped when it changes rather than at each
+    // paint.
+    void paintEvent(QPaintEvent* event) override;
 
   private:
+    void measure();
     void elide();
 
     QString fullText_;
+    int naturalWidth_ = 0;
+    QStaticText shaped_;
 };
 
 // A named symbol drawn like text of a style, in one of the panel's colours.

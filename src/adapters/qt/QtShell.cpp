@@ -16,6 +16,7 @@
 #include <QWidget>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdlib>
 #include <functional>
@@ -120,21 +121,23 @@ class PopupWindow final : public QWidget {
         const int corner = static_cast<int>(std::ceil(kCornerRadius));
         const QRegion inside = QRegion(whole.adjusted(1, corner, -1, -corner)) |
                                QRegion(whole.adjusted(corner, 1, -corner, -1));
+        // One rectangle of the region at a time: under a clip of many rectangles Qt fills
+        // through per-line spans and hands a tall part's lines to its thread pool.
         for (const QRect& part : event->region() & inside) {
+            painter.setClipRect(part);
             painter.fillRect(part, fill);
         }
         const QRegion edge = event->region() - inside;
         if (edge.isEmpty()) {
             return;
         }
-        painter.setClipRegion(edge);
-        painter.setRenderHint(QPainter::Antialiasing);
-        QPainterPath shape;
-        shape.addRoundedRect(QRectF(rect()).adjusted(0.25, 0.25, -0.25, -0.25), kCornerRadius,
-                             kCornerRadius);
-        painter.fillPath(shape, fill);
-        painter.setPen(QPen(colourFor(Colour::separator, palette()), 0.5));
-        painter.drawPath(shape);
+        if (width() < kPatchSide || height() < kPatchSide) {
+            // Too small to hold both corners of a side: the shape is drawn whole.
+            painter.setClipRegion(edge);
+            paintShape(painter, shapeWithin(rect()), fill);
+            return;
+        }
+        paintEdge(painter, edge, fill);
     }
 
     void resizeEvent(QResizeEvent* event) override {
@@ -155,8 +158,90 @@ class PopupWindow final : public QWidget {
     }
 
   private:
+    // The window's rounded shape is drawn once, on a square of its own just large enough for
+    // the two corners of a side and one line of straight edge between them, and the window's
+    // edge is copied from it: the corners as they are, the straight line stretched between
+    // them (each line of a straight edge is the same). Stroking the antialiased outline
+    // costs many times more than copying it, and an edge beside every row a list change
+    // touches is drawn again.
+    static constexpr int kPatchCorner = static_cast<int>(kCornerRadius) + 2;
+    static constexpr int kPatchSide = 2 * kPatchCorner + 1;
+
+    static QPainterPath shapeWithin(const QRect& box) {
+        QPainterPath shape;
+        shape.addRoundedRect(QRectF(box).adjusted(0.25, 0.25, -0.25, -0.25), kCornerRadius,
+                             kCornerRadius);
+        return shape;
+    }
+
+    void paintShape(QPainter& painter, const QPainterPath& shape, const QColor& fill) const {
+        painter.setRenderHint(QPainter::Antialiasing);
+        painter.fillPath(shape, fill);
+        painter.setPen(QPen(colourFor(Colour::separator, palette()), 0.5));
+        painter.drawPath(shape);
+    }
+
+    const QImage& patch(const QColor& fill) {
+        const qreal ratio = devicePixelRatioF();
+        const QColor edge = colourFor(Colour::separator, palette());
+        if (patch_.isNull() || patch_.devicePixelRatio() != ratio || patchFill_ != fill ||
+            patchEdge_ != edge) {
+            patchFill_ = fill;
+            patchEdge_ = edge;
+            patch_ =
+                QImage(QSize(kPatchSide, kPatchSide) * ratio, QImage::Format_ARGB32_Premultiplied);
+            patch_.setDevicePixelRatio(ratio);
+            // What the shape is drawn over: nothing in a translucent window; in an opaque
+            // one the background Qt fills it with first.
+            patch_.fill(translucent_ ? QColor(Qt::transparent) : palette().color(backgroundRole()));
+            QPainter painter(&patch_);
+            paintShape(painter, shapeWithin(QRect(0, 0, kPatchSide, kPatchSide)), fill);
+        }
+        return patch_;
+    }
+
+    // Copies the part of the edge in `region` from the patch: the window in three columns
+    // and three rows, the outer ones the patch's corners, the middle ones its middle line.
+    void paintEdge(QPainter& painter, const QRegion& region, const QColor& fill) {
+        const QImage& source = patch(fill);
+        const qreal ratio = source.devicePixelRatio();
+        // Where a span of the window along one axis comes from in the patch.
+        struct Span {
+            int from;
+            int to;
+            int patchFrom;
+            bool stretched;
+        };
+        const auto spans = [](int length) {
+            return std::array<Span, 3>{
+                Span{0, kPatchCorner, 0, false},
+                Span{kPatchCorner, length - kPatchCorner, kPatchCorner, true},
+                Span{length - kPatchCorner, length, kPatchCorner + 1, false}};
+        };
+        for (const Span& row : spans(height())) {
+            for (const Span& column : spans(width())) {
+                const QRect cell(column.from, row.from, column.to - column.from, row.to - row.from);
+                for (const QRect& part : region& cell) {
+                    const double x = column.stretched ? column.patchFrom
+                                                      : column.patchFrom + part.x() - column.from;
+                    const double y =
+                        row.stretched ? row.patchFrom : row.patchFrom + part.y() - row.from;
+                    const double w = column.stretched ? 1 : part.width();
+                    const double h = row.stretched ? 1 : part.height();
+                    // One rectangle at a time, as the inside.
+                    painter.setClipRect(part);
+                    painter.drawImage(QRectF(part), source,
+                                      QRectF(x * ratio, y * ratio, w * ratio, h * ratio));
+                }
+            }
+        }
+    }
+
     std::function<void(QPoint, bool)> onOutsidePress_;
     bool translucent_;
+    QImage patch_;
+    QColor patchFill_;
+    QColor patchEdge_;
 };
 
 QtShell::QtShell() = default;

@@ -221,7 +221,7 @@ class PopupWindow final : public QWidget {
         for (const Span& row : spans(height())) {
             for (const Span& column : spans(width())) {
                 const QRect cell(column.from, row.from, column.to - column.from, row.to - row.from);
-                for (const QRect& part : region& cell) {
+                for (const QRect& part : region.intersected(cell)) {
                     const double x = column.stretched ? column.patchFrom
                                                       : column.patchFrom + part.x() - column.from;
                     const double y =

@@ -337,13 +337,19 @@ TEST_F(MenuBarControllerTest, InitialIconsComeFromTheBundleThenTheNameThenTheSym
     byName.bundleIdentifier.reset();
     auto iconless = app(403, "iconless", {extraAt(0, -30, 22, 22)});
     iconless.icon = false;
-    setDesktop({byBundle, byName, iconless});
+    // Another application of the same name: its extra shows its own icon, not the first
+    // one of that name.
+    auto namesake = app(404, "byBundle", {extraAt(0, -30, 22, 22)});
+    namesake.bundleIdentifier = "com.example.namesake";
+    setDesktop({byBundle, byName, iconless, namesake});
     refresh();
     const auto& items = controller->hiddenItems();
-    ASSERT_EQ(items.size(), 3u);
+    ASSERT_EQ(items.size(), 4u);
     EXPECT_TRUE(items[0].icon->bitmap());
     EXPECT_TRUE(items[1].icon->bitmap());
     EXPECT_EQ(items[2].icon->symbolName(), "app.badge");
+    ASSERT_TRUE(items[3].icon->bitmap());
+    EXPECT_NE(items[3].icon->bitmap()->pixels, items[0].icon->bitmap()->pixels);
 }
 
 TEST_F(MenuBarControllerTest,

@@ -350,6 +350,8 @@ TEST_F(AppDelegateTest, AShownPopoverTakesThePanelsNewSizeWheneverWhatItShowsCha
     shell.statusBar.click();
     relist(false);
     EXPECT_EQ(shell.popover.contentSize(), (Size{200, 140})) << "a closed popover keeps its size";
+    shell.panel.actions.onPreferredSizeChange();
+    EXPECT_EQ(shell.popover.contentSize(), (Size{200, 140})) << "also when a filter changed";
     shell.statusBar.click();
     EXPECT_EQ(shell.popover.contentSize(), (Size{200, 100})) << "and opens at the panel's";
 }

@@ -263,6 +263,18 @@ TEST_F(MenuBarControllerTest, MissingPermissionsEndTheRefreshEarlyAndKeepTheList
         EXPECT_EQ(count(Field::isLoading), 0) << "the list was not empty";
         EXPECT_EQ(names(), std::vector<std::string>{"alpha"});
     }
+
+    // A first refresh that ends early clears the loading it set.
+    for (const bool trusted : {false, true}) {
+        SCOPED_TRACE(trusted ? "full disk access missing" : "accessibility missing");
+        simulation.update([&](SimulatedDesktop& desktop) {
+            desktop.accessibilityTrusted = trusted;
+            desktop.fullDiskAccessGranted = false;
+        });
+        controller = std::make_shared<MenuBarController>(ports, executor);
+        refresh();
+        EXPECT_FALSE(controller->isLoading());
+    }
 }
 
 TEST_F(MenuBarControllerTest, ARefreshScansOnlyAChangedSituationAndPublishesOnlyAChangedList) {

@@ -41,11 +41,11 @@ class StatusItemRow final : public QWidget {
     // The same without asking for the redraw: returns whether the row must be drawn again to
     // show the new record, which is then the caller's to ask for with redraw().
     bool replaceItem(const StatusItemInfo& item);
-    // Whether two records are the same in every field, pictures and elements by identity.
     // Asks for the row to be drawn again. Everything the row draws lies inside the highlight's
     // box, so only that is: the margins beside it reach the popover's rounded edge, which
     // would be drawn again with them.
     void redraw();
+    // Whether two records are the same in every field, pictures and elements by identity.
     static bool sameRecord(const StatusItemInfo& a, const StatusItemInfo& b);
 
     bool isHovered() const { return hovered_; }

@@ -114,22 +114,22 @@ function(stowbar_make_bundle target)
   endif()
   find_program(STOWBAR_MACDEPLOYQT macdeployqt HINTS "${qt_bin}" "${QT6_INSTALL_PREFIX}/bin" REQUIRED)
   install(TARGETS ${target} BUNDLE DESTINATION .)
-  # Beside the application in the disk image, where they are read before it is opened.
-  install(FILES "${PROJECT_SOURCE_DIR}/LICENSE" "${notices}" DESTINATION .)
-  # A library macdeployqt copies in and the notices do not name is shipped without its licence:
-  # say so here; scripts/macos-notarize.sh refuses such a bundle.
+  # The licence beside the application in the disk image, where it is read before the app is
+  # opened; the notices follow once they name what macdeployqt copied in.
+  install(FILES "${PROJECT_SOURCE_DIR}/LICENSE" DESTINATION .)
+  # The libraries macdeployqt copies in depend on how Homebrew built Qt: their licences are added
+  # to the notices after it, before signing. One without a licence is only warned about here;
+  # scripts/macos-notarize.sh refuses to release such a bundle.
   install(CODE "
     set(app \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/Stowbar.app\")
     execute_process(COMMAND \"${STOWBAR_MACDEPLOYQT}\" \"\${app}\" COMMAND_ERROR_IS_FATAL ANY)
-    file(READ \"\${app}/Contents/Resources/THIRD-PARTY-NOTICES.txt\" notices)
-    file(GLOB bundled RELATIVE \"\${app}/Contents/Frameworks\" \"\${app}/Contents/Frameworks/*\")
-    foreach(item IN LISTS bundled)
-      string(REGEX REPLACE \"[.].*\" \"\" name \"\${item}\")
-      string(FIND \"\${notices}\" \"\${name}\" at)
-      if(at EQUAL -1)
-        message(WARNING \"Contents/Frameworks/\${item} is not named in THIRD-PARTY-NOTICES.txt\")
-      endif()
-    endforeach()
+    execute_process(COMMAND \"${PROJECT_SOURCE_DIR}/scripts/macos-bundle-licences.sh\" \"\${app}\"
+                    RESULT_VARIABLE unlicensed)
+    if(unlicensed)
+      message(WARNING \"Stowbar.app holds libraries its THIRD-PARTY-NOTICES.txt does not cover (listed above)\")
+    endif()
+    file(COPY_FILE \"\${app}/Contents/Resources/THIRD-PARTY-NOTICES.txt\"
+         \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/THIRD-PARTY-NOTICES.txt\")
     execute_process(COMMAND \"${PROJECT_SOURCE_DIR}/scripts/macos-sign.sh\" - \"\${app}\"
                     COMMAND_ERROR_IS_FATAL ANY)
   ")

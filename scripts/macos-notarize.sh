@@ -12,7 +12,8 @@
 # than the login keychain (CI keeps it in a temporary one).
 #
 # Steps: the app is checked (a library in Contents/Frameworks that THIRD-PARTY-NOTICES.txt does
-# not name would ship without its licence), submitted and stapled, so that it carries its ticket
+# not name, which installing could not find a licence for, would ship without one), submitted and
+# stapled, so that it carries its ticket
 # wherever it is copied; the disk image is then made from the stapled app, the licence, the
 # notices and a link to /Applications, signed, submitted and stapled in turn, so that Gatekeeper
 # accepts it offline too. Last, spctl judges both as Gatekeeper will. The disk image replaces the

@@ -36,7 +36,8 @@ find "$app/Contents" ! -type l \( -name '*.dylib' -o -name '*.so' -o -name '*.fr
   -o -name '*.xpc' -o -name '*.app' -o \( -type f -perm -u+x \) \) ! -path "$app/Contents/MacOS/*" |
   awk '{ print length($0) "\t" $0 }' | sort -rn | cut -f2- |
   while IFS= read -r item; do
-    codesign "${options[@]}" "$item"
+    # Nested code keeps the entitlements it was built with: Sparkle's XPC services have their own.
+    codesign "${options[@]}" --preserve-metadata=entitlements "$item"
   done
 
 codesign "${options[@]}" "$app"

@@ -139,5 +139,8 @@ function(stowbar_make_bundle target)
   set(CPACK_PACKAGE_VERSION "${PROJECT_VERSION}")
   set(CPACK_PACKAGE_FILE_NAME "Stowbar-${PROJECT_VERSION}")
   set(CPACK_DMG_VOLUME_NAME Stowbar)
+  # CPack would otherwise name CMake's own licence as the package's.
+  set(CPACK_PACKAGE_VENDOR "The Stowbar authors")
+  set(CPACK_RESOURCE_FILE_LICENSE "${PROJECT_SOURCE_DIR}/LICENSE")
   include(CPack)
 endfunction()

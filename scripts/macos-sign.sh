@@ -15,7 +15,7 @@
 # builds with one stable identity (a self-signed code-signing certificate made in Keychain Access
 # will do) and the grants survive rebuilds. Release builds use a "Developer ID Application"
 # identity; this script then adds the hardened runtime and a secure timestamp, as notarisation
-# requires (notarise with `xcrun notarytool submit … --wait`, then `xcrun stapler staple`).
+# requires; scripts/macos-notarize.sh then notarises it and makes the disk image.
 # Stowbar needs no entitlements: no sandbox (Accessibility reads other processes), and neither
 # Accessibility nor screen capture has an entitlement.
 set -euo pipefail
@@ -36,7 +36,8 @@ find "$app/Contents" ! -type l \( -name '*.dylib' -o -name '*.so' -o -name '*.fr
   -o -name '*.xpc' -o -name '*.app' -o \( -type f -perm -u+x \) \) ! -path "$app/Contents/MacOS/*" |
   awk '{ print length($0) "\t" $0 }' | sort -rn | cut -f2- |
   while IFS= read -r item; do
-    codesign "${options[@]}" "$item"
+    # Nested code keeps the entitlements it was built with: Sparkle's XPC services have their own.
+    codesign "${options[@]}" --preserve-metadata=entitlements "$item"
   done
 
 codesign "${options[@]}" "$app"

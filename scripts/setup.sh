@@ -38,6 +38,7 @@ packages=(
   qt6-base-dev libglib2.0-dev libxcb1-dev fonts-dejavu-core fonts-inter
   gnustep-make libgnustep-gui-dev
   xvfb dbus at-spi2-core gir1.2-atspi-2.0 python3-gi
+  librsvg2-bin icnsutils
 )
 
 missing=()

@@ -58,6 +58,35 @@ bool printable(std::string_view text) {
     });
 }
 
+// Where the last character of `text` starts, as its reader counts characters: a grapheme
+// cluster, so that an emoji with its skin tone, a flag or a letter with its combining mark
+// goes at once. A byte that is not valid UTF-8 counts as a character of its own.
+std::size_t lastCharacterStart(std::string_view text) {
+    const auto* bytes = reinterpret_cast<const utf8proc_uint8_t*>(text.data());
+    std::size_t start = 0;
+    std::size_t at = 0;
+    utf8proc_int32_t state = 0;
+    std::optional<utf8proc_int32_t> previous;
+    while (at < text.size()) {
+        utf8proc_int32_t codepoint = 0;
+        const utf8proc_ssize_t length = utf8proc_iterate(
+            bytes + at, static_cast<utf8proc_ssize_t>(text.size() - at), &codepoint);
+        if (length <= 0) {
+            start = at;
+            previous.reset();
+            state = 0;
+            ++at;
+            continue;
+        }
+        if (!previous || utf8proc_grapheme_break_stateful(*previous, codepoint, &state)) {
+            start = at;
+        }
+        previous = codepoint;
+        at += static_cast<std::size_t>(length);
+    }
+    return start;
+}
+
 }  // namespace
 
 std::string_view panelKeyName(PanelKey key) {
@@ -233,14 +262,7 @@ PanelCommand HiddenItemPanelNavigator::key(PanelKey key) {
             if (filter_.empty()) {
                 break;
             }
-            // One character, however many bytes it takes in UTF-8.
-            while (!filter_.empty() &&
-                   (static_cast<unsigned char>(filter_.back()) & 0xC0) == 0x80) {
-                filter_.pop_back();
-            }
-            if (!filter_.empty()) {
-                filter_.pop_back();
-            }
+            filter_.resize(lastCharacterStart(filter_));
             refresh();
             focusFirst();
             break;

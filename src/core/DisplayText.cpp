@@ -34,14 +34,18 @@ std::optional<ControlCharacter> controlAt(std::string_view text, std::size_t at)
     return std::nullopt;
 }
 
+// Each control character as `replace` writes it, and each backslash as `backslash`.
 template <typename Replace>
-std::string replacingControls(std::string_view text, Replace replace) {
+std::string replacingControls(std::string_view text, std::string_view backslash, Replace replace) {
     std::string result;
     result.reserve(text.size());
     for (std::size_t at = 0; at < text.size();) {
         if (const auto control = controlAt(text, at)) {
             replace(result, control->codePoint);
             at += control->length;
+        } else if (text[at] == '\\') {
+            result += backslash;
+            ++at;
         } else {
             result += text[at++];
         }
@@ -52,11 +56,11 @@ std::string replacingControls(std::string_view text, Replace replace) {
 }  // namespace
 
 std::string singleLineText(std::string_view text) {
-    return replacingControls(text, [](std::string& out, std::uint32_t) { out += ' '; });
+    return replacingControls(text, "\\", [](std::string& out, std::uint32_t) { out += ' '; });
 }
 
 std::string escapedControlCharacters(std::string_view text) {
-    return replacingControls(text, [](std::string& out, std::uint32_t codePoint) {
+    return replacingControls(text, "\\\\", [](std::string& out, std::uint32_t codePoint) {
         switch (codePoint) {
             case '\n':
                 out += "\\n";

@@ -15,7 +15,8 @@ namespace stowbar {
 std::string singleLineText(std::string_view text);
 
 // The text as a report line prints it: "\n", "\r" and "\t" for those three, "\u{1B}" (upper-case
-// hexadecimal digits of the code point) for every other control character.
+// hexadecimal digits of the code point) for every other control character, and "\\" for a
+// backslash, so that a name holding a written "\n" does not print as one holding a line feed.
 std::string escapedControlCharacters(std::string_view text);
 
 }  // namespace stowbar

@@ -6,6 +6,7 @@
 #include <array>
 #include <cstdint>
 #include <cstdlib>
+#include <map>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -58,6 +59,35 @@ bool printable(std::string_view text) {
     });
 }
 
+// Where the last character of `text` starts, as its reader counts characters: a grapheme
+// cluster, so that an emoji with its skin tone, a flag or a letter with its combining mark
+// goes at once. A byte that is not valid UTF-8 counts as a character of its own.
+std::size_t lastCharacterStart(std::string_view text) {
+    const auto* bytes = reinterpret_cast<const utf8proc_uint8_t*>(text.data());
+    std::size_t start = 0;
+    std::size_t at = 0;
+    utf8proc_int32_t state = 0;
+    std::optional<utf8proc_int32_t> previous;
+    while (at < text.size()) {
+        utf8proc_int32_t codepoint = 0;
+        const utf8proc_ssize_t length = utf8proc_iterate(
+            bytes + at, static_cast<utf8proc_ssize_t>(text.size() - at), &codepoint);
+        if (length <= 0) {
+            start = at;
+            previous.reset();
+            state = 0;
+            ++at;
+            continue;
+        }
+        if (!previous || utf8proc_grapheme_break_stateful(*previous, codepoint, &state)) {
+            start = at;
+        }
+        previous = codepoint;
+        at += static_cast<std::size_t>(length);
+    }
+    return start;
+}
+
 }  // namespace
 
 std::string_view panelKeyName(PanelKey key) {
@@ -107,13 +137,15 @@ void HiddenItemPanelNavigator::setInputs(const PanelInputs& inputs, bool offersU
 
     focus_.reset();
     if (before && before->control == PanelControl::row) {
-        // The same item wherever it went; else the row now in its place.
+        // The same extra wherever it went; else the row now in its place.
         const auto& rows = content_.rows;
-        const auto same = std::find_if(rows.begin(), rows.end(), [&](const StatusItemInfo& item) {
-            return focusedItemID_ && item.id == *focusedItemID_;
-        });
-        if (same != rows.end()) {
-            focus_ = PanelFocus{PanelControl::row, static_cast<std::size_t>(same - rows.begin())};
+        const auto same = std::find_if(
+            rowIdentities_.begin(), rowIdentities_.end(), [this](const ExtraIdentity& identity) {
+                return focusedExtra_ && identity.sameExtra(*focusedExtra_);
+            });
+        if (same != rowIdentities_.end()) {
+            focus_ = PanelFocus{PanelControl::row,
+                                static_cast<std::size_t>(same - rowIdentities_.begin())};
         } else if (!rows.empty()) {
             focus_ = PanelFocus{PanelControl::row, std::min(before->row, rows.size() - 1)};
         }
@@ -128,20 +160,20 @@ void HiddenItemPanelNavigator::setInputs(const PanelInputs& inputs, bool offersU
         // loading view take the focus as they would on opening.
         focusFirst();
     }
-    focusedItemID_ = focusedItem() != nullptr ? std::optional(focusedItem()->id) : std::nullopt;
+    rememberFocusedItem();
 }
 
 void HiddenItemPanelNavigator::open() {
     open_ = true;
     focus_.reset();
     focusFirst();
-    focusedItemID_ = focusedItem() != nullptr ? std::optional(focusedItem()->id) : std::nullopt;
+    rememberFocusedItem();
 }
 
 void HiddenItemPanelNavigator::close() {
     open_ = false;
     focus_.reset();
-    focusedItemID_.reset();
+    focusedExtra_.reset();
     if (!filter_.empty()) {
         filter_.clear();
         refresh();
@@ -233,19 +265,12 @@ PanelCommand HiddenItemPanelNavigator::key(PanelKey key) {
             if (filter_.empty()) {
                 break;
             }
-            // One character, however many bytes it takes in UTF-8.
-            while (!filter_.empty() &&
-                   (static_cast<unsigned char>(filter_.back()) & 0xC0) == 0x80) {
-                filter_.pop_back();
-            }
-            if (!filter_.empty()) {
-                filter_.pop_back();
-            }
+            filter_.resize(lastCharacterStart(filter_));
             refresh();
             focusFirst();
             break;
     }
-    focusedItemID_ = focusedItem() != nullptr ? std::optional(focusedItem()->id) : std::nullopt;
+    rememberFocusedItem();
     return command;
 }
 
@@ -259,14 +284,30 @@ bool HiddenItemPanelNavigator::type(std::string_view text) {
     filter_ += text;
     refresh();
     focusFirst();
-    focusedItemID_ = focusedItem() != nullptr ? std::optional(focusedItem()->id) : std::nullopt;
+    rememberFocusedItem();
     return true;
 }
 
 void HiddenItemPanelNavigator::focusRow(std::size_t row) {
     if (row < content_.rows.size()) {
         focus_ = PanelFocus{PanelControl::row, row};
-        focusedItemID_ = content_.rows[row].id;
+        rememberFocusedItem();
+    }
+}
+
+bool HiddenItemPanelNavigator::ExtraIdentity::sameExtra(const ExtraIdentity& other) const {
+    // A window number names one window of the whole system for as long as it lives.
+    if (windowID != 0 || other.windowID != 0) {
+        return pid == other.pid && windowID == other.windowID;
+    }
+    return pid == other.pid && placeInProcess == other.placeInProcess;
+}
+
+void HiddenItemPanelNavigator::rememberFocusedItem() {
+    if (focus_ && focus_->control == PanelControl::row && focus_->row < rowIdentities_.size()) {
+        focusedExtra_ = rowIdentities_[focus_->row];
+    } else {
+        focusedExtra_.reset();
     }
 }
 
@@ -279,17 +320,31 @@ const StatusItemInfo* HiddenItemPanelNavigator::focusedItem() const {
 
 void HiddenItemPanelNavigator::refresh() {
     content_ = HiddenItemPanelModel::describe(inputs_);
+    rowIdentities_.clear();
     if (content_.state != PanelState::list) {
         // Only a shown list can be filtered; a filter left from it would surprise later.
         filter_.clear();
         return;
     }
+    // Places are counted in the whole list, so that a filter does not change them.
+    std::map<std::int32_t, std::size_t> extrasSeen;
+    rowIdentities_.reserve(content_.rows.size());
+    for (const StatusItemInfo& item : content_.rows) {
+        rowIdentities_.push_back(ExtraIdentity{item.pid, item.windowID, extrasSeen[item.pid]++});
+    }
     if (filter_.empty()) {
         return;
     }
-    std::erase_if(content_.rows, [this](const StatusItemInfo& item) {
-        return !nameMatches(item.appName, filter_);
-    });
+    std::vector<StatusItemInfo> rows;
+    std::vector<ExtraIdentity> identities;
+    for (std::size_t index = 0; index < content_.rows.size(); ++index) {
+        if (nameMatches(content_.rows[index].appName, filter_)) {
+            rows.push_back(std::move(content_.rows[index]));
+            identities.push_back(rowIdentities_[index]);
+        }
+    }
+    content_.rows = std::move(rows);
+    rowIdentities_ = std::move(identities);
     content_.rowsScroll = HiddenItemPanelModel::rowsScroll(content_.rows.size());
     content_.filter = filter_;
     content_.footerText = HiddenItemPanelModel::filteredFooterText(

@@ -96,7 +96,20 @@ class HiddenItemPanelNavigator {
     static bool nameMatches(std::string_view name, std::string_view filter);
 
   private:
+    // Who an extra is across rescans. Its id is good within one list only: an extra without a
+    // window number is known there by its place, which passes to a neighbour when an earlier
+    // application quits. Its process and window number, or without one its place among its
+    // process's extras, stay with it.
+    struct ExtraIdentity {
+        std::int32_t pid = 0;
+        std::uint32_t windowID = 0;
+        std::size_t placeInProcess = 0;
+
+        bool sameExtra(const ExtraIdentity& other) const;
+    };
+
     void refresh();
+    void rememberFocusedItem();
     std::vector<PanelFocus> order() const;
     void move(int step, bool wrap);
     void focusFirst();
@@ -108,8 +121,10 @@ class HiddenItemPanelNavigator {
     PanelContent content_;
     std::optional<PanelFocus> focus_;
     bool open_ = false;
-    // The id of the focused row's item, so that the focus follows it through new lists.
-    std::optional<std::uint32_t> focusedItemID_;
+    // The identity of each row's item, beside content_.rows.
+    std::vector<ExtraIdentity> rowIdentities_;
+    // The focused row's item, so that the focus follows it through new lists.
+    std::optional<ExtraIdentity> focusedExtra_;
 };
 
 }  // namespace stowbar

@@ -429,19 +429,40 @@ TEST_F(MenuBarControllerTest, OverlappingRefreshesBothScanAndTheFirstToFinishCle
 }
 
 TEST_F(MenuBarControllerTest, ACapturePassPutsItsPicturesIntoANewerListInsteadOfTheOldOne) {
-    writeHiddenSet({"com.example.alpha", "com.example.beta"});
-    setDesktop({app(401, "alpha", {extraWithWindow(-30, 811)})});
-    refresh();  // publishes [alpha]; its capture pass waits on the held capture
-    ASSERT_EQ(heldCapture.held.size(), 1u);
+    struct Case {
+        const char* what;
+        std::vector<SimulatedApplication> newer;
+        std::vector<std::string> names;
+    };
+    const Case cases[] = {
+        {"a list that grew",
+         {app(401, "alpha", {extraWithWindow(-30, 811)}),
+          app(402, "beta", {extraWithWindow(-30, 812)})},
+         {"alpha", "beta"}},
+        {"a list that emptied", {}, {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        writeHiddenSet({"com.example.alpha", "com.example.beta"});
+        setDesktop({app(401, "alpha", {extraWithWindow(-30, 811)})});
+        refresh();  // publishes [alpha]; its capture pass waits on the held capture
+        ASSERT_EQ(heldCapture.held.size(), 1u);
 
-    setDesktop({app(401, "alpha", {extraWithWindow(-30, 811)}),
-                app(402, "beta", {extraWithWindow(-30, 812)})});
-    refresh();  // publishes [alpha, beta]; a second pass waits too
+        setDesktop(c.newer);
+        refresh();  // publishes the newer list; a pass of its own waits too, if it has pictures
 
-    releaseCaptures();
-    EXPECT_EQ(names(), (std::vector<std::string>{"alpha", "beta"})) << "the newer list survives";
-    for (const auto& item : controller->hiddenItems()) {
-        EXPECT_EQ(item.icon->size(), (Size{24, 22})) << item.appName << " got its picture";
+        // The old pass ends first, then the newer one: neither may bring the old list back.
+        while (!heldCapture.held.empty()) {
+            heldCapture.held.front()();
+            heldCapture.held.pop_front();
+            executor.runUntilIdle();
+            EXPECT_EQ(names(), c.names) << "the newer list survives";
+        }
+        for (const auto& item : controller->hiddenItems()) {
+            EXPECT_EQ(item.icon->size(), (Size{24, 22})) << item.appName << " got its picture";
+        }
+        setDesktop({});
+        refresh();
     }
 }
 

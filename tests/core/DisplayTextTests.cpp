@@ -6,7 +6,7 @@
 namespace stowbar {
 namespace {
 
-TEST(DisplayText, ControlCharactersShowAsSpacesInARowAndEscapedInAReport) {
+TEST(DisplayText, ControlCharactersShowAsSpacesInARowAndAReportEscapesThemAndBackslashes) {
     struct Case {
         std::string_view text;
         const char* row;
@@ -20,6 +20,9 @@ TEST(DisplayText, ControlCharactersShowAsSpacesInARowAndEscapedInAReport) {
         {"nul\0end"sv, "nul end", "nul\\u{0}end"},
         {"esc\x1b[31m", "esc [31m", "esc\\u{1B}[31m"},
         {"del\x7f", "del ", "del\\u{7F}"},
+        // A backslash is escaped too, so that a written "\n" is not read as a line feed.
+        {"Alpha\\nBeta", "Alpha\\nBeta", "Alpha\\\\nBeta"},
+        {"C:\\\\", "C:\\\\", "C:\\\\\\\\"},
         // C1 controls and the Unicode line and paragraph separators, in UTF-8.
         {"next\xc2\x85line", "next line", "next\\u{85}line"},
         {"a\u2028b\u2029c", "a b c", "a\\u{2028}b\\u{2029}c"},

@@ -22,6 +22,7 @@ PanelInputs listOf(const std::vector<std::string>& names) {
     for (const auto& name : names) {
         StatusItemInfo item;
         item.id = static_cast<std::uint32_t>(inputs.hiddenItems.size() + 1);
+        item.pid = static_cast<std::int32_t>(100 + item.id);
         item.appName = name;
         inputs.hiddenItems.push_back(item);
     }
@@ -72,6 +73,60 @@ std::string play(const PanelInputs& inputs, const std::string& steps, bool offer
     }
     return describeFocus(navigator) + " | " + navigator.filter() + " | " + presses + " | " +
            navigator.content().footerText + " | " + std::to_string(navigator.content().rows.size());
+}
+
+// A list as a rescan publishes it, from "name/pid" or "name/pid/window" words: an extra with a
+// window number is known by it, one without by its place in the list.
+PanelInputs scanned(const std::string& extras) {
+    PanelInputs inputs{{}, true, true, false};
+    std::istringstream words(extras);
+    for (std::string word; words >> word;) {
+        std::istringstream fields(word);
+        StatusItemInfo item;
+        std::string pid;
+        std::string window;
+        std::getline(fields, item.appName, '/');
+        std::getline(fields, pid, '/');
+        std::getline(fields, window, '/');
+        item.pid = std::stoi(pid);
+        item.windowID = window.empty() ? 0 : static_cast<std::uint32_t>(std::stoul(window));
+        item.id = item.windowID != 0 ? item.windowID
+                                     : static_cast<std::uint32_t>(inputs.hiddenItems.size() + 1);
+        inputs.hiddenItems.push_back(item);
+    }
+    return inputs;
+}
+
+TEST(HiddenItemPanelNavigatorTest, FocusStaysOnTheSameExtraWhenARescanRenumbersTheList) {
+    struct Case {
+        const char* what;
+        const char* before;
+        std::size_t focusedRow;
+        const char* after;
+        const char* focused;
+    };
+    const Case cases[] = {
+        {"an earlier application quit", "Early/10 Alpha/20 Beta/30", 1, "Alpha/20 Beta/30",
+         "Alpha"},
+        {"another extra's window number is the focused one's old place",
+         "Early/10 Alpha/20 Beta/30", 1, "Gadget/40/2 Alpha/20 Beta/30", "Alpha"},
+        {"an application appeared before the second of two extras", "One/20 Two/20 Beta/30", 1,
+         "Early/10 One/20 Two/20 Beta/30", "Two"},
+        {"extras with window numbers swapped places", "Alpha/20/500 Beta/30/600", 1,
+         "Beta/30/600 Alpha/20/500", "Beta"},
+        {"the focused extra is gone: the row now in its place", "Alpha/20 Beta/30 Gamma/40", 1,
+         "Alpha/20 Gamma/40", "Gamma"},
+        {"the last row is gone: the new last row", "Alpha/20 Beta/30", 1, "Alpha/20", "Alpha"},
+    };
+    for (const Case& c : cases) {
+        HiddenItemPanelNavigator navigator;
+        navigator.setInputs(scanned(c.before), true, true);
+        navigator.open();
+        navigator.focusRow(c.focusedRow);
+        navigator.setInputs(scanned(c.after), true, true);
+        ASSERT_NE(navigator.focusedItem(), nullptr) << c.what;
+        EXPECT_EQ(navigator.focusedItem()->appName, c.focused) << c.what;
+    }
 }
 
 TEST(HiddenItemPanelNavigatorTest, KeySequencesMoveTheFocusFilterTheListAndPress) {

@@ -181,6 +181,17 @@ TEST_F(AppDelegateTest, ATriggerDuringARunningRefreshLetsItFinishAndAddsOneMore)
     EXPECT_NEAR(refreshStarts[1], 0.6, 1e-9);
 }
 
+TEST_F(AppDelegateTest, EachNewTriggerRestartsTheWaitingDebounce) {
+    launch();
+    for (const double at : {0.0, 0.2, 0.45}) {
+        advanceTo(at);
+        workspace.notify(WorkspaceNotification::didLaunchApplication);
+    }
+    advanceTo(2.0);
+    ASSERT_EQ(refreshStarts.size(), 1u) << "one refresh for the three triggers";
+    EXPECT_NEAR(refreshStarts[0], 0.75, 1e-9) << "0.3 s after the last trigger";
+}
+
 TEST_F(AppDelegateTest, PermissionChangesAreNoticedByTheNextTickAndOnlyGrantsRefreshAtOnce) {
     struct Case {
         const char* name;
@@ -414,6 +425,14 @@ TEST_F(AppDelegateActivationTest, RepeatedClicksOnOneItemCountFromTheLastAccepte
             start = executor.now().time_since_epoch() + 1s;
         }
     }
+}
+
+TEST_F(AppDelegateActivationTest, TheRowIsPressed150MillisecondsAfterTheClick) {
+    clickAt(0ms, item);
+    executor.advanceTo(TimePoint{} + start + 150ms - 1ns);
+    EXPECT_EQ(presses(), 0) << "the popover is still on its way out";
+    executor.advanceTo(TimePoint{} + start + 150ms);
+    EXPECT_EQ(presses(), 1);
 }
 
 TEST_F(AppDelegateActivationTest, AnIgnoredClickLeavesThePopoverOpenAndAnotherItemIsPressed) {

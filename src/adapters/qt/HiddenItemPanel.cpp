@@ -33,6 +33,7 @@
 #include "adapters/qt/StatusItemRow.hpp"
 #include "core/HiddenItemPanelModel.hpp"
 #include "core/HiddenItemPanelNavigator.hpp"
+#include "core/UserTexts.hpp"
 #include "platform/PanelHost.hpp"
 #include "platform/StatusItemInfo.hpp"
 
@@ -73,7 +74,7 @@ QString toQString(std::string_view text) {
 QLabel* makeLabel(std::string_view text, TextStyle style, Colour colour, QWidget* parent) {
     auto* label = new QLabel(parent);
     label->setTextFormat(Qt::PlainText);
-    label->setText(toQString(text));
+    label->setText(toQString(localized(text)));
     label->setFont(fontFor(style));
     label->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
     label->setWordWrap(true);
@@ -122,8 +123,8 @@ HiddenItemPanel::HiddenItemPanel(PanelActions actions, QWidget* parent)
     QPalette countColours = countLabel_->palette();
     countColours.setColor(QPalette::WindowText, colourFor(Colour::secondary, countColours));
     countLabel_->setPalette(countColours);
-    updatesButton_ = new FooterButton(toQString(panel_text::kUpdates), footer);
-    quitButton_ = new FooterButton(toQString(panel_text::kQuit), footer);
+    updatesButton_ = new FooterButton(toQString(localized(panel_text::kUpdates)), footer);
+    quitButton_ = new FooterButton(toQString(localized(panel_text::kQuit)), footer);
     // The buttons keep their natural widths; the count moves to a line of its own above them
     // when it does not fit beside them (arrangeFooter), and ends in an ellipsis only when even
     // that line is too short for it.
@@ -223,7 +224,8 @@ QWidget* HiddenItemPanel::buildPrompt(const PermissionPrompt& prompt) {
     if (!model_.offersSettings()) {
         return box;
     }
-    auto* button = new ProminentButton(toQString(panel_text::kOpenSettings), Colour::orange, box);
+    auto* button =
+        new ProminentButton(toQString(localized(panel_text::kOpenSettings)), Colour::orange, box);
     connect(button, &QAbstractButton::clicked, this,
             [this, prompt] { model_.openSettings(prompt); });
     button->installEventFilter(this);
@@ -591,19 +593,19 @@ void HiddenItemPanel::hideEvent(QHideEvent* event) {
 void HiddenItemPanel::announceState() {
     // The panel's name says what it shows now; a changed name is announced, so a screen reader
     // user hears the list arrive after the loading view.
-    std::string_view summary;
+    std::string summary;
     switch (content_.state) {
         case PanelState::accessibility:
-            summary = panel_text::kAccessibilityTitle;
+            summary = localized(panel_text::kAccessibilityTitle);
             break;
         case PanelState::fullDiskAccess:
-            summary = panel_text::kFullDiskAccessTitle;
+            summary = localized(panel_text::kFullDiskAccessTitle);
             break;
         case PanelState::loading:
-            summary = panel_text::kScanning;
+            summary = localized(panel_text::kScanning);
             break;
         case PanelState::empty:
-            summary = panel_text::kNoHiddenItems;
+            summary = localized(panel_text::kNoHiddenItems);
             break;
         case PanelState::list:
             summary = content_.footerText;

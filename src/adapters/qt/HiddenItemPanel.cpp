@@ -3,6 +3,7 @@
 #include <QAbstractButton>
 #include <QAccessible>
 #include <QApplication>
+#include <QEvent>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
@@ -12,6 +13,7 @@
 #include <QRegion>
 #include <QScrollArea>
 #include <QVBoxLayout>
+#include <QVariant>
 
 #include <algorithm>
 #include <cmath>
@@ -70,6 +72,18 @@ QString toQString(std::string_view text) {
     return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
 
+// A label keeps the colour it is drawn in under this property, so that a new palette can give
+// it that colour's level of the new label colour.
+constexpr const char* kColourProperty = "stowbarColour";
+
+// Draws `label` in `colour` taken from `palette`, and remembers which colour that was.
+void paintLabelIn(QLabel* label, Colour colour, const QPalette& palette) {
+    label->setProperty(kColourProperty, static_cast<int>(colour));
+    QPalette colours = label->palette();
+    colours.setColor(QPalette::WindowText, colourFor(colour, palette));
+    label->setPalette(colours);
+}
+
 // A centred, wrapping line of plain text (never interpreted as markup) in a style and colour.
 QLabel* makeLabel(std::string_view text, TextStyle style, Colour colour, QWidget* parent) {
     auto* label = new QLabel(parent);
@@ -78,9 +92,7 @@ QLabel* makeLabel(std::string_view text, TextStyle style, Colour colour, QWidget
     label->setFont(fontFor(style));
     label->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
     label->setWordWrap(true);
-    QPalette colours = label->palette();
-    colours.setColor(QPalette::WindowText, colourFor(colour, colours));
-    label->setPalette(colours);
+    paintLabelIn(label, colour, parent->palette());
     return label;
 }
 
@@ -120,9 +132,7 @@ HiddenItemPanel::HiddenItemPanel(PanelActions actions, QWidget* parent)
     footerRow_ = footerLayout;
     countLabel_ = new ElidingLabel(footer);
     countLabel_->setFont(fontFor(TextStyle::caption));
-    QPalette countColours = countLabel_->palette();
-    countColours.setColor(QPalette::WindowText, colourFor(Colour::secondary, countColours));
-    countLabel_->setPalette(countColours);
+    paintLabelIn(countLabel_, Colour::secondary, palette());
     updatesButton_ = new FooterButton(toQString(localized(panel_text::kUpdates)), footer);
     quitButton_ = new FooterButton(toQString(localized(panel_text::kQuit)), footer);
     // The buttons keep their natural widths; the count moves to a line of its own above them
@@ -923,6 +933,20 @@ QImage HiddenItemPanel::renderImage(double devicePixelRatio) {
         spinner_->setFrozen(false);
     }
     return image;
+}
+
+void HiddenItemPanel::changeEvent(QEvent* event) {
+    QWidget::changeEvent(event);
+    if (event->type() != QEvent::PaletteChange) {
+        return;
+    }
+    // The panel's own palette is the new one: its labels override only their text colour.
+    for (QLabel* label : findChildren<QLabel*>()) {
+        const QVariant colour = label->property(kColourProperty);
+        if (colour.isValid()) {
+            paintLabelIn(label, static_cast<Colour>(colour.toInt()), palette());
+        }
+    }
 }
 
 bool HiddenItemPanel::renderSnapshot(const std::string& pngPath) {

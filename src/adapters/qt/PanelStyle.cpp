@@ -81,6 +81,10 @@ QColor colourFor(Colour colour, const QPalette& palette) {
             return withAlpha(label, 0.26);
         case Colour::separator:
             return withAlpha(label, 0.12);
+        case Colour::scrollThumb:
+            return withAlpha(label, 0.35);
+        case Colour::spinner:
+            return label;
         case Colour::orange:
             return isDark(palette) ? QColor(0xFF, 0x9F, 0x0A) : QColor(0xFF, 0x95, 0x00);
         case Colour::accent:

@@ -25,6 +25,8 @@ namespace stowbar::qt {
 //   secondary        palette WindowText at 50% opacity: dimmed
 //   tertiary         palette WindowText at 26% opacity: more dimmed
 //   separator        palette WindowText at 12% opacity, one logical pixel thick
+//   scroll thumb     palette WindowText at 35% opacity
+//   spinner          palette WindowText, each spoke at its own opacity
 //   orange           the system orange, #FF9500 in a light palette and #FF9F0A in a dark one
 //                    (Qt palettes have no orange role)
 //   accent           palette Highlight: the accent colour the user chose for their desktop
@@ -42,6 +44,8 @@ enum class Colour : std::uint8_t {
     secondary,
     tertiary,
     separator,
+    scrollThumb,
+    spinner,
     orange,
     accent,
     focusRing,

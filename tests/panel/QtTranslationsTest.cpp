@@ -11,6 +11,7 @@
 #include <set>
 #include <string>
 #include <string_view>
+#include <utility>
 
 #include "core/HiddenItemPanelModel.hpp"
 #include "core/UserTexts.hpp"

@@ -102,7 +102,7 @@ class HiddenItemPanelModel {
     // placeholder, in the user's language.
     static std::string footerText(std::int64_t count);
     // "%lld of %lld Hidden Items" with the rows shown and all hidden items, its words agreeing
-    // with all of them.
+    // with the number of all hidden items ("1 of 1 Hidden Item").
     static std::string filteredFooterText(std::int64_t shown, std::int64_t count);
     // What a symbol stands for, as a screen reader says it; empty for a name not known here.
     static std::string_view symbolDescription(std::string_view symbolName);

@@ -25,6 +25,7 @@
 #include "adapters/qt/StatusItemRow.hpp"
 #include "core/HiddenItemPanelModel.hpp"
 #include "core/HiddenItemPanelNavigator.hpp"
+#include "core/UserTexts.hpp"
 #include "platform/PanelHost.hpp"
 #include "platform/StatusItemInfo.hpp"
 #include "support/Golden.hpp"

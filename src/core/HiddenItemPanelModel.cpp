@@ -2,10 +2,10 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <initializer_list>
 #include <string>
 #include <string_view>
 
+#include "core/UserTexts.hpp"
 #include "platform/PanelHost.hpp"
 #include "platform/StatusItemInfo.hpp"
 
@@ -78,33 +78,12 @@ bool HiddenItemPanelModel::rowsScroll(std::size_t rowCount) {
     return static_cast<double>(rowCount) * kRowHeightEstimate > kScrollViewHeight;
 }
 
-namespace {
-
-// Without a string table the key itself is shown, with the numbers in its placeholders in turn.
-std::string formatCounts(std::string_view key, std::initializer_list<std::int64_t> numbers) {
-    constexpr std::string_view placeholder = "%lld";
-    std::string text(key);
-    std::size_t from = 0;
-    for (const std::int64_t number : numbers) {
-        const auto at = text.find(placeholder, from);
-        if (at == std::string::npos) {
-            break;
-        }
-        const std::string digits = std::to_string(number);
-        text.replace(at, placeholder.size(), digits);
-        from = at + digits.size();
-    }
-    return text;
-}
-
-}  // namespace
-
 std::string HiddenItemPanelModel::footerText(std::int64_t count) {
-    return formatCounts(panel_text::kHiddenItemsCountFormat, {count});
+    return localized(panel_text::kHiddenItemsCount, {count});
 }
 
 std::string HiddenItemPanelModel::filteredFooterText(std::int64_t shown, std::int64_t count) {
-    return formatCounts(panel_text::kFilteredCountFormat, {shown, count});
+    return localized(panel_text::kFilteredCount, {shown, count});
 }
 
 PanelContent HiddenItemPanelModel::describe(const PanelInputs& inputs) {

@@ -9,6 +9,7 @@
 #include <utility>
 #include <vector>
 
+#include "core/UserTexts.hpp"
 #include "platform/PanelHost.hpp"
 
 namespace stowbar {
@@ -28,37 +29,6 @@ enum class PanelState : std::uint8_t { accessibility, fullDiskAccess, loading, l
 // The name of a state as transcripts and snapshot file names use it ("accessibility",
 // "fullDiskAccess", "loading", "list", "empty").
 std::string_view panelStateName(PanelState state);
-
-// The fixed texts the panel shows, exactly as the user sees them (each is also the key a
-// string table would translate).
-namespace panel_text {
-inline constexpr std::string_view kAccessibilityTitle = "Accessibility Access Required";
-inline constexpr std::string_view kAccessibilityDescription =
-    "Stowbar needs Accessibility access to identify and interact with hidden icons.";
-inline constexpr std::string_view kFullDiskAccessTitle = "Full Disk Access Required";
-inline constexpr std::string_view kFullDiskAccessDescription =
-    "macOS 26+ stores the list of hidden menu bar items in a protected file. Stowbar needs "
-    "Full Disk Access to read it.";
-inline constexpr std::string_view kOpenSettings = "Open Settings";
-inline constexpr std::string_view kScanning = "Scanning menu bar items\u2026";
-inline constexpr std::string_view kNoHiddenItems = "No hidden items found";
-inline constexpr std::string_view kEmptyHint =
-    "Hide menu bar icons in System Settings \u2192 Menu Bar \u2192 Allow in the Menu Bar";
-// The footer's count; "%lld" stands for the number of hidden items.
-inline constexpr std::string_view kHiddenItemsCountFormat = "%lld Hidden Items";
-// The footer's count while a typed filter narrows the list: the rows shown, then all of them.
-inline constexpr std::string_view kFilteredCountFormat = "%lld of %lld Hidden Items";
-inline constexpr std::string_view kUpdates = "Updates";
-// What assistive technologies read for a row (after its application's name), for the
-// progress indicator, and for each symbol.
-inline constexpr std::string_view kRowDescription = "Hidden menu bar item";
-inline constexpr std::string_view kScanningDescription = "Scanning";
-inline constexpr std::string_view kAccessibilitySymbolDescription = "Accessibility";
-inline constexpr std::string_view kFullDiskAccessSymbolDescription = "Full Disk Access";
-inline constexpr std::string_view kEmptySymbolDescription = "No hidden items";
-inline constexpr std::string_view kMissingIconSymbolDescription = "Application";
-inline constexpr std::string_view kQuit = "Quit";
-}  // namespace panel_text
 
 // Names of the symbol images the panel draws; the view turns each into a picture.
 namespace panel_symbol {
@@ -128,9 +98,11 @@ class HiddenItemPanelModel {
 
     // Whether n rows go into the fixed-height scroll view: 1 to 9 never do, 10 or more always.
     static bool rowsScroll(std::size_t rowCount);
-    // "%lld Hidden Items" with the count in place of the placeholder.
+    // "%lld Hidden Items" (or its form for one item) with the count in place of the
+    // placeholder, in the user's language.
     static std::string footerText(std::int64_t count);
-    // "%lld of %lld Hidden Items" with the rows shown and all hidden items.
+    // "%lld of %lld Hidden Items" with the rows shown and all hidden items, its words agreeing
+    // with the number of all hidden items ("1 of 1 Hidden Item").
     static std::string filteredFooterText(std::int64_t shown, std::int64_t count);
     // What a symbol stands for, as a screen reader says it; empty for a name not known here.
     static std::string_view symbolDescription(std::string_view symbolName);

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "core/HiddenItemPanelModel.hpp"
+#include "core/UserTexts.hpp"
 #include "platform/PanelHost.hpp"
 #include "platform/StatusItemInfo.hpp"
 

@@ -1,4 +1,5 @@
 #include "core/LaunchAtLoginManager.hpp"
+#include "core/UserTexts.hpp"
 #include "platform/ShellPorts.hpp"
 
 namespace stowbar {
@@ -28,8 +29,10 @@ void LaunchAtLoginManager::registerIfNeeded() {
 
 void LaunchAtLoginManager::presentApprovalNotice() {
     // The user's choice is not needed: the notice only tells them where to approve.
-    alerts_.runModal(AlertDescription{
-        AlertStyle::informational, kApprovalMessage, kApprovalInformative, {kApprovalButton}});
+    alerts_.runModal(AlertDescription{AlertStyle::informational,
+                                      localized(alert_text::kApprovalMessage),
+                                      localized(alert_text::kApprovalInformative),
+                                      {localized(alert_text::kApprovalButton)}});
 }
 
 }  // namespace stowbar

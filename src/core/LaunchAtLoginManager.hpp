@@ -11,12 +11,6 @@ namespace stowbar {
 // Threading: main thread only. The ports are borrowed and must outlive the manager.
 class LaunchAtLoginManager {
   public:
-    static constexpr const char* kApprovalMessage = "Approval Required";
-    static constexpr const char* kApprovalInformative =
-        "macOS requires approval before Stowbar can launch at login. Check System Settings > "
-        "General > Login Items.";
-    static constexpr const char* kApprovalButton = "OK";
-
     LaunchAtLoginManager(LoginItemService& service, Alerts& alerts)
         : service_(service), alerts_(alerts) {}
 

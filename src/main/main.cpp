@@ -16,13 +16,18 @@
 #include "adapters/qt/QtApplication.hpp"
 #include "adapters/qt/QtImageRenderer.hpp"
 #include "adapters/qt/QtShell.hpp"
+#include "adapters/qt/QtTranslations.hpp"
 #include "core/Stowbar.hpp"
+#include "core/UserTexts.hpp"
 #include "platform/Platform.hpp"
 #include "platform/ShellPorts.hpp"
 
 int main(int argc, char** argv) {
     // First, before any thread exists, so that termination signals reach the event loop.
     stowbar::QtApplication application;
+    // The user's language, for every text shown from now on.
+    const stowbar::QtTranslations translations;
+    stowbar::useTranslations(&translations);
 
     stowbar::PosixSystemInfo system;
     stowbar::PosixFileSystem files;

@@ -31,6 +31,7 @@
 #include "adapters/plist/LibplistReader.hpp"
 #include "adapters/posix/PosixFileSystem.hpp"
 #include "adapters/posix/PosixSystemInfo.hpp"
+#include "adapters/qt/PanelStyle.hpp"
 #include "adapters/qt/QtImageRenderer.hpp"
 #include "adapters/sim/DesktopSimulation.hpp"
 #include "adapters/sim/DrawnPanel.hpp"
@@ -64,7 +65,7 @@ void quietQtMessages(QtMsgType type, const QMessageLogContext& context, const QS
 }
 
 constexpr const char* kUsage =
-    "usage: stowbar-sim [--snapshots DIR] SCENARIO.json [ARGS...]\n"
+    "usage: stowbar-sim [--snapshots DIR] [--appearance light|dark] SCENARIO.json [ARGS...]\n"
     "       stowbar-sim --soak DAYS [--seed N] [SCENARIO.json]\n"
     "  ARGS, everything after SCENARIO.json, are passed on to Stowbar as its own arguments\n"
     "  (--diagnose prints the report); options of stowbar-sim go before SCENARIO.json.";
@@ -147,6 +148,7 @@ int main(int argc, char** argv) {
     const std::vector<std::string> given(argv, argv + argc);
     std::size_t next = 1;
     std::optional<std::string> snapshots;
+    std::optional<std::string> appearance;
     std::optional<double> soakDays;
     std::uint64_t soakSeed = 1;
     if (next < given.size() && given[next] == "--soak") {
@@ -171,13 +173,18 @@ int main(int argc, char** argv) {
             return kUsageStatus;
         }
         runAgainWithoutThreadCaches(argv);
-    } else if (next < given.size() && given[next] == "--snapshots") {
-        if (next + 1 >= given.size()) {
-            std::cerr << kUsage << '\n';
-            return kUsageStatus;
+    } else {
+        while (next < given.size() &&
+               (given[next] == "--snapshots" || given[next] == "--appearance")) {
+            const bool isAppearance = given[next] == "--appearance";
+            if (next + 1 >= given.size() ||
+                (isAppearance && given[next + 1] != "light" && given[next + 1] != "dark")) {
+                std::cerr << kUsage << '\n';
+                return kUsageStatus;
+            }
+            (isAppearance ? appearance : snapshots) = given[next + 1];
+            next += 2;
         }
-        snapshots = given[next + 1];
-        next += 2;
     }
     if (next >= given.size() && !soakDays) {
         std::cerr << kUsage << '\n';
@@ -187,10 +194,13 @@ int main(int argc, char** argv) {
     const std::string scenarioPath = next < given.size() ? given[next++] : std::string();
     // Given after the scenario, stowbar-sim's own option would reach Stowbar, which ignores
     // it, and no picture would be written: refuse it rather than pass it on silently.
-    if (std::find(given.begin() + static_cast<std::ptrdiff_t>(next), given.end(), "--snapshots") !=
-        given.end()) {
-        std::cerr << "stowbar-sim: --snapshots goes before SCENARIO.json\n" << kUsage << '\n';
-        return kUsageStatus;
+    for (const char* option : {"--snapshots", "--appearance"}) {
+        if (std::find(given.begin() + static_cast<std::ptrdiff_t>(next), given.end(), option) !=
+            given.end()) {
+            std::cerr << "stowbar-sim: " << option << " goes before SCENARIO.json\n"
+                      << kUsage << '\n';
+            return kUsageStatus;
+        }
     }
 
     stowbar::PosixFileSystem realFiles;
@@ -219,6 +229,10 @@ int main(int argc, char** argv) {
     int qtArgc = 1;
     char* qtArgv[] = {argv[0], nullptr};
     QApplication qtApplication(qtArgc, qtArgv);
+    // The offscreen platform's own palette is the light appearance.
+    if (appearance == "dark") {
+        QApplication::setPalette(stowbar::qt::darkPalette());
+    }
 
     const stowbar::PosixSystemInfo realSystem;
     stowbar::SimulatedSystemInfo system(realSystem, simulation);

@@ -145,7 +145,7 @@ TEST(HiddenItemPanelNavigatorTest, KeySequencesMoveTheFocusFilterTheListAndPress
     });
 
     // Buttons the platform does not offer are skipped.
-    EXPECT_EQ(play(withoutAccessibility(1), "", false, false), "none |  |  | 1 Hidden Items | 0");
+    EXPECT_EQ(play(withoutAccessibility(1), "", false, false), "none |  |  | 1 Hidden Item | 0");
     EXPECT_EQ(play(withoutAccessibility(1), "Down", false, false).substr(0, 4), "Quit");
     EXPECT_EQ(play(lists.at("three"), "End Down", false, true).substr(0, 4), "Quit");
 }

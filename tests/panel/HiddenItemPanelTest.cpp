@@ -25,6 +25,7 @@
 #include "adapters/qt/StatusItemRow.hpp"
 #include "core/HiddenItemPanelModel.hpp"
 #include "core/HiddenItemPanelNavigator.hpp"
+#include "core/UserTexts.hpp"
 #include "platform/PanelHost.hpp"
 #include "platform/StatusItemInfo.hpp"
 #include "support/Golden.hpp"
@@ -478,6 +479,85 @@ TEST(HiddenItemPanelTest, AnActivationThatReplacesTheListDoesNotPullTheRowFromUn
     EXPECT_EQ(subject.calls.size(), 1u);
     EXPECT_EQ(subject->state(), PanelState::empty);
     EXPECT_EQ(subject->rowCount(), 0u);
+}
+
+// The grey of the ink in `area` farthest from `ground`'s grey, as a difference: below zero for
+// text darker than the popover, above for lighter.
+int inkAgainst(const QImage& image, const QRect& area, int ground) {
+    int farthest = 0;
+    for (int y = area.top(); y <= area.bottom(); ++y) {
+        for (int x = area.left(); x <= area.right(); ++x) {
+            const int difference = qGray(image.pixel(x, y)) - ground;
+            farthest = std::abs(difference) > std::abs(farthest) ? difference : farthest;
+        }
+    }
+    return farthest;
+}
+
+TEST(HiddenItemPanelTest, EveryStateReadsInBothAppearancesAndFollowsTheAppearanceAsItChanges) {
+    const std::pair<const char*, PanelInputs> states[] = {
+        {"accessibility", without(true, 1)},
+        {"full disk access", without(false, 0)},
+        {"loading", granted({}, true)},
+        {"list", granted(pictureItems(2))},
+        {"empty", granted({})},
+    };
+    const QPalette light = QApplication::palette();
+    for (const Appearance appearance : {Appearance::light, Appearance::dark}) {
+        for (const auto& [what, in] : states) {
+            SCOPED_TRACE(std::string(what) + (appearance == Appearance::dark ? ", dark" : ""));
+            // Built in the light appearance and then turned dark, as a desktop or the system
+            // turns while the program runs.
+            PanelUnderTest subject(in);
+            if (appearance == Appearance::dark) {
+                QApplication::setPalette(darkPalette());
+                // Qt hands a new palette to the widgets on the next turn of the loop.
+                QCoreApplication::processEvents();
+            }
+            if (subject->state() == PanelState::list) {
+                subject->hoverRow(0);
+            }
+            const QImage image = subject->renderImage(1);
+            QApplication::setPalette(light);
+            QCoreApplication::processEvents();
+            const int ground = qGray(image.pixel(100, 3));
+            if (appearance == Appearance::dark) {
+                EXPECT_LT(ground, 60);
+            } else {
+                EXPECT_GT(ground, 200);
+            }
+            // Every text, the footer's included, stands out from the popover the right way; the
+            // faintest level, the empty state's hint, by less.
+            const int towards = appearance == Appearance::dark ? 1 : -1;
+            for (const QLabel* label : subject->findChildren<QLabel*>()) {
+                if (label->isVisible()) {
+                    const QRect area(label->mapTo(subject.panel.get(), QPoint()), label->size());
+                    const bool faint = label->text() == QString::fromUtf8(panel_text::kEmptyHint);
+                    EXPECT_GT(towards * inkAgainst(image, area, ground), faint ? 45 : 90)
+                        << label->text().toStdString();
+                }
+            }
+            for (QWidget* child : subject->findChildren<QWidget*>()) {
+                if (dynamic_cast<Divider*>(child) != nullptr && child->isVisible()) {
+                    const QPoint middle = child->mapTo(subject.panel.get(), child->rect().center());
+                    const int line = qGray(image.pixel(middle)) - ground;
+                    EXPECT_GT(towards * line, 5) << "the separator is a faint line of label colour";
+                    EXPECT_LT(towards * line, 60);
+                }
+            }
+            if (subject->state() == PanelState::list) {
+                // The highlighted row in the appearance's accent, its name still legible on it.
+                StatusItemRow* row = subject->row(0);
+                const QPoint inside =
+                    row->mapTo(subject.panel.get(), QPoint(10, row->height() / 2));
+                const QPalette used = appearance == Appearance::dark ? darkPalette() : light;
+                EXPECT_EQ(image.pixelColor(inside).rgb(), colourFor(Colour::accent, used).rgb());
+                const QRect name(row->mapTo(subject.panel.get(), QPoint(40, 0)),
+                                 QSize(row->width() - 50, row->height()));
+                EXPECT_GT(std::abs(inkAgainst(image, name, qGray(image.pixel(inside)))), 90);
+            }
+        }
+    }
 }
 
 TEST(HiddenItemPanelTest, APanelThatWasNeverShownStillDrawsItsContent) {

@@ -3,6 +3,7 @@
 #include <QAbstractButton>
 #include <QAccessible>
 #include <QApplication>
+#include <QEvent>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
@@ -12,6 +13,7 @@
 #include <QRegion>
 #include <QScrollArea>
 #include <QVBoxLayout>
+#include <QVariant>
 
 #include <algorithm>
 #include <cmath>
@@ -33,6 +35,7 @@
 #include "adapters/qt/StatusItemRow.hpp"
 #include "core/HiddenItemPanelModel.hpp"
 #include "core/HiddenItemPanelNavigator.hpp"
+#include "core/UserTexts.hpp"
 #include "platform/PanelHost.hpp"
 #include "platform/StatusItemInfo.hpp"
 
@@ -69,17 +72,27 @@ QString toQString(std::string_view text) {
     return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
 
+// A label keeps the colour it is drawn in under this property, so that a new palette can give
+// it that colour's level of the new label colour.
+constexpr const char* kColourProperty = "stowbarColour";
+
+// Draws `label` in `colour` taken from `palette`, and remembers which colour that was.
+void paintLabelIn(QLabel* label, Colour colour, const QPalette& palette) {
+    label->setProperty(kColourProperty, static_cast<int>(colour));
+    QPalette colours = label->palette();
+    colours.setColor(QPalette::WindowText, colourFor(colour, palette));
+    label->setPalette(colours);
+}
+
 // A centred, wrapping line of plain text (never interpreted as markup) in a style and colour.
 QLabel* makeLabel(std::string_view text, TextStyle style, Colour colour, QWidget* parent) {
     auto* label = new QLabel(parent);
     label->setTextFormat(Qt::PlainText);
-    label->setText(toQString(text));
+    label->setText(toQString(localized(text)));
     label->setFont(fontFor(style));
     label->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
     label->setWordWrap(true);
-    QPalette colours = label->palette();
-    colours.setColor(QPalette::WindowText, colourFor(colour, colours));
-    label->setPalette(colours);
+    paintLabelIn(label, colour, parent->palette());
     return label;
 }
 
@@ -119,11 +132,9 @@ HiddenItemPanel::HiddenItemPanel(PanelActions actions, QWidget* parent)
     footerRow_ = footerLayout;
     countLabel_ = new ElidingLabel(footer);
     countLabel_->setFont(fontFor(TextStyle::caption));
-    QPalette countColours = countLabel_->palette();
-    countColours.setColor(QPalette::WindowText, colourFor(Colour::secondary, countColours));
-    countLabel_->setPalette(countColours);
-    updatesButton_ = new FooterButton(toQString(panel_text::kUpdates), footer);
-    quitButton_ = new FooterButton(toQString(panel_text::kQuit), footer);
+    paintLabelIn(countLabel_, Colour::secondary, palette());
+    updatesButton_ = new FooterButton(toQString(localized(panel_text::kUpdates)), footer);
+    quitButton_ = new FooterButton(toQString(localized(panel_text::kQuit)), footer);
     // The buttons keep their natural widths; the count moves to a line of its own above them
     // when it does not fit beside them (arrangeFooter), and ends in an ellipsis only when even
     // that line is too short for it.
@@ -223,7 +234,8 @@ QWidget* HiddenItemPanel::buildPrompt(const PermissionPrompt& prompt) {
     if (!model_.offersSettings()) {
         return box;
     }
-    auto* button = new ProminentButton(toQString(panel_text::kOpenSettings), Colour::orange, box);
+    auto* button =
+        new ProminentButton(toQString(localized(panel_text::kOpenSettings)), Colour::orange, box);
     connect(button, &QAbstractButton::clicked, this,
             [this, prompt] { model_.openSettings(prompt); });
     button->installEventFilter(this);
@@ -591,19 +603,19 @@ void HiddenItemPanel::hideEvent(QHideEvent* event) {
 void HiddenItemPanel::announceState() {
     // The panel's name says what it shows now; a changed name is announced, so a screen reader
     // user hears the list arrive after the loading view.
-    std::string_view summary;
+    std::string summary;
     switch (content_.state) {
         case PanelState::accessibility:
-            summary = panel_text::kAccessibilityTitle;
+            summary = localized(panel_text::kAccessibilityTitle);
             break;
         case PanelState::fullDiskAccess:
-            summary = panel_text::kFullDiskAccessTitle;
+            summary = localized(panel_text::kFullDiskAccessTitle);
             break;
         case PanelState::loading:
-            summary = panel_text::kScanning;
+            summary = localized(panel_text::kScanning);
             break;
         case PanelState::empty:
-            summary = panel_text::kNoHiddenItems;
+            summary = localized(panel_text::kNoHiddenItems);
             break;
         case PanelState::list:
             summary = content_.footerText;
@@ -921,6 +933,20 @@ QImage HiddenItemPanel::renderImage(double devicePixelRatio) {
         spinner_->setFrozen(false);
     }
     return image;
+}
+
+void HiddenItemPanel::changeEvent(QEvent* event) {
+    QWidget::changeEvent(event);
+    if (event->type() != QEvent::PaletteChange) {
+        return;
+    }
+    // The panel's own palette is the new one: its labels override only their text colour.
+    for (QLabel* label : findChildren<QLabel*>()) {
+        const QVariant colour = label->property(kColourProperty);
+        if (colour.isValid()) {
+            paintLabelIn(label, static_cast<Colour>(colour.toInt()), palette());
+        }
+    }
 }
 
 bool HiddenItemPanel::renderSnapshot(const std::string& pngPath) {

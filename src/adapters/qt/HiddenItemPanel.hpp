@@ -116,6 +116,9 @@ class HiddenItemPanel final : public QWidget {
     void resizeEvent(QResizeEvent* event) override;
     void showEvent(QShowEvent* event) override;
     void hideEvent(QHideEvent* event) override;
+    // A new palette (the desktop or the system turned dark or light) gives the labels their
+    // levels of the new label colour.
+    void changeEvent(QEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:

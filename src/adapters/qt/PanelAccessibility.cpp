@@ -15,6 +15,7 @@
 #include "adapters/qt/PanelWidgets.hpp"
 #include "adapters/qt/StatusItemRow.hpp"
 #include "core/HiddenItemPanelModel.hpp"
+#include "core/UserTexts.hpp"
 
 namespace stowbar::qt {
 
@@ -39,7 +40,7 @@ class RowAccessible final : public QAccessibleWidget {
             case QAccessible::Name:
                 return QString::fromStdString(row()->item().appName);
             case QAccessible::Description:
-                return toQString(panel_text::kRowDescription);
+                return toQString(localized(panel_text::kRowDescription));
             default:
                 return QAccessibleWidget::text(kind);
         }
@@ -144,11 +145,11 @@ QAccessibleInterface* panelFactory(const QString&, QObject* object) {
     if (auto* symbol = dynamic_cast<SymbolView*>(widget)) {
         return new PictureAccessible(
             widget, QAccessible::Graphic,
-            toQString(HiddenItemPanelModel::symbolDescription(symbol->symbolName())));
+            toQString(localized(HiddenItemPanelModel::symbolDescription(symbol->symbolName()))));
     }
     if (dynamic_cast<SpinnerView*>(widget) != nullptr) {
         return new PictureAccessible(widget, QAccessible::Animation,
-                                     toQString(panel_text::kScanningDescription));
+                                     toQString(localized(panel_text::kScanningDescription)));
     }
     if (widget->isWindow() && widget->windowType() == Qt::Popup && listedPopup() &&
         listedPopup()(*widget)) {

@@ -4,6 +4,9 @@
 #include <QGuiApplication>
 #include <QPainter>
 #include <QPainterPath>
+#include <QPalette>
+
+#include <utility>
 
 namespace stowbar::qt {
 
@@ -35,6 +38,34 @@ QFont fontFor(TextStyle style) {
     return font;
 }
 
+bool isDark(const QPalette& palette) {
+    return palette.color(QPalette::Active, QPalette::Window).lightness() <
+           palette.color(QPalette::Active, QPalette::WindowText).lightness();
+}
+
+QPalette darkPalette() {
+    const QColor window(0x28, 0x28, 0x28);
+    QPalette palette(QColor(0x3A, 0x3A, 0x3A), window);
+    const QColor text(Qt::white);
+    for (const auto& [role, colour] : {
+             std::pair{QPalette::WindowText, text},
+             std::pair{QPalette::Text, text},
+             std::pair{QPalette::ButtonText, text},
+             std::pair{QPalette::BrightText, text},
+             std::pair{QPalette::Base, QColor(0x1E, 0x1E, 0x1E)},
+             std::pair{QPalette::AlternateBase, QColor(0x2E, 0x2E, 0x2E)},
+             std::pair{QPalette::ToolTipBase, QColor(0x3A, 0x3A, 0x3A)},
+             std::pair{QPalette::ToolTipText, text},
+             std::pair{QPalette::PlaceholderText, QColor(0xFF, 0xFF, 0xFF, 0x40)},
+             std::pair{QPalette::Highlight, QColor(0x0A, 0x84, 0xFF)},
+             std::pair{QPalette::HighlightedText, text},
+             std::pair{QPalette::Link, QColor(0x41, 0x9C, 0xFF)},
+         }) {
+        palette.setColor(role, colour);
+    }
+    return palette;
+}
+
 QColor colourFor(Colour colour, const QPalette& palette) {
     const auto withAlpha = [](QColor base, double alpha) {
         base.setAlphaF(static_cast<float>(alpha));
@@ -50,8 +81,12 @@ QColor colourFor(Colour colour, const QPalette& palette) {
             return withAlpha(label, 0.26);
         case Colour::separator:
             return withAlpha(label, 0.12);
+        case Colour::scrollThumb:
+            return withAlpha(label, 0.35);
+        case Colour::spinner:
+            return label;
         case Colour::orange:
-            return QColor(0xFF, 0x95, 0x00);
+            return isDark(palette) ? QColor(0xFF, 0x9F, 0x0A) : QColor(0xFF, 0x95, 0x00);
         case Colour::accent:
         case Colour::focusRing:
             return palette.color(QPalette::Active, QPalette::Highlight);

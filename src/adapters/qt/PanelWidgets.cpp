@@ -159,7 +159,7 @@ void SpinnerView::paintEvent(QPaintEvent*) {
     const int lead = frozen_ ? 0 : frame_;
     const double outer = kSide / 2.0 - 1;
     const double inner = outer * 0.52;
-    QColor spoke = palette().color(QPalette::Active, QPalette::WindowText);
+    QColor spoke = colourFor(Colour::spinner, palette());
     for (int i = 0; i < kSpokes; ++i) {
         // The leading spoke is the darkest; the ones behind it fade like a trail.
         const int behind = (lead - i + kSpokes) % kSpokes;
@@ -403,8 +403,7 @@ class ScrollIndicator final : public QWidget {
     // the pixels coveredBy() gives: copying it costs far less than filling its antialiased
     // outline each time the rows beneath are drawn again, and gives the same pixels.
     const QImage& thumbPicture(const QRectF& shape) {
-        QColor colour = palette().color(QPalette::Active, QPalette::WindowText);
-        colour.setAlphaF(0.35f);
+        const QColor colour = colourFor(Colour::scrollThumb, palette());
         const QRect covered = coveredBy(shape);
         const QRectF local = shape.translated(-covered.topLeft());
         const qreal ratio = devicePixelRatioF();

@@ -15,6 +15,7 @@
 #include "adapters/sim/SimulatedDesktop.hpp"
 #include "adapters/sim/SimulatedShell.hpp"
 #include "core/HiddenItemPanelModel.hpp"
+#include "core/UserTexts.hpp"
 #include "platform/PanelHost.hpp"
 
 namespace stowbar {

@@ -19,11 +19,16 @@
 #include "adapters/posix/PosixFileSystem.hpp"
 #include "adapters/qt/QtApplication.hpp"
 #include "adapters/qt/QtImageRenderer.hpp"
+#include "adapters/qt/QtTranslations.hpp"
 #include "core/Stowbar.hpp"
+#include "core/UserTexts.hpp"
 
 int main(int argc, char** argv) {
     // First, before any thread exists, so that termination signals reach the event loop.
     stowbar::QtApplication application;
+    // The user's language, for every text shown from now on.
+    const stowbar::QtTranslations translations;
+    stowbar::useTranslations(&translations);
 
     stowbar::MacSystemInfo system;
     stowbar::PosixFileSystem files;

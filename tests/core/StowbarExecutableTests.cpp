@@ -28,9 +28,17 @@ void waitUntil(const std::function<bool()>& done) {
     }
 }
 
+// One of the signal masks in the text of /proc/PID/status ("SigBlk", "SigCgt"); 0 when absent.
+unsigned long long signalMask(const std::string& status, const std::string& name) {
+    const auto at = status.find(name + ":\t");
+    return at == std::string::npos
+               ? 0
+               : std::stoull(status.substr(at + name.size() + 2, 16), nullptr, 16);
+}
+
 // Runs the program with HOME pointing at `home`; when `signal` is not 0, sends it once the
 // program has routed it to its event loop and holds its instance lock, after `meanwhile`. The
-// program writes nothing before that, so the test watches the blocked-signal mask and the lock
+// program writes nothing before that, so the test watches the caught-signal mask and the lock
 // table in /proc: the one place a short real wait is needed.
 test::ProcessOutcome runStowbar(const test::TemporaryDirectory& home,
                                 std::vector<std::string> arguments, int signal = 0,
@@ -39,14 +47,12 @@ test::ProcessOutcome runStowbar(const test::TemporaryDirectory& home,
         if (signal == 0) {
             return;
         }
-        // The program blocks SIGTERM and SIGINT first thing; once /proc shows them blocked
+        // The program catches SIGTERM and SIGINT first thing; once /proc shows them caught
         // they are routed to its loop.
         const auto statusPath = "/proc/" + std::to_string(child) + "/status";
         waitUntil([&] {
-            const auto status = test::readWholeFile(statusPath);
-            const auto at = status.find("SigBlk:\t");
-            return at != std::string::npos &&
-                   (std::stoull(status.substr(at + 8, 16), nullptr, 16) & (1ull << (SIGTERM - 1)));
+            return (signalMask(test::readWholeFile(statusPath), "SigCgt") &
+                    (1ULL << (SIGTERM - 1))) != 0;
         });
         // Then until /proc/locks shows a lock of its: it holds its instance lock.
         std::string held(1, ' ');  // built so, as GCC 12 takes " " + ... for an overlapping copy

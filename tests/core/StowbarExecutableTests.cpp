@@ -108,5 +108,36 @@ TEST(StowbarExecutable, ASecondInstanceEndsAtOnceWithZeroAndLeavesTheFirstRunnin
     EXPECT_EQ(outcome.err, "");
 }
 
+TEST(StowbarExecutable, AnUnreachableDisplayEndsTheStartWithOneLineNamingIt) {
+    test::TemporaryDirectory home;
+    const auto outcome = test::runProgram(STOWBAR_EXECUTABLE, home, {}, {}, {"DISPLAY=:99xyz"});
+    EXPECT_EQ(outcome.status, 1);
+    EXPECT_EQ(outcome.err, "stowbar: cannot connect to display :99xyz\n");
+    EXPECT_EQ(outcome.out, "");
+}
+
+TEST(StowbarExecutable, WithoutAPlaceForItsLockTheApplicationSaysSoAndRunsOn) {
+    // The runtime directory named is a file: no lock can be made under it.
+    test::TemporaryDirectory home;
+    home.write("runtime", {});
+    const auto lock = (home.path() / "runtime" / "stowbar.lock").string();
+    const auto outcome =
+        test::runProgram(STOWBAR_EXECUTABLE, home, {},
+                         [&](pid_t child) {
+                             // It has said so and listens for the end.
+                             const auto status = "/proc/" + std::to_string(child) + "/status";
+                             waitUntil([&] {
+                                 return !test::readWholeFile(home.path() / "stderr").empty() &&
+                                        (signalMask(test::readWholeFile(status), "SigCgt") &
+                                         (1ULL << (SIGTERM - 1))) != 0;
+                             });
+                             kill(child, SIGTERM);
+                         },
+                         {"XDG_RUNTIME_DIR=" + (home.path() / "runtime").string()});
+    EXPECT_EQ(outcome.status, 0) << "it ran until told to end";
+    EXPECT_EQ(outcome.err, "stowbar: cannot lock out a second instance (" + lock +
+                               ": Not a directory); running without the lock\n");
+}
+
 }  // namespace
 }  // namespace stowbar

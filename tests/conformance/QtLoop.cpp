@@ -2,7 +2,6 @@
 
 #include <signal.h>
 #include <spawn.h>
-#include <sys/types.h>
 #include <sys/wait.h>
 
 #include <gtest/gtest.h>

@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <string_view>
@@ -80,7 +81,7 @@ TEST(StatusItemRowTest, OnADoubleDensityScreenAPictureKeepsEveryPixelItWasCaptur
     // 18 × 18 points captured at two pixels per point, in stripes one pixel wide: drawn at
     // that density each pixel lands on one of the screen's; drawn at one pixel per point and
     // scaled up, the stripes blur into one colour.
-    Bitmap stripes{36, 36, std::vector<std::uint32_t>(36 * 36)};
+    Bitmap stripes{36, 36, std::vector<std::uint32_t>(std::size_t{36} * 36)};
     for (std::size_t index = 0; index < stripes.pixels.size(); ++index) {
         stripes.pixels[index] = index % 2 == 0 ? 0xFFFF0000u : 0xFF0000FFu;
     }

@@ -14,6 +14,7 @@
 #include <array>
 #include <atomic>
 #include <cerrno>
+#include <cstddef>
 #include <functional>
 #include <memory>
 #include <utility>

@@ -44,7 +44,7 @@ int main(int argc, char** argv) {
     stowbar::LinuxAlerts alerts;
     stowbar::LinuxUpdater updater;
     stowbar::FlockInstanceLock instanceLock(
-        stowbar::FlockInstanceLock::defaultPath(system.homeDirectory().value_or("")));
+        stowbar::FlockInstanceLock::defaultPath(system.homeDirectory().value_or("")), &std::cerr);
     const stowbar::ShellPorts shell{trayShell, trayShell, trayShell,  directoryWatcher, loginItems,
                                     alerts,    updater,   &trayShell, &instanceLock};
     const stowbar::Platform platform{system,    files,         propertyLists, accessibility,
@@ -53,5 +53,5 @@ int main(int argc, char** argv) {
 
     const std::vector<std::string> arguments(argv, argv + argc);
     stowbar::StowbarApp::main(arguments, platform);
-    return 0;
+    return application.exitStatus();
 }

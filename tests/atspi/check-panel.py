@@ -131,6 +131,12 @@ def run(program_path):
         ]
         check(f"every row has a press action: {actions[0]}",
               all(any(name.lower() == "press" for name in names) for names in actions))
+        # The program has no updater here: its hidden button must not reach a screen reader.
+        buttons = [node.get_name() for node in descendants(window)
+                   if node.get_role() == Atspi.Role.PUSH_BUTTON
+                   and node.get_description() != ROW_DESCRIPTION]
+        check(f"the footer offers Quit and nothing the platform lacks: {buttons}",
+              buttons == ["Quit"])
 
         wait_for("the first row has the focus", lambda: focused_row(window) == 0)
         press(KEY_DOWN)

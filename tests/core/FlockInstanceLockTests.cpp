@@ -8,6 +8,7 @@
 #include <optional>
 #include <sstream>
 #include <string>
+#include <utility>
 
 #include "platform/InstanceLock.hpp"
 #include "support/Golden.hpp"
@@ -32,11 +33,22 @@ TEST(FlockInstanceLock, OneHolderAtATimeAndALeftoverFileBlocksNobody) {
     FlockInstanceLock next(path);
     EXPECT_EQ(next.acquire(), InstanceLockResult::acquired);
 
+    // A lock that cannot be made says where it was looked for and why, in one line.
     directory.write("file", {});
-    for (const auto& unusable : {std::string(), (directory.path() / "file" / "x.lock").string()}) {
-        SCOPED_TRACE(unusable);
-        FlockInstanceLock lock(unusable);
+    const auto underFile = (directory.path() / "file" / "x.lock").string();
+    const std::pair<std::string, std::string> unusable[] = {
+        {"", "no runtime or cache directory is known"},
+        {underFile, underFile + ": Not a directory"},
+        {(directory.path() / "file" / "sub" / "x.lock").string(),
+         (directory.path() / "file" / "sub" / "x.lock").string() + ": Not a directory"},
+    };
+    for (const auto& [where, why] : unusable) {
+        SCOPED_TRACE(where);
+        std::ostringstream complaints;
+        FlockInstanceLock lock(where, &complaints);
         EXPECT_EQ(lock.acquire(), InstanceLockResult::unavailable);
+        EXPECT_EQ(complaints.str(), "stowbar: cannot lock out a second instance (" + why +
+                                        "); running without the lock\n");
     }
 }
 

@@ -28,9 +28,17 @@ void waitUntil(const std::function<bool()>& done) {
     }
 }
 
+// One of the signal masks in the text of /proc/PID/status ("SigBlk", "SigCgt"); 0 when absent.
+unsigned long long signalMask(const std::string& status, const std::string& name) {
+    const auto at = status.find(name + ":\t");
+    return at == std::string::npos
+               ? 0
+               : std::stoull(status.substr(at + name.size() + 2, 16), nullptr, 16);
+}
+
 // Runs the program with HOME pointing at `home`; when `signal` is not 0, sends it once the
 // program has routed it to its event loop and holds its instance lock, after `meanwhile`. The
-// program writes nothing before that, so the test watches the blocked-signal mask and the lock
+// program writes nothing before that, so the test watches the caught-signal mask and the lock
 // table in /proc: the one place a short real wait is needed.
 test::ProcessOutcome runStowbar(const test::TemporaryDirectory& home,
                                 std::vector<std::string> arguments, int signal = 0,
@@ -39,14 +47,12 @@ test::ProcessOutcome runStowbar(const test::TemporaryDirectory& home,
         if (signal == 0) {
             return;
         }
-        // The program blocks SIGTERM and SIGINT first thing; once /proc shows them blocked
+        // The program catches SIGTERM and SIGINT first thing; once /proc shows them caught
         // they are routed to its loop.
         const auto statusPath = "/proc/" + std::to_string(child) + "/status";
         waitUntil([&] {
-            const auto status = test::readWholeFile(statusPath);
-            const auto at = status.find("SigBlk:\t");
-            return at != std::string::npos &&
-                   (std::stoull(status.substr(at + 8, 16), nullptr, 16) & (1ull << (SIGTERM - 1)));
+            return (signalMask(test::readWholeFile(statusPath), "SigCgt") &
+                    (1ULL << (SIGTERM - 1))) != 0;
         });
         // Then until /proc/locks shows a lock of its: it holds its instance lock.
         std::string held(1, ' ');  // built so, as GCC 12 takes " " + ... for an overlapping copy
@@ -100,6 +106,37 @@ TEST(StowbarExecutable, ASecondInstanceEndsAtOnceWithZeroAndLeavesTheFirstRunnin
         << "the report follows HOME";
     EXPECT_EQ(outcome.status, 0) << "the first ran on until it was told to end";
     EXPECT_EQ(outcome.err, "");
+}
+
+TEST(StowbarExecutable, AnUnreachableDisplayEndsTheStartWithOneLineNamingIt) {
+    test::TemporaryDirectory home;
+    const auto outcome = test::runProgram(STOWBAR_EXECUTABLE, home, {}, {}, {"DISPLAY=:99xyz"});
+    EXPECT_EQ(outcome.status, 1);
+    EXPECT_EQ(outcome.err, "stowbar: cannot connect to display :99xyz\n");
+    EXPECT_EQ(outcome.out, "");
+}
+
+TEST(StowbarExecutable, WithoutAPlaceForItsLockTheApplicationSaysSoAndRunsOn) {
+    // The runtime directory named is a file: no lock can be made under it.
+    test::TemporaryDirectory home;
+    home.write("runtime", {});
+    const auto lock = (home.path() / "runtime" / "stowbar.lock").string();
+    const auto outcome =
+        test::runProgram(STOWBAR_EXECUTABLE, home, {},
+                         [&](pid_t child) {
+                             // It has said so and listens for the end.
+                             const auto status = "/proc/" + std::to_string(child) + "/status";
+                             waitUntil([&] {
+                                 return !test::readWholeFile(home.path() / "stderr").empty() &&
+                                        (signalMask(test::readWholeFile(status), "SigCgt") &
+                                         (1ULL << (SIGTERM - 1))) != 0;
+                             });
+                             kill(child, SIGTERM);
+                         },
+                         {"XDG_RUNTIME_DIR=" + (home.path() / "runtime").string()});
+    EXPECT_EQ(outcome.status, 0) << "it ran until told to end";
+    EXPECT_EQ(outcome.err, "stowbar: cannot lock out a second instance (" + lock +
+                               ": Not a directory); running without the lock\n");
 }
 
 }  // namespace

@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <functional>
 #include <map>
@@ -277,6 +278,19 @@ TEST(HiddenItemPanelTest, AControlThePlatformCannotServeIsNotOffered) {
     EXPECT_EQ(checks, 0);
     EXPECT_FALSE(panel.clickButton("Open Settings"));
     EXPECT_EQ(openSettingsButton(panel), nullptr);
+    // A screen reader finds no such control either: the names in the accessible tree.
+    std::vector<QString> names;
+    const std::function<void(QAccessibleInterface*)> visit = [&](QAccessibleInterface* node) {
+        for (int index = 0; index < node->childCount(); ++index) {
+            if (QAccessibleInterface* child = node->child(index)) {
+                names.push_back(child->text(QAccessible::Name));
+                visit(child);
+            }
+        }
+    };
+    visit(QAccessible::queryAccessibleInterface(&panel));
+    EXPECT_EQ(std::count(names.begin(), names.end(), "Quit"), 1);
+    EXPECT_EQ(std::count(names.begin(), names.end(), "Updates"), 0);
     // Tab skips what is not offered: Quit is the one control left.
     panel.activateWindow();
     QApplication::setActiveWindow(&panel);

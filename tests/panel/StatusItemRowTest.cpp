@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <string_view>
@@ -35,9 +36,11 @@ struct RowUnderTest {
         row.resize(kWidth, row.sizeHint().height());
     }
 
-    // The row as drawn at one pixel per point, so pixel coordinates are point coordinates.
-    QImage picture() {
-        QImage image(row.size(), QImage::Format_ARGB32_Premultiplied);
+    // The row as drawn at `ratio` pixels per point; at 1 pixel coordinates are point
+    // coordinates.
+    QImage picture(int ratio = 1) {
+        QImage image(row.size() * ratio, QImage::Format_ARGB32_Premultiplied);
+        image.setDevicePixelRatio(ratio);
         image.fill(Qt::transparent);
         QPainter painter(&image);
         row.render(&painter, QPoint(), QRegion(), QWidget::DrawChildren);
@@ -72,6 +75,24 @@ TEST(StatusItemRowTest, AWideCaptureIsStretchedToFillTheWholeSquareUntilANewOneR
     // drawn, not the one kept.
     subject.row.setItem(item(1, "Weather", test::solidPicture(40, 22, Qt::blue)));
     EXPECT_EQ(subject.picture().pixelColor(square.center()), QColor(Qt::blue));
+}
+
+TEST(StatusItemRowTest, OnADoubleDensityScreenAPictureKeepsEveryPixelItWasCapturedWith) {
+    // 18 × 18 points captured at two pixels per point, in stripes one pixel wide: drawn at
+    // that density each pixel lands on one of the screen's; drawn at one pixel per point and
+    // scaled up, the stripes blur into one colour.
+    Bitmap stripes{36, 36, std::vector<std::uint32_t>(std::size_t{36} * 36)};
+    for (std::size_t index = 0; index < stripes.pixels.size(); ++index) {
+        stripes.pixels[index] = index % 2 == 0 ? 0xFFFF0000u : 0xFF0000FFu;
+    }
+    RowUnderTest subject(
+        item(1, "Weather", std::make_shared<const Image>(Size{18, 18}, std::move(stripes))));
+    const QImage image = subject.picture(2);
+    const QRect square = subject.row.pictureRect();
+    for (int x = 0; x < 36; ++x) {
+        const QColor pixel = image.pixelColor(square.x() * 2 + x, square.y() * 2 + 17);
+        EXPECT_EQ(pixel, QColor(x % 2 == 0 ? Qt::red : Qt::blue)) << x;
+    }
 }
 
 TEST(StatusItemRowTest, TheFallbackSymbolIsDrawnOnlyWhenThePictureIsAbsentAndABadOneNotAtAll) {

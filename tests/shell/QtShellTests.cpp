@@ -6,6 +6,7 @@
 #include <QSystemTrayIcon>
 #include <QTest>
 #include <QWidget>
+#include <QWindow>
 #include <QtGlobal>
 
 #include <gtest/gtest.h>
@@ -129,13 +130,17 @@ TEST(QtShell, TheOneTrayItemWaitsForATrayAndOnlyAPlainClickRunsItsAction) {
 
 TEST(QtShell, WithoutAPanelThePopupTakesItsConfiguredSizeAndWithoutTranslucencyItsShape) {
     // A desktop without a compositing manager draws a translucent window's clear corners
-    // black; the popup then takes the rounded shape as its mask instead.
-    for (const bool translucent : {true, false}) {
-        QtShell shell;
-        shell.translucencyAvailable = [translucent] {
-            return translucent;
-        };
-        prepare(shell, Size{200, 120});
+    // black; the popup then takes the rounded shape as its mask instead. A compositor may stop
+    // or start between two showings of the same popup.
+    QtShell shell;
+    bool translucent = true;
+    shell.translucencyAvailable = [&translucent] {
+        return translucent;
+    };
+    prepare(shell, Size{200, 120});
+    for (const bool compositing : {true, false, true}) {
+        SCOPED_TRACE(compositing);
+        translucent = compositing;
         shell.show();
         QWidget* popup = shell.popupWindow();
         EXPECT_EQ(popup->size(), QSize(200, 120));
@@ -150,6 +155,8 @@ TEST(QtShell, WithoutAPanelThePopupTakesItsConfiguredSizeAndWithoutTranslucencyI
             EXPECT_TRUE(mask.contains(QPoint(100, 60)));
             EXPECT_TRUE(mask.contains(QPoint(0, 60)));
         }
+        EXPECT_EQ(popup->windowHandle()->requestedFormat().alphaBufferSize() > 0, translucent)
+            << "the system window is made with the format the popup needs now";
         shell.close();
     }
 }

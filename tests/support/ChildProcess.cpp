@@ -28,7 +28,8 @@ std::string readWholeFile(const std::filesystem::path& path) {
 
 ProcessOutcome runProgram(const std::string& program, const TemporaryDirectory& home,
                           std::vector<std::string> arguments,
-                          const std::function<void(pid_t)>& whileRunning) {
+                          const std::function<void(pid_t)>& whileRunning,
+                          const std::vector<std::string>& variables) {
     const auto outPath = home.path() / "stdout";
     const auto errPath = home.path() / "stderr";
     posix_spawn_file_actions_t actions;
@@ -39,12 +40,13 @@ ProcessOutcome runProgram(const std::string& program, const TemporaryDirectory& 
                                      0600);
     arguments.insert(arguments.begin(), program);
     // Only HOME, and the sanitizers' settings so that a sanitized child reports as its parent.
-    std::vector<std::string> variables{"HOME=" + home.path().string()};
+    std::vector<std::string> environmentText{"HOME=" + home.path().string()};
     for (const char* name : {"ASAN_OPTIONS", "UBSAN_OPTIONS", "LSAN_OPTIONS", "TSAN_OPTIONS"}) {
         if (const char* value = std::getenv(name)) {
-            variables.push_back(std::string(name) + "=" + value);
+            environmentText.push_back(std::string(name) + "=" + value);
         }
     }
+    environmentText.insert(environmentText.end(), variables.begin(), variables.end());
     // The null-terminated arrays of C strings that posix_spawn takes.
     const auto pointers = [](std::vector<std::string>& strings) {
         std::vector<char*> result;
@@ -55,7 +57,7 @@ ProcessOutcome runProgram(const std::string& program, const TemporaryDirectory& 
         return result;
     };
     auto argv = pointers(arguments);
-    auto environment = pointers(variables);
+    auto environment = pointers(environmentText);
 
     ProcessOutcome outcome;
     pid_t child = 0;

@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <cstdlib>
 #include <filesystem>
+#include <ostream>
 #include <string>
 #include <system_error>
 
@@ -49,30 +50,45 @@ InstanceLockResult FlockInstanceLock::acquire() {
         return InstanceLockResult::acquired;
     }
     if (path_.empty()) {
-        return InstanceLockResult::unavailable;
+        return unavailable("no runtime or cache directory is known");
     }
     const std::filesystem::path file(path_);
     std::error_code ignored;
+    // Why the directory could not be made, which says more than the open that fails after it.
+    std::error_code making;
     if (file.has_parent_path() && !std::filesystem::exists(file.parent_path(), ignored)) {
-        std::filesystem::create_directories(file.parent_path(), ignored);
+        std::filesystem::create_directories(file.parent_path(), making);
         std::filesystem::permissions(file.parent_path(), std::filesystem::perms::owner_all,
                                      ignored);
     }
     const int descriptor = open(path_.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
     if (descriptor < 0) {
-        return InstanceLockResult::unavailable;
+        const std::string why = making ? making.message() : std::generic_category().message(errno);
+        return unavailable(path_ + ": " + why);
     }
     int locked = 0;
     do {
         locked = flock(descriptor, LOCK_EX | LOCK_NB);
     } while (locked != 0 && errno == EINTR);
     if (locked != 0) {
-        const bool held = errno == EWOULDBLOCK;
+        const int error = errno;
         close(descriptor);
-        return held ? InstanceLockResult::heldByAnotherProcess : InstanceLockResult::unavailable;
+        if (error == EWOULDBLOCK) {
+            return InstanceLockResult::heldByAnotherProcess;
+        }
+        return unavailable(path_ + ": " + std::generic_category().message(error));
     }
     descriptor_ = descriptor;
     return InstanceLockResult::acquired;
+}
+
+InstanceLockResult FlockInstanceLock::unavailable(const std::string& why) {
+    if (complaints_ != nullptr) {
+        *complaints_ << "stowbar: cannot lock out a second instance (" << why
+                     << "); running without the lock\n"
+                     << std::flush;
+    }
+    return InstanceLockResult::unavailable;
 }
 
 }  // namespace stowbar

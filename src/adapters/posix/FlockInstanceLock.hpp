@@ -1,6 +1,8 @@
 #pragma once
 
+#include <iosfwd>
 #include <string>
+#include <utility>
 
 #include "platform/InstanceLock.hpp"
 
@@ -17,7 +19,10 @@ class FlockInstanceLock final : public InstanceLock {
     // neither can be named.
     static std::string defaultPath(const std::string& home);
 
-    explicit FlockInstanceLock(std::string path) : path_(std::move(path)) {}
+    // `complaints`, when given, hears of a lock that cannot be made (where and why) in one
+    // line: the program then runs without it, and a second start would too.
+    explicit FlockInstanceLock(std::string path, std::ostream* complaints = nullptr)
+        : path_(std::move(path)), complaints_(complaints) {}
     ~FlockInstanceLock() override;
     FlockInstanceLock(const FlockInstanceLock&) = delete;
     FlockInstanceLock& operator=(const FlockInstanceLock&) = delete;
@@ -26,7 +31,10 @@ class FlockInstanceLock final : public InstanceLock {
     InstanceLockResult acquire() override;
 
   private:
+    InstanceLockResult unavailable(const std::string& why);
+
     std::string path_;
+    std::ostream* complaints_ = nullptr;
     int descriptor_ = -1;
 };
 

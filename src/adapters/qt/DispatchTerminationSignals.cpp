@@ -1,4 +1,4 @@
-// Termination signals on macOS: ignored as far as the default action goes, and heard through
+// Termination signals on macOS: caught by a handler that does nothing, and heard through
 // dispatch signal sources on the main queue, which the Qt loop drains as part of its run loop.
 // The sources exist from construction on, so a signal that arrives before listen() is kept as
 // pending and delivered from
@@ -36,9 +36,15 @@ void deliver(void* context) {
 TerminationSignals::TerminationSignals() : state_(std::make_unique<State>()) {
     const std::array<int, 2> numbers{SIGINT, SIGTERM};
     for (std::size_t index = 0; index < numbers.size(); ++index) {
-        // The source only hears the signal; without this its default action would still end
-        // the process.
-        signal(numbers[index], SIG_IGN);
+        // The source only hears the signal; without a handler its default action would still
+        // end the process. Caught rather than ignored: an ignored signal stays ignored in the
+        // programs the process starts, which then could not be ended by it.
+        struct sigaction action {};
+        action.sa_handler = [](int) {
+        };
+        sigemptyset(&action.sa_mask);
+        action.sa_flags = SA_RESTART;
+        sigaction(numbers[index], &action, nullptr);
         dispatch_source_t source = dispatch_source_create(DISPATCH_SOURCE_TYPE_SIGNAL,
                                                           static_cast<uintptr_t>(numbers[index]), 0,
                                                           dispatch_get_main_queue());

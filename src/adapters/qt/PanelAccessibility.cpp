@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QWidget>
 
+#include <algorithm>
 #include <cstddef>
 #include <functional>
 #include <string_view>
@@ -81,6 +82,56 @@ class PictureAccessible final : public QAccessibleWidget {
     QString name_;
 };
 
+// The footer, without the buttons the panel hides for good because the platform does not offer
+// what they do (the update check on Linux). Qt lists hidden widgets too, merely marked
+// invisible, which would leave a screen reader a button that does nothing when pressed.
+class FooterAccessible final : public QAccessibleWidget {
+  public:
+    explicit FooterAccessible(QWidget* footer) : QAccessibleWidget(footer) {}
+
+    static bool holdsFooterButtons(const QWidget& widget) {
+        const auto& children = widget.children();
+        return std::any_of(children.begin(), children.end(), [](const QObject* child) {
+            return dynamic_cast<const FooterButton*>(child) != nullptr;
+        });
+    }
+
+    int childCount() const override { return static_cast<int>(offered().size()); }
+
+    int indexOfChild(const QAccessibleInterface* child) const override {
+        if (child == nullptr) {
+            return -1;
+        }
+        const auto all = offered();
+        const auto found = std::find(all.begin(), all.end(), child->object());
+        return found == all.end() ? -1 : static_cast<int>(found - all.begin());
+    }
+
+    QAccessibleInterface* child(int index) const override {
+        const auto all = offered();
+        if (index < 0 || index >= static_cast<int>(all.size())) {
+            return nullptr;
+        }
+        return QAccessible::queryAccessibleInterface(all[static_cast<std::size_t>(index)]);
+    }
+
+  private:
+    std::vector<QObject*> offered() const {
+        std::vector<QObject*> all;
+        for (int index = 0; index < QAccessibleWidget::childCount(); ++index) {
+            QAccessibleInterface* child = QAccessibleWidget::child(index);
+            if (child == nullptr) {
+                continue;
+            }
+            const auto* button = dynamic_cast<const FooterButton*>(child->object());
+            if (button == nullptr || !button->isHidden()) {
+                all.push_back(child->object());
+            }
+        }
+        return all;
+    }
+};
+
 // The application, with the popups it lists among its windows.
 class ApplicationAccessible final : public QAccessibleApplication {
   public:
@@ -146,6 +197,10 @@ QAccessibleInterface* panelFactory(const QString&, QObject* object) {
         return new PictureAccessible(
             widget, QAccessible::Graphic,
             toQString(localized(HiddenItemPanelModel::symbolDescription(symbol->symbolName()))));
+    }
+    if (widget->metaObject() == &QWidget::staticMetaObject &&
+        FooterAccessible::holdsFooterButtons(*widget)) {
+        return new FooterAccessible(widget);
     }
     if (dynamic_cast<SpinnerView*>(widget) != nullptr) {
         return new PictureAccessible(widget, QAccessible::Animation,

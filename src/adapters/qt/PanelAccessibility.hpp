@@ -14,6 +14,8 @@ namespace stowbar::qt {
 //   among its siblings in the list;
 // - each symbol is a graphic named for what it stands for ("Accessibility", "Full Disk Access",
 //   "No hidden items"), and the progress indicator is named "Scanning";
+// - buttons the panel hides for good, because the platform does not offer what they do
+//   ("Updates" without an updater), are left out of the tree, not merely marked invisible;
 // - popup windows the shell names (the popover, titled "Stowbar") are children of the
 //   application while they are shown: Qt leaves popups out of the application's tree, which
 //   would leave a screen reader browsing Stowbar with nothing to find.

@@ -4,9 +4,12 @@
 
 #include <QApplication>
 #include <QMetaObject>
+#include <QString>
 #include <QTimer>
+#include <QtGlobal>
 #include <chrono>
 #include <cstdint>
+#include <iostream>
 #include <limits>
 #include <memory>
 #include <mutex>
@@ -53,12 +56,22 @@ QtApplication::~QtApplication() {
 }
 
 void QtApplication::run(ApplicationDelegate& delegate) {
-    chooseQtPlatform();
     if (!application_) {
-        // The program writes nothing but its report: Qt's own notes about the machine (a
-        // runtime directory it chose, a platform without a tray) are dropped. A fatal error
-        // still ends the process, as Qt decides after the handler returns.
-        qInstallMessageHandler([](QtMsgType, const QMessageLogContext&, const QString&) {});
+        // Qt's notes about the machine (a runtime directory it chose, a platform without a
+        // tray) are dropped; its errors are the user's to read. A fatal one still ends the
+        // process, as Qt decides after the handler returns.
+        qInstallMessageHandler([](QtMsgType type, const QMessageLogContext& context,
+                                  const QString& message) {
+            if (type == QtCriticalMsg || type == QtFatalMsg) {
+                std::cerr << "stowbar: " << qFormatLogMessage(type, context, message).toStdString()
+                          << '\n';
+            }
+        });
+        if (const auto unusable = chooseQtPlatform()) {
+            std::cerr << "stowbar: " << *unusable << '\n';
+            exitStatus_ = 1;
+            return;
+        }
         application_ = std::make_unique<QApplication>(applicationArgc, applicationArgv);
         // The program lives in the menu bar; closing its popup must not end it.
         QApplication::setQuitOnLastWindowClosed(false);

@@ -42,6 +42,8 @@ class QtApplication final : public Application, public MainExecutor {
     QtApplication(const QtApplication&) = delete;
     QtApplication& operator=(const QtApplication&) = delete;
 
+    // Without a usable display (DISPLAY names an X server that does not answer) run() says so
+    // in one line on standard error and returns at once, before the launch.
     void run(ApplicationDelegate& delegate) override;
     void terminate() override;
     MainExecutor& mainExecutor() override { return *this; }
@@ -52,6 +54,9 @@ class QtApplication final : public Application, public MainExecutor {
     bool isCurrent() const override;
     const Clock& clock() const override { return clock_; }
     void startBackgroundJob(Job work, Job done) override;
+
+    // What the process should end with: 0, or 1 when run() found no usable display.
+    int exitStatus() const { return exitStatus_; }
 
   private:
     void wake();
@@ -71,6 +76,7 @@ class QtApplication final : public Application, public MainExecutor {
 
     bool terminateRequested_ = false;
     bool running_ = false;
+    int exitStatus_ = 0;
 
     std::unique_ptr<QApplication> application_;
     std::unique_ptr<QObject> contextObject_;

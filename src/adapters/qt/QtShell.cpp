@@ -90,14 +90,29 @@ QPainterPath roundedShape(const QRectF& rect) {
 // tells the shell about presses that arrive through the popup's grab from outside it.
 class PopupWindow final : public QWidget {
   public:
-    PopupWindow(std::function<void(QPoint, bool)> onOutsidePress, bool translucent)
+    explicit PopupWindow(std::function<void(QPoint, bool)> onOutsidePress)
         : QWidget(nullptr, Qt::Popup | Qt::FramelessWindowHint | Qt::NoDropShadowWindowHint),
-          onOutsidePress_(std::move(onOutsidePress)),
-          translucent_(translucent) {
-        // Without a compositor the clear corners of a translucent window show as black
-        // triangles, so there the window is cut to the rounded shape instead.
-        setAttribute(Qt::WA_TranslucentBackground, translucent_);
+          onOutsidePress_(std::move(onOutsidePress)) {
         setWindowTitle(QStringLiteral("Stowbar"));
+        applyTranslucency();
+    }
+
+    // Without a compositor the clear corners of a translucent window show as black
+    // triangles, so there the window is cut to the rounded shape instead. A compositor can
+    // start or stop while the program runs: the hidden window is told before each showing.
+    void setTranslucent(bool translucent) {
+        if (translucent == translucent_) {
+            return;
+        }
+        translucent_ = translucent;
+        // The system window's pixel format (with or without alpha) is fixed when it is made:
+        // a new one is made, with the new format, when the window is shown next.
+        if (testAttribute(Qt::WA_WState_Created) && !isVisible()) {
+            destroy();
+        }
+        applyTranslucency();
+        patch_ = QImage();
+        update();
     }
 
     void centreChild(QWidget* child) {
@@ -237,8 +252,20 @@ class PopupWindow final : public QWidget {
         }
     }
 
+    void applyTranslucency() {
+        setAttribute(Qt::WA_TranslucentBackground, translucent_);
+        // Made translucent once, a window keeps Qt's "no background" flag; opaque again, it is
+        // filled with its background first, as the corners cut to shape expect.
+        setAttribute(Qt::WA_NoSystemBackground, translucent_);
+        if (translucent_) {
+            clearMask();
+        } else {
+            setMask(QRegion(roundedShape(QRectF(rect())).toFillPolygon().toPolygon()));
+        }
+    }
+
     std::function<void(QPoint, bool)> onOutsidePress_;
-    bool translucent_;
+    bool translucent_ = false;
     QImage patch_;
     QColor patchFill_;
     QColor patchEdge_;
@@ -327,14 +354,11 @@ bool QtShell::ensurePopup() {
     if (QApplication::instance() == nullptr) {
         return false;
     }
-    const bool translucent =
-        translucencyAvailable ? translucencyAvailable() : desktopBlendsTranslucentWindows();
     // The popover is the application's window while it shows, for assistive technologies too.
     listPopupsInAccessibilityTree(
         [](const QWidget& window) { return dynamic_cast<const PopupWindow*>(&window) != nullptr; });
     popup_ = std::make_unique<PopupWindow>(
-        [this](QPoint position, bool leftButton) { onOutsidePress(position, leftButton); },
-        translucent);
+        [this](QPoint position, bool leftButton) { onOutsidePress(position, leftButton); });
     return true;
 }
 
@@ -356,6 +380,8 @@ void QtShell::show() {
         return;
     }
     closedByIconPress_.reset();
+    popup_->setTranslucent(translucencyAvailable ? translucencyAvailable()
+                                                 : desktopBlendsTranslucentWindows());
     popup_->show();
     // A panel handed new content while hidden takes its size as it is shown.
     popup_->centreChild(popup_->content);

@@ -95,7 +95,8 @@ class QtShell final : public StatusBar, public Popover, public EventMonitor, pub
     // Whether the item is made and still waits for a tray to appear in.
     bool waitingForTray() const;
     // Whether the desktop blends translucent windows (on X11: whether a compositing manager
-    // runs); asked once, when the popup is built. Tests replace it.
+    // runs); asked each time the popup opens, as a compositor may start or stop meanwhile.
+    // Tests replace it.
     std::function<bool()> translucencyAvailable;
     // Where the popup hangs from, in global coordinates, instead of the tray icon's geometry.
     std::optional<QRect> anchorOverride;

@@ -1,6 +1,8 @@
 #include "adapters/qt/SymbolPainter.hpp"
 
 #include <QImage>
+#include <QPaintDevice>
+#include <QPaintEngine>
 #include <QPainterPath>
 #include <QPen>
 
@@ -145,9 +147,15 @@ void drawUnknown(UnitCanvas& c) {
     c.stroke(square);
 }
 
+// The pixels per point of what the painter really fills. A widget drawn into another device
+// (QWidget::render into a picture of the panel at 2x) paints through a painter whose device()
+// is the widget itself, at the screen's ratio; its paint engine's device is the picture.
 double painterPixelRatio(const QPainter& painter) {
-    const QPaintDevice* device = painter.device();
-    return device ? std::max(1.0, device->devicePixelRatioF()) : 1.0;
+    const QPaintEngine* engine = painter.paintEngine();
+    const QPaintDevice* device = engine != nullptr && engine->paintDevice() != nullptr
+                                     ? engine->paintDevice()
+                                     : painter.device();
+    return device != nullptr ? std::max(1.0, device->devicePixelRatioF()) : 1.0;
 }
 
 }  // namespace

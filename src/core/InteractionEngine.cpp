@@ -3,12 +3,11 @@
 
 namespace stowbar {
 
-void InteractionEngine::activate(const StatusItemInfo& item) {
+AXError InteractionEngine::activate(const StatusItemInfo& item) const {
     if (!item.axElement) {
-        return;
+        return kAXErrorInvalidUIElement;
     }
-    // The result is deliberately ignored: there is no fallback for a press that failed.
-    static_cast<void>(accessibility_.performAction(item.axElement, kPressAction));
+    return accessibility_->performAction(item.axElement, kPressAction);
 }
 
 }  // namespace stowbar

@@ -46,6 +46,7 @@
 #include <string>
 #include <string_view>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "adapters/qt/QtApplication.hpp"
@@ -509,6 +510,8 @@ void LongestPressTurn(benchmark::State& state, Slowness slowness) {
         state.SkipWithError("the slow application has no row");
         return;
     }
+    // A copy: a showing's refresh may replace the list, and the row with it.
+    // NOLINTNEXTLINE(performance-unnecessary-copy-initialization)
     const StatusItemInfo item = *row;
 
     Turns turns;

@@ -1,4 +1,5 @@
 #include "core/InteractionEngine.hpp"
+#include "platform/Accessibility.hpp"
 #include "platform/StatusItemInfo.hpp"
 
 namespace stowbar {

@@ -26,15 +26,16 @@ using namespace stowbar;
 constexpr std::int32_t kApplications = 300;
 constexpr int kExtrasEach = 3;
 
-SimulatedDesktop manyApplications() {
+SimulatedDesktop manyApplications(std::int32_t applications = kApplications,
+                                  int extrasEach = kExtrasEach) {
     SimulatedDesktop desktop;
-    desktop.applications.reserve(kApplications);
-    for (std::int32_t index = 0; index < kApplications; ++index) {
+    desktop.applications.reserve(static_cast<std::size_t>(applications));
+    for (std::int32_t index = 0; index < applications; ++index) {
         SimulatedApplication application;
         application.pid = 1000 + index;
         application.name = "Application " + std::to_string(index);
         application.bundleIdentifier = "com.example.application" + std::to_string(index);
-        for (int extra = 0; extra < kExtrasEach; ++extra) {
+        for (int extra = 0; extra < extrasEach; ++extra) {
             SimulatedExtra item;
             item.position = Point{1500.0 - 30 * extra, -30};
             item.size = Size{24, 24};
@@ -69,6 +70,30 @@ void BM_FindMenuBarItems(benchmark::State& state) {
     state.SetItemsProcessed(state.iterations() * kApplications);
 }
 BENCHMARK(BM_FindMenuBarItems)->Unit(benchmark::kMicrosecond);
+
+// How the scan grows: `range(0)` applications scanned, `range(1)` extras each (the scan asks
+// every target, so scanned applications are the hidden ones).
+void BM_ScalingFindMenuBarItems(benchmark::State& state) {
+    const auto desktop = manyApplications(static_cast<std::int32_t>(state.range(0)),
+                                          static_cast<int>(state.range(1)));
+    DesktopSimulation simulation(desktop);
+    SimulatedAccessibility accessibility(simulation);
+    const AccessibilityBridge bridge(accessibility);
+    const auto targets = targetsOf(desktop);
+    for (auto _ : state) {
+        auto items = bridge.findMenuBarItems(targets);
+        benchmark::DoNotOptimize(items);
+    }
+}
+// 10, 100 and 1,000 applications of 1 extra; 5 applications of 1, 10 and 100 extras.
+BENCHMARK(BM_ScalingFindMenuBarItems)
+    ->Args({10, 1})
+    ->Args({100, 1})
+    ->Args({1000, 1})
+    ->Args({5, 1})
+    ->Args({5, 10})
+    ->Args({5, 100})
+    ->Unit(benchmark::kMicrosecond);
 
 // The same attribute reads, of the same applications, made directly on elements prepared
 // beforehand: the floor the scan is compared with. Reported per application, as above.

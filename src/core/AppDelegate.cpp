@@ -1,7 +1,9 @@
 #include "core/AppDelegate.hpp"
 
 #include <memory>
+#include <optional>
 #include <stop_token>
+#include <utility>
 
 #include "core/ControlCenterTrackedApps.hpp"
 #include "core/HiddenItemPanelModel.hpp"
@@ -14,6 +16,7 @@
 #include "runtime/Clock.hpp"
 #include "runtime/MainExecutor.hpp"
 #include "runtime/MainThread.hpp"
+#include "runtime/RunInBackground.hpp"
 #include "runtime/SleepFor.hpp"
 #include "runtime/Spawn.hpp"
 #include "runtime/Task.hpp"
@@ -205,9 +208,23 @@ Task<void> AppDelegate::pressAfterDelay(std::weak_ptr<AppDelegate> weakSelf, Sta
     // The press waits for the popover to be out of the way. A sleep cut short by cancellation
     // still ends in the press: nothing cancels it on purpose.
     co_await sleepFor(kPressDelay);
+    std::optional<InteractionEngine> engine;
     if (auto self = weakSelf.lock()) {
-        self->interaction_.activate(item);
+        engine = self->interaction_;
     }
+    if (!engine) {
+        co_return;
+    }
+    // The press asks the item's application, which may take until its messaging timeout to
+    // answer; the main thread goes on meanwhile. The engine is copied in, so the job needs
+    // nothing of the delegate. The answer comes back here and is deliberately dropped: there
+    // is no fallback for a press that failed, and nothing the user could do about it that
+    // reopening the panel would not do.
+    static_cast<void>(co_await runInBackground(
+        [](const InteractionEngine& pressing, const StatusItemInfo& pressed) {
+            return pressing.activate(pressed);
+        },
+        *engine, std::move(item)));
 }
 
 void AppDelegate::togglePopover() {
@@ -376,6 +393,9 @@ Task<void> AppDelegate::pollTick(std::weak_ptr<AppDelegate> weakSelf) {
         co_return;
     }
     const auto controller = self->controller_;
+    // A status item still waiting for a tray looks for one on this tick: one wake-up serves
+    // both.
+    self->shell_.statusBar.lookAgain();
 
     // Losing a permission only updates its flag, and the panel shows the prompt; a newly
     // granted one refreshes at once rather than after the debounce.

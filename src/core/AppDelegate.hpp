@@ -21,7 +21,8 @@ namespace stowbar {
 // The single long-lived object of the menu bar application: it owns everything the running
 // application consists of, from launch to termination, and keeps the hidden-items list current
 // in the background (application launches and terminations, Control Center's preferences
-// directory, and a two-second poll of the permissions and the preferences file).
+// directory, and a two-second poll of the permissions and the preferences file, which also
+// lets a status item still waiting for a tray look for one).
 //
 // Threading: constructed, called and destroyed on the main thread only; every entry point
 // checks it. Every callback and task it hands out holds it weakly and does nothing once it is
@@ -58,7 +59,9 @@ class AppDelegate final : public ApplicationDelegate,
     void checkForUpdates();
     // A click on a row of the panel: unless it repeats the last accepted click on the same item
     // within the duplicate window, the popover closes at once and the item's element is
-    // pressed 0.15 s later, once the popover is out of the way.
+    // pressed 0.15 s later, once the popover is out of the way. The press is a request to the
+    // item's application, made on a background job: one that does not answer holds no turn of
+    // the main thread.
     void activate(const StatusItemInfo& item);
 
     // The debounce every event-driven refresh goes through: one refresh, 0.3 s after the last

@@ -6,6 +6,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -71,17 +72,32 @@ Task<ImageRef> IconProvider::capture(std::uint32_t windowID, Rect frame) {
 }
 
 ImageRef IconProvider::appIcon(const std::string& appName) const {
-    return appIcon(appName, workspace_.runningApplications());
+    const auto running = workspace_.runningApplications();
+    return RunningIcons(running).ofName(appName);
 }
 
-ImageRef IconProvider::appIcon(const std::string& appName,
-                               const std::vector<RunningApplication>& running) {
+IconProvider::RunningIcons::RunningIcons(const std::vector<RunningApplication>& running) {
+    byBundle_.reserve(running.size());
+    byName_.reserve(running.size());
+    // emplace keeps the first application listed under a key.
     for (const auto& application : running) {
-        if (application.localizedName && *application.localizedName == appName) {
-            return application.icon;
+        if (application.bundleIdentifier) {
+            byBundle_.emplace(*application.bundleIdentifier, &application);
+        }
+        if (application.localizedName) {
+            byName_.emplace(*application.localizedName, &application);
         }
     }
-    return nullptr;
+}
+
+ImageRef IconProvider::RunningIcons::ofBundle(std::string_view bundleIdentifier) const {
+    const auto found = byBundle_.find(bundleIdentifier);
+    return found != byBundle_.end() ? found->second->icon : nullptr;
+}
+
+ImageRef IconProvider::RunningIcons::ofName(std::string_view appName) const {
+    const auto found = byName_.find(appName);
+    return found != byName_.end() ? found->second->icon : nullptr;
 }
 
 }  // namespace stowbar

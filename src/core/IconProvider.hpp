@@ -2,6 +2,8 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "platform/Geometry.hpp"
@@ -30,10 +32,22 @@ class IconProvider {
     // The icon of the first running application whose display name is exactly `appName`.
     ImageRef appIcon(const std::string& appName) const;
 
-    // The same choice made from a list of running applications taken earlier; any thread, so
-    // that a refresh can draw its initial icons off the main thread.
-    static ImageRef appIcon(const std::string& appName,
-                            const std::vector<RunningApplication>& running);
+    // The icons of a list of running applications taken earlier, found by bundle identifier
+    // or by display name, each standing for the first application listed with it. Indexed
+    // once, so that the icons of n extras cost one pass over the list, not n. Any thread, so
+    // that a refresh can draw its initial icons off the main thread; it views the list, which
+    // must outlive it.
+    class RunningIcons {
+      public:
+        explicit RunningIcons(const std::vector<RunningApplication>& running);
+        // Absent when no application has the identifier, or the first that has it no icon.
+        ImageRef ofBundle(std::string_view bundleIdentifier) const;
+        ImageRef ofName(std::string_view appName) const;
+
+      private:
+        std::unordered_map<std::string_view, const RunningApplication*> byBundle_;
+        std::unordered_map<std::string_view, const RunningApplication*> byName_;
+    };
 
     // Pixels for `points` at double density: trunc(2 × points), at least 1. Absent when that
     // is not a finite number a capture can be asked for.

@@ -1,14 +1,14 @@
 #include "core/InteractionEngine.hpp"
+#include "platform/Accessibility.hpp"
 #include "platform/StatusItemInfo.hpp"
 
 namespace stowbar {
 
-void InteractionEngine::activate(const StatusItemInfo& item) {
+AXError InteractionEngine::activate(const StatusItemInfo& item) const {
     if (!item.axElement) {
-        return;
+        return kAXErrorInvalidUIElement;
     }
-    // The result is deliberately ignored: there is no fallback for a press that failed.
-    static_cast<void>(accessibility_.performAction(item.axElement, kPressAction));
+    return accessibility_->performAction(item.axElement, kPressAction);
 }
 
 }  // namespace stowbar

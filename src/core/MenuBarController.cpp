@@ -12,6 +12,7 @@
 #include <string>
 #include <string_view>
 #include <tuple>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -390,6 +391,7 @@ MenuBarController::ScanResult MenuBarController::scan(
     result.missedATarget = coveredTargets != targets.size();
 
     result.items.reserve(found.size());
+    const IconProvider::RunningIcons icons(running);
     std::uint32_t position = 0;
     for (auto& item : found) {
         ++position;
@@ -403,7 +405,7 @@ MenuBarController::ScanResult MenuBarController::scan(
         // once for all of them.
         ImageRef icon = !result.items.empty() && result.items.back().pid == item.pid
                             ? result.items.back().icon
-                            : initialIcon(target, running, renderer);
+                            : initialIcon(target, icons, renderer);
         result.items.push_back(StatusItemInfo{
             windowID != 0 ? windowID : position, windowID, item.axFrame, target.appName,
             std::move(icon), std::move(item.element), target.bundleIdentifier, item.pid});
@@ -412,24 +414,18 @@ MenuBarController::ScanResult MenuBarController::scan(
 }
 
 ImageRef MenuBarController::initialIcon(const AppScanTarget& target,
-                                        const std::vector<RunningApplication>& running,
+                                        const IconProvider::RunningIcons& running,
                                         const ImageRenderer& renderer) {
     const auto redrawn = [&renderer](const ImageRef& source) -> ImageRef {
         return source ? renderer.redraw(*source, kIconSize) : nullptr;
     };
     if (target.bundleIdentifier) {
-        const auto application =
-            std::find_if(running.begin(), running.end(), [&](const RunningApplication& app) {
-                return app.bundleIdentifier == target.bundleIdentifier;
-            });
-        if (application != running.end()) {
-            if (auto icon = redrawn(application->icon)) {
-                return icon;
-            }
+        if (auto icon = redrawn(running.ofBundle(*target.bundleIdentifier))) {
+            return icon;
         }
     }
     if (!target.appName.empty()) {
-        if (auto icon = redrawn(IconProvider::appIcon(target.appName, running))) {
+        if (auto icon = redrawn(running.ofName(target.appName))) {
             return icon;
         }
     }
@@ -467,16 +463,23 @@ Task<void> MenuBarController::captureIconsAsync(std::weak_ptr<MenuBarController>
     if (!self || captured.empty()) {
         co_return;
     }
+    // By window number, the last picture of a number standing for it: one lookup per record.
+    std::unordered_map<std::uint32_t, ImageRef> pictures;
+    pictures.reserve(captured.size());
+    for (auto& [windowID, image] : captured) {
+        pictures.insert_or_assign(windowID, std::move(image));
+    }
     auto current = self->hiddenItems_;
     bool changed = false;
     for (auto& record : current) {
-        for (const auto& [windowID, image] : captured) {
-            // Only records that carry a window number can match: a positional id that
-            // happens to equal a window number belongs to another extra.
-            if (record.windowID != 0 && record.windowID == windowID) {
-                record.icon = image;
-                changed = true;
-            }
+        // Only records that carry a window number can match: a positional id that happens to
+        // equal a window number belongs to another extra.
+        if (record.windowID == 0) {
+            continue;
+        }
+        if (const auto picture = pictures.find(record.windowID); picture != pictures.end()) {
+            record.icon = picture->second;
+            changed = true;
         }
     }
     if (changed) {

@@ -123,7 +123,7 @@ class MenuBarController : public std::enable_shared_from_this<MenuBarController>
                            const std::vector<AppScanTarget>& targets, bool targetsAreHidden,
                            const std::vector<RunningApplication>& running);
     static ImageRef initialIcon(const AppScanTarget& target,
-                                const std::vector<RunningApplication>& running,
+                                const IconProvider::RunningIcons& running,
                                 const ImageRenderer& renderer);
 
     // The file's contents as a refresh last read them, decoded (see decodedFile).

@@ -63,9 +63,13 @@ using AXWindowNumberFunction = std::function<AXError(const AXElement&, std::uint
 // attributes and actions.
 //
 // Threading: every call is synchronous and may come from any thread, also concurrently
-// (a refresh's background job scans and resolves window numbers while the main thread
-// presses an element). Requests to another application block the calling thread until it
-// answers or the messaging timeout of the element's application expires.
+// (a refresh's background job scans and resolves window numbers while a press's background
+// job presses an element), and so may the last copy of an element be released on any thread.
+// Requests to another application block the calling thread until it answers or the messaging
+// timeout of the element's application expires, so the menu bar application makes them on
+// background jobs only, and its main thread asks nothing but whether the process is trusted,
+// which asks no other application. (The diagnostics report, which has no loop to keep
+// responsive, makes them in turn on its one thread.)
 class Accessibility {
   public:
     virtual ~Accessibility() = default;

@@ -35,6 +35,12 @@ class StatusBar {
     virtual bool addStatusItem(const std::string& symbolName,
                                const std::string& accessibilityDescription,
                                std::function<void()> action) = 0;
+
+    // Called on every tick of the background poll. An item that could not be shown yet (a
+    // desktop whose tray is not up) looks again here rather than on a timer of its own, so
+    // that waiting for it wakes the program no more often than the poll does. Nothing to do
+    // where the item is always shown.
+    virtual void lookAgain() {}
 };
 
 // The window that hangs below the status item and hosts the hidden item panel.

@@ -4,14 +4,18 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <string>
+#include <string_view>
+#include <thread>
 #include <vector>
 
 #include "adapters/sim/DesktopSimulation.hpp"
@@ -38,13 +42,22 @@ namespace {
 using namespace std::chrono_literals;
 using Field = MenuBarController::Field;
 
-// The simulated Accessibility, with a gate that can hold every request made off the main
-// thread (the scan), so that a refresh can be kept suspended in its scan.
+// The simulated Accessibility, with a gate that can hold the scan's first request and every
+// press made off the main thread, so that a refresh or a press can be kept waiting on an
+// application that does not answer. A press made on the main thread is counted, not held.
 struct GatedAccessibility final : ForwardingAccessibility {
     using ForwardingAccessibility::ForwardingAccessibility;
     AXElement applicationElement(std::int32_t pid) override {
         wait();
         return inner_.applicationElement(pid);
+    }
+    AXError performAction(const AXElement& element, std::string_view action) override {
+        if (std::this_thread::get_id() == mainThread) {
+            ++mainThreadPresses;
+        } else {
+            wait();
+        }
+        return inner_.performAction(element, action);
     }
     void setOpen(bool value) {
         {
@@ -60,6 +73,8 @@ struct GatedAccessibility final : ForwardingAccessibility {
     std::mutex mutex;
     std::condition_variable changed;
     bool open = true;
+    const std::thread::id mainThread = std::this_thread::get_id();
+    std::atomic<int> mainThreadPresses = 0;
 };
 
 class AppDelegateTest : public ::testing::Test, protected test::SimulatedPlatform {
@@ -272,6 +287,36 @@ TEST_F(AppDelegateTest,
     EXPECT_EQ(refreshStarts.size(), 2u);
 }
 
+// A status item on a desktop whose tray never comes up: it counts the looks it is given.
+struct TraylessStatusBar final : StatusBar {
+    bool addStatusItem(const std::string&, const std::string&, std::function<void()>) override {
+        return true;
+    }
+    void lookAgain() override { ++looks; }
+    int looks = 0;
+};
+
+TEST_F(AppDelegateTest, AnIdleDelegateWithoutATrayWakesAtMostThirtyTimesAMinuteAndLooksOnEach) {
+    TraylessStatusBar statusBar;
+    const ShellPorts trayless{
+        statusBar,        shell.popover, shell.eventMonitor, shell.directoryWatcher,
+        shell.loginItems, shell.alerts,  shell.updater,      &shell.panel};
+    const Platform withoutTray = platform({.accessibility = &gate, .shell = &trayless});
+    delegate = std::make_shared<AppDelegate>(withoutTray, executor);
+    launch();
+    // Every deadline the loop is woken for during the first idle minute.
+    const TimePoint end = executor.now() + 60s;
+    int wakeUps = 0;
+    for (auto next = executor.nextDeadline(); next && *next <= end;
+         next = executor.nextDeadline()) {
+        executor.advanceTo(*next);
+        ++wakeUps;
+    }
+    EXPECT_LE(wakeUps, 30);
+    EXPECT_EQ(statusBar.looks, wakeUps) << "the look for a tray rides on the poll's wake-ups";
+    delegate->applicationWillTerminate();
+}
+
 TEST_F(AppDelegateTest, TerminationCancelsAWaitingRefreshAndDisarmsEveryTrigger) {
     launch();
     advanceTo(1.0);
@@ -448,6 +493,30 @@ TEST_F(AppDelegateActivationTest, AnIgnoredClickLeavesThePopoverOpenAndAnotherIt
     EXPECT_EQ(shell.eventMonitor.monitorCount(), 0u) << "the outside-click monitor is removed";
     executor.advanceTo(TimePoint{} + start + 1s);
     EXPECT_EQ(presses(), 2);
+}
+
+TEST_F(AppDelegateActivationTest, APressOfAnApplicationThatDoesNotAnswerLeavesTheMainThreadFree) {
+    clickStatusItem();  // its refresh ends before the application stops answering
+    gate.setOpen(false);
+    clickAt(0ms, item);
+    EXPECT_FALSE(shell.popover.isShown()) << "the popover closes first";
+    // Until the press is asked of the application, which then does not answer.
+    const bool started = executor.runUntil([&] { return executor.backgroundJobCount() > 0; },
+                                           TimePoint{} + start + 1s);
+    ASSERT_TRUE(started) << "the press is made on a background job";
+    EXPECT_EQ(executor.now(), TimePoint{} + start + AppDelegate::kPressDelay)
+        << "after the popover's delay";
+
+    bool ran = false;
+    executor.post([&] { ran = true; });
+    executor.runDue();
+    EXPECT_TRUE(ran) << "the main thread goes on while the application does not answer";
+    EXPECT_EQ(presses(), 0);
+
+    gate.setOpen(true);
+    executor.runUntilIdle();
+    EXPECT_EQ(presses(), 1);
+    EXPECT_EQ(gate.mainThreadPresses, 0);
 }
 
 TEST_F(AppDelegateActivationTest, AnItemWithoutAnElementClosesThePopoverAndPressesNothing) {

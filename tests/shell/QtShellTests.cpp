@@ -108,15 +108,15 @@ TEST(QtShell, TheOneTrayItemWaitsForATrayAndOnlyAPlainClickRunsItsAction) {
     EXPECT_FALSE(icon->icon().isNull());
     EXPECT_FALSE(icon->isVisible());
     EXPECT_TRUE(shell.waitingForTray());
-    // The two-second look, run here by hand rather than waited for.
-    shell.lookForTray();
+    // The poll's look, run here by hand.
+    shell.lookAgain();
     EXPECT_FALSE(icon->isVisible());
     tray = true;
-    shell.lookForTray();
+    shell.lookAgain();
     EXPECT_TRUE(icon->isVisible());
     EXPECT_FALSE(shell.waitingForTray()) << "once shown, Qt docks it again by itself";
     const int askedOnceShown = asked;
-    shell.lookForTray();
+    shell.lookAgain();
     EXPECT_EQ(asked, askedOnceShown);
 
     for (const auto reason :

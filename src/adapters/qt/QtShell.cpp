@@ -12,7 +12,6 @@
 #include <QRegion>
 #include <QScreen>
 #include <QSystemTrayIcon>
-#include <QTimer>
 #include <QWidget>
 
 #include <algorithm>
@@ -45,8 +44,6 @@ constexpr int kGap = 4;
 // A tray activation this soon after the popup was closed by a press on the tray icon is the
 // same click reaching the icon; it must not reopen the popup.
 constexpr qint64 kIconPressActivationMilliseconds = 500;
-// How often a desktop without a tray is asked again whether it has one now.
-constexpr int kTrayLookMilliseconds = 2000;
 // The sizes trays ask icons for; each is drawn at its own size rather than scaled.
 constexpr int kIconSizes[] = {16, 22, 24, 32, 48, 64};
 
@@ -277,7 +274,6 @@ QtShell::~QtShell() {
     // The panel belongs to the popup; the host only forgets it.
     host_.reset();
     popup_.reset();
-    trayWatch_.reset();
     trayIcon_.reset();
 }
 
@@ -295,30 +291,26 @@ bool QtShell::addStatusItem(const std::string& symbolName,
                      [this](QSystemTrayIcon::ActivationReason reason) {
                          onTrayActivated(static_cast<int>(reason));
                      });
-    // Shown at once where there is a tray; otherwise as soon as one appears.
-    trayWatch_ = std::make_unique<QTimer>();
-    trayWatch_->setInterval(kTrayLookMilliseconds);
-    QObject::connect(trayWatch_.get(), &QTimer::timeout, trayWatch_.get(),
-                     [this] { lookForTray(); });
-    trayWatch_->start();
-    lookForTray();
+    // Shown at once where there is a tray; otherwise as soon as a later look finds one.
+    waitingForTray_ = true;
+    lookAgain();
     return true;
 }
 
-void QtShell::lookForTray() {
-    if (!trayIcon_ || !trayWatch_ || !trayWatch_->isActive()) {
+void QtShell::lookAgain() {
+    if (!trayIcon_ || !waitingForTray_) {
         return;
     }
     const bool available =
         trayAvailable ? trayAvailable() : QSystemTrayIcon::isSystemTrayAvailable();
     if (available) {
-        trayWatch_->stop();
+        waitingForTray_ = false;
         trayIcon_->show();
     }
 }
 
 bool QtShell::waitingForTray() const {
-    return trayWatch_ && trayWatch_->isActive();
+    return waitingForTray_;
 }
 
 void QtShell::onTrayActivated(int reason) {

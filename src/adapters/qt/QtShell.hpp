@@ -16,7 +16,6 @@
 #include "platform/ShellPorts.hpp"
 
 class QSystemTrayIcon;
-class QTimer;
 class QWidget;
 
 namespace stowbar::qt {
@@ -28,9 +27,9 @@ class PopupWindow;
 // Status item: a QSystemTrayIcon showing our own drawing of the requested symbol, with the
 // accessibility description as its tooltip. A plain (left) click calls the item's action. A
 // desktop often starts its autostart entries before its panel and tray: when there is no system
-// tray yet, the item is made but not shown, and the shell looks for a tray every two seconds and
-// shows the item as soon as one is there. Once shown, Qt itself docks it again whenever a tray
-// is replaced or restarted.
+// tray yet, the item is made but not shown, and the shell looks for a tray on each tick of the
+// delegate's poll (lookAgain) and shows the item as soon as one is there. Once shown, Qt itself
+// docks it again whenever a tray is replaced or restarted.
 //
 // Popover: a frameless Qt::Popup window with a rounded, translucent background (cut to its
 // rounded shape instead where the desktop cannot blend translucent windows) that hosts the
@@ -71,6 +70,8 @@ class QtShell final : public StatusBar, public Popover, public EventMonitor, pub
     // StatusBar
     bool addStatusItem(const std::string& symbolName, const std::string& accessibilityDescription,
                        std::function<void()> action) override;
+    // Shows an item that waits for a tray once there is one.
+    void lookAgain() override;
 
     // Popover
     void configure(Size contentSize, std::function<void()> didShow) override;
@@ -90,8 +91,6 @@ class QtShell final : public StatusBar, public Popover, public EventMonitor, pub
 
     // Whether the desktop shows tray icons; asks Qt unless replaced (tests replace it).
     std::function<bool()> trayAvailable;
-    // What the two-second look for a tray does: shows the item once there is a tray.
-    void lookForTray();
     // Whether the item is made and still waits for a tray to appear in.
     bool waitingForTray() const;
     // Whether the desktop blends translucent windows (on X11: whether a compositing manager
@@ -122,7 +121,7 @@ class QtShell final : public StatusBar, public Popover, public EventMonitor, pub
     std::function<void()> didShow_;
     std::function<void()> action_;
     std::unique_ptr<QSystemTrayIcon> trayIcon_;
-    std::unique_ptr<QTimer> trayWatch_;
+    bool waitingForTray_ = false;
     std::unique_ptr<PopupWindow> popup_;
     std::unique_ptr<PanelWidgetHost> host_;
     std::map<Token, std::function<void()>> monitors_;

@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -25,6 +27,28 @@ INSTANTIATE_TYPED_TEST_SUITE_P(Qt, MainExecutorConformance,
                                ::testing::Types<ApplicationLoopHarness<QtApplication>>);
 INSTANTIATE_TYPED_TEST_SUITE_P(Qt, ApplicationConformance,
                                ::testing::Types<OwnedApplication<QtApplication>>);
+
+// The ports a background job uses are destroyed as soon as run() returns, so a scan or a press
+// still out when the loop ends must have ended by then.
+TEST(QtLoop, RunReturnsOnlyOnceTheBackgroundJobsStillOutHaveEnded) {
+    QtApplication application;
+    LoggingDelegate delegate;
+    std::vector<std::string> log;
+    delegate.log = &log;
+    std::atomic<bool> ended{false};
+    delegate.launched = [&] {
+        application.startBackgroundJob(
+            [&ended] {
+                // Long enough to be still out when the loop ends, on any machine.
+                std::this_thread::sleep_for(std::chrono::milliseconds(100));
+                ended = true;
+            },
+            [] {});
+        application.terminate();
+    };
+    application.run(delegate);
+    EXPECT_TRUE(ended);
+}
 
 #ifdef __linux__
 // The blocked-signal mask of a process started now from the calling thread, as the kernel

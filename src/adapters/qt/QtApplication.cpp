@@ -101,6 +101,10 @@ void QtApplication::run(ApplicationDelegate& delegate) {
     QApplication::exec();
     running_ = false;
     delegate.applicationWillTerminate();
+    // A scan or a press may still be out, using ports that the caller destroys as soon as run()
+    // returns: they end here, while everything they use still exists. Their results stay queued
+    // and are destroyed unrun with the executor.
+    workers_.joinAll();
 }
 
 void QtApplication::terminate() {

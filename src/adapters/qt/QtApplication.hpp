@@ -33,8 +33,9 @@ namespace stowbar {
 // program wakes only when one of its own jobs is due; each turn runs the jobs due when it
 // began and leaves what they queue for the next turn, so Qt's own events are never starved.
 // Lifetime: the QApplication lives until this object is destroyed, after everything the
-// delegate built with it. The destructor waits for background jobs, then destroys the jobs
-// still queued without running them.
+// delegate built with it. run() returns only once every background job has ended, so the ports
+// those jobs use may go as soon as it returns. The destructor waits for any job started since,
+// then destroys the jobs still queued without running them.
 class QtApplication final : public Application, public MainExecutor {
   public:
     QtApplication();

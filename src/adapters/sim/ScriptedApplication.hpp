@@ -1,5 +1,6 @@
 #pragma once
 
+#include <filesystem>
 #include <functional>
 #include <iosfwd>
 #include <mutex>
@@ -20,7 +21,8 @@ namespace stowbar {
 
 // Watches the Accessibility requests of scans for the transcript: every request for an
 // application's element made off the main thread belongs to the scan running on that thread
-// (each scan runs as one background job on a thread of its own).
+// (each scan runs as one background job on a thread of its own). Each target is kept by the
+// name its process had when it was asked for, so that one that quits mid-scan is still named.
 //
 // Threading: as the wrapped port; the record is guarded by a mutex.
 class ScanRecordingAccessibility final : public ForwardingAccessibility {
@@ -30,13 +32,14 @@ class ScanRecordingAccessibility final : public ForwardingAccessibility {
 
     AXElement applicationElement(std::int32_t pid) override;
 
-    // The pids each scan asked for since the last call, one list per scan, in order.
-    std::vector<std::vector<std::int32_t>> takeScans();
+    // The names of the applications each scan asked for since the last call, one list per
+    // scan, in order, leaving out the scans still running on `running` threads.
+    std::vector<std::vector<std::string>> takeScans(const std::vector<std::thread::id>& running);
 
   private:
     const std::thread::id mainThread_;
     std::mutex mutex_;
-    std::vector<std::pair<std::thread::id, std::vector<std::int32_t>>> scans_;
+    std::vector<std::pair<std::thread::id, std::vector<std::string>>> scans_;
 };
 
 // The application's event loop on the simulated desktop: it runs on virtual time, performs the
@@ -53,6 +56,9 @@ class ScriptedApplication final : public Application {
     ScriptedApplication(DesktopSimulation& simulation, SimulatedWorkspace& workspace,
                         SimulatedShell& shell, ScanRecordingAccessibility& scans,
                         std::string controlCenterPrefsPath, std::ostream& transcript);
+    ScriptedApplication(const ScriptedApplication&) = delete;
+    ScriptedApplication& operator=(const ScriptedApplication&) = delete;
+    ~ScriptedApplication() override;
 
     void run(ApplicationDelegate& delegate) override;
     void terminate() override { terminateRequested_ = true; }
@@ -91,6 +97,10 @@ class ScriptedApplication final : public Application {
   private:
     void perform(const script::Event& event);
     void performOnPanel(const script::Event& event);
+    // What another program does to the Control Center file, then the watch's event for it.
+    void changeControlCenterFile(const script::Event& event);
+    // The modification date a file written now gets.
+    std::filesystem::file_time_type fileDate() const;
     // Writes what the desktop recorded since the last call: scans, presses and captures.
     void flushRecords();
     void writeLine(const std::string& event, const std::string& fields);

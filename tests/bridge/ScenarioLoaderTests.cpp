@@ -91,7 +91,7 @@ TEST(ScenarioLoader, AScenarioWithAnErrorIsRefusedWithThePlaceAndTheProblem) {
     EXPECT_EQ(std::get<ScenarioError>(ScenarioLoader::parse("")).place, "1:1");
     // The parser would take a NUL byte for the end of the text.
     EXPECT_EQ(ScenarioLoader::describe("scenario", std::get<ScenarioError>(ScenarioLoader::parse(
-                                                       std::string("{\n  \"a\0\": 1}", 13)))),
+                                                       std::string("{\n  \"a\0\": 1}", 12)))),
               "scenario:2:5: invalid JSON: a NUL byte");
 }
 

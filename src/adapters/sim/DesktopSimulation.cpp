@@ -1,6 +1,5 @@
 #include "adapters/sim/DesktopSimulation.hpp"
 
-#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <functional>
@@ -10,6 +9,7 @@
 #include <vector>
 
 #include "adapters/sim/SimulatedDesktop.hpp"
+#include "runtime/ManualExecutor.hpp"
 
 namespace stowbar {
 

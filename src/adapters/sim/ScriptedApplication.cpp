@@ -1,5 +1,7 @@
 #include "adapters/sim/ScriptedApplication.hpp"
 
+#include <time.h>
+
 #include <algorithm>
 #include <chrono>
 #include <cstddef>
@@ -147,6 +149,16 @@ ScriptedApplication::ScriptedApplication(DesktopSimulation& simulation,
 
 ScriptedApplication::~ScriptedApplication() {
     simulation_.attach(nullptr, nullptr);
+}
+
+Duration ScriptedApplication::processorTime() {
+    timespec used{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &used);
+    return std::chrono::seconds(used.tv_sec) + std::chrono::nanoseconds(used.tv_nsec);
+}
+
+Duration ScriptedApplication::takeLongestTurn() {
+    return std::exchange(longestTurn_, Duration::zero());
 }
 
 double ScriptedApplication::seconds() const {
@@ -363,10 +375,16 @@ void ScriptedApplication::run(ApplicationDelegate& delegate) {
         launched = true;
     });
     const auto step = [this] {
+        const Duration now = processorTime();
+        if (turnStarted_) {
+            longestTurn_ = std::max(longestTurn_, now - *turnStarted_);
+        }
         flushRecords();
         if (betweenJobs) {
             betweenJobs();
         }
+        // The simulator's own writing is not part of the program's turn.
+        turnStarted_ = processorTime();
         return terminateRequested_;
     };
     executor_.runUntil([&] { return launched && step(); }, executor_.now());

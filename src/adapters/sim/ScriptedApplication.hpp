@@ -15,6 +15,7 @@
 #include "adapters/sim/SimulatedWorkspace.hpp"
 #include "platform/Accessibility.hpp"
 #include "platform/Application.hpp"
+#include "runtime/Clock.hpp"
 #include "runtime/ManualExecutor.hpp"
 
 namespace stowbar {
@@ -90,6 +91,10 @@ class ScriptedApplication final : public Application {
     // Called with each action at its time, just before it is performed.
     std::function<void(const ScriptAction&)> beforeAction;
 
+    // The most processor time the main thread spent on one turn of the loop (a job, or a
+    // script action) since the last call; the simulator's own writing is left out.
+    Duration takeLongestTurn();
+
     // Called after every job, outside all of them: where the composition root lets its toolkit
     // do what a real loop does between events (delete what was scheduled for deletion).
     std::function<void()> betweenJobs;
@@ -105,6 +110,7 @@ class ScriptedApplication final : public Application {
     void flushRecords();
     void writeLine(const std::string& event, const std::string& fields);
     double seconds() const;
+    static Duration processorTime();
 
     DesktopSimulation& simulation_;
     SimulatedWorkspace& workspace_;
@@ -116,6 +122,8 @@ class ScriptedApplication final : public Application {
     bool terminateRequested_ = false;
     bool popoverShown_ = false;
     std::vector<std::string> panelLines_;
+    std::optional<Duration> turnStarted_;
+    Duration longestTurn_{};
 };
 
 }  // namespace stowbar

@@ -1,5 +1,6 @@
 #include "runtime/ManualExecutor.hpp"
 
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <functional>
@@ -35,6 +36,12 @@ ManualExecutor::ManualExecutor(TimePoint start)
     : owner_(std::this_thread::get_id()), clock_(start) {}
 
 ManualExecutor::~ManualExecutor() {
+    // A parked job would wait for a clock that no longer moves.
+    {
+        std::lock_guard lock(mutex_);
+        releasing_ = true;
+    }
+    changed_.notify_all();
     // Workers post into the queue, so they finish before the queue goes.
     workers_.joinAll();
     {
@@ -108,6 +115,33 @@ void ManualExecutor::startBackgroundJob(Job work, Job done) {
     });
 }
 
+bool ManualExecutor::waitUntil(TimePoint deadline) {
+    if (isCurrent()) {
+        // The main thread moves the clock; waiting on it there would wait forever.
+        std::fprintf(stderr, "Stowbar: ManualExecutor::waitUntil called on the main thread\n");
+        std::fflush(stderr);
+        std::abort();
+    }
+    std::unique_lock lock(mutex_);
+    if (releasing_) {
+        return false;
+    }
+    if (deadline <= clock_.now()) {
+        return true;
+    }
+    const std::uint64_t ticket = ++lastParking_;
+    parked_.emplace(ticket, Parked{deadline, std::this_thread::get_id()});
+    ++parkedJobs_;
+    changed_.notify_all();
+    changed_.wait(lock, [&] { return releasing_ || parked_.at(ticket).woken; });
+    // The waker counts a woken job as running again; a released one counts itself.
+    if (!parked_.at(ticket).woken) {
+        --parkedJobs_;
+    }
+    parked_.erase(ticket);
+    return !releasing_;
+}
+
 void ManualExecutor::finishBackgroundJob(Job done) {
     {
         // Queueing the result and ending the job happen together, so a waiter never sees "no
@@ -148,10 +182,17 @@ bool ManualExecutor::runUntil(const std::function<bool()>& done, TimePoint limit
         if (done && done()) {
             return true;
         }
-        if (runOne() || waitForBackgroundJobs()) {
+        if (runOne() || waitForBackgroundJobs() || wakeParkedJob()) {
             continue;
         }
-        const std::optional<TimePoint> next = nextDeadline();
+        std::optional<TimePoint> next = nextDeadline();
+        {
+            std::lock_guard lock(mutex_);
+            const auto wake = nextWakeLocked();
+            if (wake && (!next || *wake < *next)) {
+                next = wake;
+            }
+        }
         if (!next || *next > limit) {
             clock_.advanceTo(limit);
             return done && done();
@@ -168,6 +209,22 @@ std::size_t ManualExecutor::pendingCount() const {
 std::size_t ManualExecutor::backgroundJobCount() const {
     std::lock_guard lock(mutex_);
     return backgroundJobs_;
+}
+
+std::size_t ManualExecutor::parkedJobCount() const {
+    std::lock_guard lock(mutex_);
+    return parkedJobs_;
+}
+
+std::vector<std::thread::id> ManualExecutor::parkedThreads() const {
+    std::lock_guard lock(mutex_);
+    std::vector<std::thread::id> threads;
+    for (const auto& [ticket, parked] : parked_) {
+        if (!parked.woken) {
+            threads.push_back(parked.thread);
+        }
+    }
+    return threads;
 }
 
 std::optional<TimePoint> ManualExecutor::nextDeadline() const {
@@ -187,18 +244,53 @@ bool ManualExecutor::runOne() {
     (*job)();
     if (settleAfterEachJob_) {
         std::unique_lock lock(mutex_);
-        changed_.wait(lock, [this] { return backgroundJobs_ == 0; });
+        settleLocked(lock);
     }
     return true;
 }
 
+void ManualExecutor::settleLocked(std::unique_lock<std::mutex>& lock) {
+    changed_.wait(lock, [this] { return backgroundJobs_ == parkedJobs_; });
+}
+
 bool ManualExecutor::waitForBackgroundJobs() {
     std::unique_lock lock(mutex_);
-    if (backgroundJobs_ == 0) {
+    if (backgroundJobs_ == parkedJobs_) {
         return false;
     }
-    changed_.wait(lock, [this] { return backgroundJobs_ == 0 || dueLocked(); });
+    changed_.wait(lock, [this] { return backgroundJobs_ == parkedJobs_ || dueLocked(); });
     return true;
+}
+
+bool ManualExecutor::wakeParkedJob() {
+    std::unique_lock lock(mutex_);
+    Parked* first = nullptr;
+    for (auto& [ticket, parked] : parked_) {
+        if (!parked.woken && parked.deadline <= clock_.now() &&
+            (first == nullptr || parked.deadline < first->deadline)) {
+            first = &parked;
+        }
+    }
+    if (first == nullptr) {
+        return false;
+    }
+    first->woken = true;
+    --parkedJobs_;
+    changed_.notify_all();
+    if (settleAfterEachJob_) {
+        settleLocked(lock);
+    }
+    return true;
+}
+
+std::optional<TimePoint> ManualExecutor::nextWakeLocked() const {
+    std::optional<TimePoint> next;
+    for (const auto& [ticket, parked] : parked_) {
+        if (!parked.woken && (!next || parked.deadline < *next)) {
+            next = parked.deadline;
+        }
+    }
+    return next;
 }
 
 bool ManualExecutor::dueLocked() const {

@@ -4,9 +4,11 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <mutex>
 #include <optional>
 #include <thread>
+#include <vector>
 
 #include "runtime/BackgroundThreads.hpp"
 #include "runtime/Clock.hpp"
@@ -22,13 +24,17 @@ namespace stowbar {
 // Threading: the thread that constructs it is its main thread. post() may be called from any
 // thread; every other call must be made on the main thread (checked; a violation aborts).
 // Ordering: jobs run in order of deadline, and in the order they were queued among equal
-// deadlines. Background jobs take no virtual time: before the clock moves, and before
-// runUntilIdle returns, the executor waits for every outstanding background job to post its
-// result, so a run is deterministic however the worker threads are scheduled.
-// Lifetime: the destructor first waits for running background jobs to finish, then destroys
-// every queued job and timer without running it. Coroutine frames that were suspended waiting
-// for one of those jobs are destroyed with it (their locals' destructors run); nothing leaks.
-// Posts made while the destructor runs are dropped.
+// deadlines. Background jobs take no virtual time unless they ask for it: before the clock
+// moves, and before runUntilIdle returns, the executor waits for every running background job
+// to post its result or to park in waitUntil, so a run is deterministic however the worker
+// threads are scheduled. A parked job is woken once the clock reaches its deadline, after the
+// jobs queued for that time; parked jobs due at the same time are woken one at a time, in the
+// order they parked, each running until it ends or parks again before the next one wakes.
+// Lifetime: the destructor first releases parked background jobs (their waitUntil returns
+// false) and waits for every background job to finish, then destroys every queued job and
+// timer without running it. Coroutine frames that were suspended waiting for one of those
+// jobs are destroyed with it (their locals' destructors run); nothing leaks. Posts made while
+// the destructor runs are dropped.
 class ManualExecutor final : public MainExecutor {
   public:
     explicit ManualExecutor(TimePoint start = TimePoint{});
@@ -44,6 +50,14 @@ class ManualExecutor final : public MainExecutor {
     void startBackgroundJob(Job work, Job done) override;
 
     TimePoint now() const { return clock_.now(); }
+
+    // Called by a background job, on its worker thread, to let virtual time pass: blocks until
+    // the clock reaches `deadline` while the main thread goes on running jobs and moving the
+    // clock, as a slow answer from another process would. Meanwhile the job counts as parked,
+    // not running, so nothing waits for it. Returns at once (true) for a deadline that is not
+    // in the future, and false when the executor is being destroyed, in which case the job
+    // should finish without waiting any more.
+    bool waitUntil(TimePoint deadline);
 
     // Runs every job due now, including jobs those jobs queue for now, without waiting for
     // background jobs. Returns how many jobs ran. For tests that look at the state while a
@@ -72,14 +86,20 @@ class ManualExecutor final : public MainExecutor {
 
     // Jobs and timers queued and not yet run, whether due or not.
     std::size_t pendingCount() const;
-    // Background jobs started whose result has not been posted yet.
+    // Background jobs started whose result has not been posted yet, parked ones included.
     std::size_t backgroundJobCount() const;
-    // The earliest deadline queued, if any.
+    // Those of them parked in waitUntil, and the threads they are parked on.
+    std::size_t parkedJobCount() const;
+    std::vector<std::thread::id> parkedThreads() const;
+    // The earliest deadline queued, if any (parked jobs' deadlines not included).
     std::optional<TimePoint> nextDeadline() const;
 
   private:
     bool runOne();
     bool waitForBackgroundJobs();
+    bool wakeParkedJob();
+    std::optional<TimePoint> nextWakeLocked() const;
+    void settleLocked(std::unique_lock<std::mutex>& lock);
     bool dueLocked() const;
     void finishBackgroundJob(Job done);
     void enterRun(const char* what);
@@ -90,7 +110,19 @@ class ManualExecutor final : public MainExecutor {
     mutable std::mutex mutex_;
     std::condition_variable changed_;
     JobQueue queue_;
+    // Started and not yet finished, and of those the ones parked in waitUntil.
     std::size_t backgroundJobs_ = 0;
+    std::size_t parkedJobs_ = 0;
+    struct Parked {
+        TimePoint deadline;
+        std::thread::id thread;
+        bool woken = false;
+    };
+    // By order of parking.
+    std::map<std::uint64_t, Parked> parked_;
+    std::uint64_t lastParking_ = 0;
+    // Set first by the destructor: parked jobs return, no job parks again.
+    bool releasing_ = false;
     bool closing_ = false;
 
     bool running_ = false;             // main thread only

@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
@@ -74,7 +75,8 @@ constexpr const char* kUsage =
 constexpr double kMostSoakDays = 3650;
 
 // What the process holds now: resident memory and the bytes malloc has handed out.
-void writeSoakDay(int day, double seconds) {
+// And the longest turn of the main thread that day, in processor time.
+void writeSoakDay(int day, double seconds, std::chrono::nanoseconds longestTurn) {
     long residentPages = 0;
     if (std::FILE* statm = std::fopen("/proc/self/statm", "r")) {
         long sizePages = 0;
@@ -85,8 +87,10 @@ void writeSoakDay(int day, double seconds) {
     }
     const long rssKiB = residentPages * (sysconf(_SC_PAGESIZE) / 1024);
     const auto heap = mallinfo2();
-    std::printf("{\"t\":%.3f,\"event\":\"soak\",\"day\":%d,\"rssKiB\":%ld,\"heapBytes\":%zu}\n",
-                seconds, day, rssKiB, heap.uordblks);
+    std::printf(
+        "{\"t\":%.3f,\"event\":\"soak\",\"day\":%d,\"rssKiB\":%ld,\"heapBytes\":%zu,"
+        "\"longestTurnMicros\":%lld}\n",
+        seconds, day, rssKiB, heap.uordblks, static_cast<long long>(longestTurn.count() / 1000));
     std::fflush(stdout);
 }
 
@@ -263,9 +267,9 @@ int main(int argc, char** argv) {
         application.actionSource = [&churn] {
             return churn->next();
         };
-        application.beforeAction = [&churn](const stowbar::ScriptAction& action) {
+        application.beforeAction = [&churn, &application](const stowbar::ScriptAction& action) {
             if (const auto day = churn->dayEndedBy(action)) {
-                writeSoakDay(*day, action.at);
+                writeSoakDay(*day, action.at, application.takeLongestTurn());
             }
         };
     }

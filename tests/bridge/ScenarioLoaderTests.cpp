@@ -44,6 +44,8 @@ TEST(ScenarioLoader, EveryScriptActionIsUnderstoodNow) {
     SimulatedApplication launched;
     launched.pid = 501;
     launched.name = "New";
+    launched.answerDelay = 0.25;
+    launched.quitAfterRequests = 3;
     SimulatedExtra resized;
     resized.size = Size{1, 2};
     const std::vector<ScriptAction> expected = {
@@ -66,6 +68,12 @@ TEST(ScenarioLoader, EveryScriptActionIsUnderstoodNow) {
         {9, Key{PanelKey::backtab}},
         {9, Key{PanelKey::enter}},
         {9, Type{"dro"}},
+        {10, WriteControlCenterFile{"garbage"}},
+        {10, WriteControlCenterFile{std::string("\0\xff"
+                                                "ab",
+                                                4)}},
+        {10, ControlCenterFileBecomesDirectory{}},
+        {10, RemoveControlCenterFile{}},
         {86400, Quit{}},
     };
     EXPECT_EQ(desktop.script, expected);
@@ -81,6 +89,10 @@ TEST(ScenarioLoader, AScenarioWithAnErrorIsRefusedWithThePlaceAndTheProblem) {
     EXPECT_EQ(std::get<ScenarioError>(ScenarioLoader::parse("{\n  \"applications\": [}")).place,
               "2:20");
     EXPECT_EQ(std::get<ScenarioError>(ScenarioLoader::parse("")).place, "1:1");
+    // The parser would take a NUL byte for the end of the text.
+    EXPECT_EQ(ScenarioLoader::describe("scenario", std::get<ScenarioError>(ScenarioLoader::parse(
+                                                       std::string("{\n  \"a\0\": 1}", 12)))),
+              "scenario:2:5: invalid JSON: a NUL byte");
 }
 
 TEST(ScenarioLoader, AFileBeyondTheSizeBoundIsRefusedBeforeItIsParsed) {

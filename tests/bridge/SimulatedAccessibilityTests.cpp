@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <optional>
@@ -19,6 +20,8 @@
 #include "core/MenuBarItemRecords.hpp"
 #include "platform/Accessibility.hpp"
 #include "platform/Geometry.hpp"
+#include "runtime/Clock.hpp"
+#include "runtime/ManualExecutor.hpp"
 
 namespace stowbar {
 namespace {
@@ -146,6 +149,54 @@ TEST(SimulatedAccessibility, AScanOnAWorkerThreadMayOverlapMainThreadRequestsAnd
     }
     worker.join();
     EXPECT_GE(scanned.size(), 78u);
+}
+
+// On a worker, each request to a slow application is answered once its delay has passed on the
+// loop's virtual clock; one that is to quit ends right after its last answer and says so, and
+// a press of its extra then names it but finds nothing.
+TEST(SimulatedAccessibility, SlowAnswersTakeVirtualTimeAndAnApplicationCanQuitMidScan) {
+    using namespace std::chrono_literals;
+    auto quitter = application(401, "alpha", {extraAt(0, -30, 20, 24)});
+    quitter.quitAfterRequests = 3;
+    auto slow = application(402, "beta", {extraAt(30, -30, 20, 24)});
+    slow.answerDelay = 0.05;
+    DesktopSimulation simulation(desktopWith({quitter, slow}));
+    SimulatedAccessibility accessibility(simulation);
+    const AccessibilityBridge bridge(accessibility);
+    ManualExecutor executor;
+    int quits = 0;
+    simulation.attach(&executor, [&] { ++quits; });
+
+    const AXElement alphaElement = accessibility.applicationElement(401);
+    std::vector<AppMenuBarItem> found;
+    TimePoint endedAt;
+    executor.post([&] {
+        executor.startBackgroundJob(
+            [&] {
+                found = bridge.findMenuBarItems(test::targetsOf({quitter, slow}));
+                for (const auto& item : found) {
+                    accessibility.performAction(item.element, "AXPress");
+                }
+            },
+            [&] { endedAt = executor.now(); });
+    });
+    executor.advanceBy(10s);
+    simulation.attach(nullptr, nullptr);
+    accessibility.performAction(alphaElement, "AXPress");
+
+    EXPECT_EQ(quits, 1);
+    EXPECT_EQ(simulation.desktop().applications.size(), 1u) << "alpha has ended";
+    ASSERT_EQ(found.size(), 1u) << "alpha ended before its extra was read";
+    EXPECT_EQ(found[0].pid, 402);
+    // Beta's requests: its extras bar, its children, the extra's position and size, and the
+    // press, each 0.05 s.
+    EXPECT_EQ(endedAt, TimePoint{250ms});
+    const auto presses = simulation.lock()->presses;
+    ASSERT_EQ(presses.size(), 2u);
+    EXPECT_EQ(presses[0].application, "beta");
+    EXPECT_TRUE(presses[0].found);
+    EXPECT_EQ(presses[1].application, "alpha");
+    EXPECT_FALSE(presses[1].found);
 }
 
 }  // namespace

@@ -428,6 +428,53 @@ TEST_F(MenuBarControllerTest, OverlappingRefreshesBothScanAndTheFirstToFinishCle
     EXPECT_FALSE(controller->isLoading());
 }
 
+// Alpha answers slowly, so the first refresh is still scanning when the second starts; the
+// second either also waits for alpha (and ends last) or no longer scans it (and ends first).
+// Whichever ends last publishes last, and the first to end clears the loading flag that both
+// set, while the other still runs.
+TEST_F(MenuBarControllerTest, OverlappingRefreshesPublishInTheOrderTheyFinish) {
+    using namespace std::chrono_literals;
+    struct Case {
+        const char* name;
+        std::vector<std::string> secondHiddenSet;
+        std::vector<std::vector<std::string>> published;
+    };
+    const std::vector<Case> cases = {
+        {"newer ends last",
+         {"com.example.alpha", "com.example.beta", "com.example.gamma"},
+         {{"alpha", "beta"}, {"alpha", "beta", "gamma"}}},
+        {"older ends last", {"com.example.beta"}, {{"beta"}, {"alpha", "beta"}}},
+    };
+    for (const auto& each : cases) {
+        SCOPED_TRACE(each.name);
+        controller = std::make_shared<MenuBarController>(ports, executor);
+        std::vector<std::vector<std::string>> published;
+        controller->observe([&](Field field) {
+            if (field == Field::hiddenItems) {
+                executor.post([&] { published.push_back(names()); });
+            }
+        });
+        auto slow = app(401, "alpha", {extraWithWindow(-30, 811)});
+        slow.answerDelay = 0.05;
+        setDesktop({slow, app(402, "beta", {extraWithWindow(-30, 812)}),
+                    app(403, "gamma", {extraWithWindow(-30, 813)})});
+        simulation.attach(&executor, nullptr);
+        writeHiddenSet({"com.example.alpha", "com.example.beta"});
+        startRefresh();
+        executor.advanceBy(10ms);
+        ASSERT_TRUE(controller->isLoading());
+        writeHiddenSet(each.secondHiddenSet);
+        startRefresh();
+        executor.runUntil([&] { return !published.empty(); }, executor.now() + 10s);
+        EXPECT_FALSE(controller->isLoading()) << "the first to finish clears it";
+        EXPECT_EQ(executor.backgroundJobCount(), 1u) << "while the other still scans";
+        executor.advanceBy(10s);
+        simulation.attach(nullptr, nullptr);
+        EXPECT_EQ(published, each.published);
+        EXPECT_FALSE(controller->isLoading());
+    }
+}
+
 TEST_F(MenuBarControllerTest, ACapturePassPutsItsPicturesIntoANewerListInsteadOfTheOldOne) {
     struct Case {
         const char* what;

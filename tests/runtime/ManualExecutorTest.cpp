@@ -7,6 +7,7 @@
 // controls only this executor has.
 
 #include <functional>
+#include <string>
 #include <thread>
 #include <vector>
 
@@ -71,6 +72,45 @@ TEST(ManualExecutor, WaitsForBackgroundJobsBeforeMovingTheClock) {
     EXPECT_EQ(resultAt, TimePoint{1s});
     EXPECT_NE(workerThread, std::this_thread::get_id());
     EXPECT_EQ(executor.backgroundJobCount(), 0u);
+}
+
+// A job that waits for virtual time is parked: the loop runs its timers meanwhile, and the job
+// resumes when the clock reaches its deadline, earliest deadline first, whether or not the
+// loop settles after each job. One still parked when the executor goes is released.
+TEST(ManualExecutor, AJobWaitingForVirtualTimeLetsTheLoopRunAndResumesAtItsDeadline) {
+    for (const bool settle : {false, true}) {
+        SCOPED_TRACE(settle);
+        std::vector<std::string> seen;
+        {
+            ManualExecutor executor;
+            executor.setBackgroundJobsSettleAfterEachJob(settle);
+            const auto at = [&executor](const char* what) {
+                return what + std::to_string(executor.now().time_since_epoch() / 1s);
+            };
+            const auto slow = [&](const char* name, Duration wait, Duration again) {
+                executor.startBackgroundJob(
+                    [&executor, wait, again] {
+                        executor.waitUntil(executor.now() + wait);
+                        executor.waitUntil(executor.now() + again);
+                    },
+                    [&seen, &at, name] { seen.push_back(at(name)); });
+            };
+            executor.post([&] {
+                slow("a", 4s, 1s);
+                slow("b", 2s, 0s);
+            });
+            executor.postAt(TimePoint{1s}, [&] { seen.push_back(at("timer")); });
+            executor.postAt(TimePoint{3s}, [&] { seen.push_back(at("timer")); });
+            executor.advanceTo(TimePoint{9s});
+            EXPECT_EQ(seen, (std::vector<std::string>{"timer1", "b2", "timer3", "a5"}));
+            EXPECT_EQ(executor.backgroundJobCount(), 0u);
+
+            executor.post([&] { slow("released", 1000s, 0s); });
+            executor.runUntilIdle();
+            EXPECT_EQ(executor.parkedJobCount(), 1u);
+        }
+        EXPECT_EQ(seen.size(), 4u);
+    }
 }
 
 TEST(ManualExecutorDeathTest, RefusesToRunFromInsideOneOfItsJobs) {

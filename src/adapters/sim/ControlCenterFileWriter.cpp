@@ -54,17 +54,18 @@ bool writeControlCenterHiddenSet(const std::string& path,
     plist_dict_set_item(file.get(), "trackedApplications",
                         plist_new_data(inner.data(), inner.size()));
     const std::string outer = binaryOf(file.get());
-    if (outer.empty()) {
-        return false;
-    }
+    return !outer.empty() && writeControlCenterFile(path, outer, modified);
+}
 
+bool writeControlCenterFile(const std::string& path, const std::string& bytes,
+                            std::filesystem::file_time_type modified) {
     std::error_code error;
     const std::filesystem::path target(path);
     std::filesystem::create_directories(target.parent_path(), error);
     const auto temporary = target.parent_path() / (target.filename().string() + ".new");
     {
         std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-        out.write(outer.data(), static_cast<std::streamsize>(outer.size()));
+        out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
         if (!out) {
             return false;
         }

@@ -19,4 +19,8 @@ bool writeControlCenterHiddenSet(const std::string& path,
                                  const std::vector<std::string>& bundleIdentifiers,
                                  std::filesystem::file_time_type modified);
 
+// Writes exactly `bytes` as the file, in the same way, whatever they are.
+bool writeControlCenterFile(const std::string& path, const std::string& bytes,
+                            std::filesystem::file_time_type modified);
+
 }  // namespace stowbar

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "adapters/sim/SimulatedDesktop.hpp"
+#include "runtime/ManualExecutor.hpp"
 
 namespace stowbar {
 
@@ -53,7 +54,7 @@ float DesktopSimulation::State::messagingTimeout(std::int32_t pid) const {
 
 DesktopSimulation::DesktopSimulation(SimulatedDesktop desktop) {
     state_.desktop = std::move(desktop);
-    renumber({});
+    state_.renumber({});
 }
 
 SimulatedDesktop DesktopSimulation::desktop() const {
@@ -67,7 +68,7 @@ void DesktopSimulation::update(const std::function<void(SimulatedDesktop&)>& cha
     // change made a long script's run quadratic.
     const std::vector<SimulatedApplication> before = state_.desktop.applications;
     change(state_.desktop);
-    renumber(before);
+    state_.renumber(before);
 }
 
 AccessibilityRecord DesktopSimulation::record() const {
@@ -90,38 +91,66 @@ void DesktopSimulation::clearRecord() {
     }
 }
 
-// Keeps the generation numbers of the applications that run on unchanged and gives new ones
-// to the rest, so that stale elements can be told apart from current ones.
-void DesktopSimulation::renumber(const std::vector<SimulatedApplication>& before) {
+void DesktopSimulation::attach(ManualExecutor* loop, std::function<void()> applicationQuit) {
+    const std::lock_guard lock(mutex_);
+    state_.loop = loop;
+    state_.applicationQuit = std::move(applicationQuit);
+}
+
+void DesktopSimulation::State::answered(std::int32_t pid) {
+    const SimulatedApplication* running = application(pid);
+    if (running == nullptr) {
+        return;
+    }
+    const std::uint32_t count = ++answeredRequests[pid];
+    if (!running->quitAfterRequests || count < *running->quitAfterRequests) {
+        return;
+    }
+    const std::vector<SimulatedApplication> before = desktop.applications;
+    std::erase_if(desktop.applications,
+                  [pid](const SimulatedApplication& each) { return each.pid == pid; });
+    renumber(before);
+    if (applicationQuit) {
+        applicationQuit();
+    }
+}
+
+// Stale elements are told apart from current ones by these numbers.
+void DesktopSimulation::State::renumber(const std::vector<SimulatedApplication>& before) {
     std::map<std::int32_t, std::uint64_t> processes;
     std::map<std::int32_t, std::uint64_t> trees;
+    std::map<std::int32_t, std::uint32_t> answers;
     // `positions` still describes `before` here.
-    const auto previousPositions = std::move(state_.positions);
-    for (const auto& application : state_.desktop.applications) {
-        const auto process = state_.processGenerations.find(application.pid);
+    const auto previousPositions = std::move(positions);
+    for (const auto& application : desktop.applications) {
+        const auto process = processGenerations.find(application.pid);
         const auto previousAt = previousPositions.find(application.pid);
         const SimulatedApplication* previous =
             previousAt == previousPositions.end() ? nullptr : &before[previousAt->second];
-        if (process == state_.processGenerations.end() || previous == nullptr) {
-            processes[application.pid] = state_.nextGeneration++;
-            trees[application.pid] = state_.nextGeneration++;
+        if (process == processGenerations.end() || previous == nullptr) {
+            processes[application.pid] = nextGeneration++;
+            trees[application.pid] = nextGeneration++;
             // A new process starts with the system's default timeout.
-            if (const auto old = state_.record.applications.find(application.pid);
-                old != state_.record.applications.end()) {
+            if (const auto old = record.applications.find(application.pid);
+                old != record.applications.end()) {
                 old->second.messagingTimeout.reset();
             }
             continue;
         }
         processes[application.pid] = process->second;
-        trees[application.pid] = sameTree(*previous, application)
-                                     ? state_.treeGenerations[application.pid]
-                                     : state_.nextGeneration++;
+        if (const auto count = answeredRequests.find(application.pid);
+            count != answeredRequests.end()) {
+            answers.emplace(*count);
+        }
+        trees[application.pid] =
+            sameTree(*previous, application) ? treeGenerations[application.pid] : nextGeneration++;
     }
-    state_.processGenerations = std::move(processes);
-    state_.treeGenerations = std::move(trees);
-    state_.positions.clear();
-    for (std::size_t index = 0; index < state_.desktop.applications.size(); ++index) {
-        state_.positions.emplace(state_.desktop.applications[index].pid, index);
+    processGenerations = std::move(processes);
+    treeGenerations = std::move(trees);
+    answeredRequests = std::move(answers);
+    positions.clear();
+    for (std::size_t index = 0; index < desktop.applications.size(); ++index) {
+        positions.emplace(desktop.applications[index].pid, index);
     }
 }
 

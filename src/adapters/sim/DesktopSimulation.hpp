@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "adapters/sim/SimulatedDesktop.hpp"
+#include "runtime/ManualExecutor.hpp"
 
 namespace stowbar {
 
@@ -60,7 +61,8 @@ struct AccessibilityRecord {
 // Threading: every member may be called from any thread. One mutex guards everything, so a
 // scan on a worker thread and the main thread's calls see one consistent desktop; nothing
 // inside ever waits while holding it (time spent on an application that does not answer is
-// virtual and only recorded).
+// virtual and only recorded; a slow answer asked for on a worker waits on the attached loop's
+// virtual clock with the mutex released).
 class DesktopSimulation {
   public:
     // Until an application's messaging timeout is set, requests to it wait this long, as the
@@ -83,6 +85,12 @@ class DesktopSimulation {
     AccessibilityRecord record() const;
     void clearRecord();
 
+    // The loop whose virtual clock slow answers wait on (from worker threads only: the main
+    // thread moves that clock), and what tells the workspace that an application ended by
+    // itself (called with the mutex held; it should only post). Without a loop, slow answers
+    // come at once. Attach null before the loop goes.
+    void attach(ManualExecutor* loop, std::function<void()> applicationQuit);
+
     // Everything behind the mutex, for the simulated ports of this library.
     struct State {
         SimulatedDesktop desktop;
@@ -96,17 +104,28 @@ class DesktopSimulation {
         AccessibilityRecord record;
         // Every capture asked for, in order: the window number and whether it succeeded.
         std::vector<std::pair<std::uint32_t, bool>> captures;
-        // Every press performed, in order: the pid of the element and, while the process the
-        // element belongs to still ran, its name (absent once that process has gone).
+        // Every press performed, in order: the pid of the element, the name its process had
+        // when the element was made, and whether the element still answered (its process
+        // running, its extra not replaced).
         struct Press {
             std::int32_t pid = 0;
-            std::optional<std::string> runningApplication;
+            std::string application;
+            bool found = true;
         };
         std::vector<Press> presses;
+        // Requests each running process has answered since it launched.
+        std::map<std::int32_t, std::uint32_t> answeredRequests;
+        ManualExecutor* loop = nullptr;
+        std::function<void()> applicationQuit;
 
         const SimulatedApplication* application(std::int32_t pid) const;
         // The messaging timeout that applies to requests to `pid` now.
         float messagingTimeout(std::int32_t pid) const;
+        // Counts one answer of `pid`; an application that was to quit after it ends now.
+        void answered(std::int32_t pid);
+        // Keeps the generation numbers of the applications that run on unchanged and gives
+        // new ones to the rest, after the applications changed from `before`.
+        void renumber(const std::vector<SimulatedApplication>& before);
     };
 
     // Holds the mutex for as long as it lives.
@@ -124,8 +143,6 @@ class DesktopSimulation {
     Locked lock() const { return Locked(mutex_, state_); }
 
   private:
-    void renumber(const std::vector<SimulatedApplication>& before);
-
     mutable std::mutex mutex_;
     mutable State state_;
 };

@@ -29,6 +29,8 @@ using Json = nlohmann::json;
 
 // A typed text is a few characters of a name; this keeps a script's filter small.
 constexpr std::size_t kMaximumTypedBytes = 256;
+// An hour per answer is slower than any application worth simulating.
+constexpr double kMaximumAnswerDelay = 3600;
 
 // The first problem found ends the walk; it is carried out by this exception and turned into
 // a ScenarioError before it can leave the loader.
@@ -75,6 +77,12 @@ class Node {
     }
 
     std::int64_t integer(std::int64_t minimum, std::int64_t maximum) const {
+        // A whole number beyond 64 bits is read as a floating-point one; it is still a whole
+        // number, only too large for the field.
+        if (value_.is_number_float() && std::isfinite(value_.get<double>()) &&
+            std::abs(value_.get<double>()) >= 0x1p63) {
+            refuse("a number too large for the field; " + outOfRange(minimum, maximum));
+        }
         if (!value_.is_number_integer()) {
             refuse("expected a whole number, found " + typeName());
         }
@@ -344,8 +352,51 @@ SimulatedApplication application(const Node& node) {
     if (const auto value = object.field("answers")) {
         result.answers = answers(*value, {"AXExtrasMenuBar", "AXChildren"});
     }
+    if (const auto value = object.field("answerDelay")) {
+        result.answerDelay = value->number();
+        if (result.answerDelay < 0 || result.answerDelay > kMaximumAnswerDelay) {
+            value->refuse("expected a time from 0 to 3600 seconds");
+        }
+    }
+    if (const auto value = object.field("quitAfterRequests")) {
+        result.quitAfterRequests = static_cast<std::uint32_t>(value->integer(1, UINT32_MAX));
+    }
     object.finish();
     return result;
+}
+
+// Standard base64 (RFC 4648, with padding); none for anything else.
+std::optional<std::string> fromBase64(const std::string& text) {
+    static constexpr std::string_view kAlphabet =
+        "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+    if (text.size() % 4 != 0) {
+        return std::nullopt;
+    }
+    std::string bytes;
+    std::uint32_t bits = 0;
+    int count = 0;
+    for (std::size_t at = 0; at < text.size(); ++at) {
+        if (text[at] == '=') {
+            // Padding only ends the text, at most two of it, and leaves no stray bits.
+            const std::size_t padding = text.size() - at;
+            if (padding > 2 || text.find_first_not_of('=', at) != std::string::npos ||
+                (bits & ((1U << (2 * padding)) - 1U)) != 0) {
+                return std::nullopt;
+            }
+            return bytes;
+        }
+        const auto value = kAlphabet.find(text[at]);
+        if (value == std::string_view::npos) {
+            return std::nullopt;
+        }
+        bits = (bits << 6) | static_cast<std::uint32_t>(value);
+        if (++count % 4 != 1) {
+            const int shift = 6 - 2 * ((count - 1) % 4);
+            bytes += static_cast<char>((bits >> shift) & 0xffU);
+            bits &= (1U << shift) - 1U;
+        }
+    }
+    return bytes;
 }
 
 std::uint32_t index(Object& object) {
@@ -453,6 +504,27 @@ script::Event event(Object& object, const std::string& action) {
             write.bundleIdentifiers.push_back(list.at(at).string());
         }
         return write;
+    }
+    if (action == "write-control-center-file") {
+        const auto text = object.field("text");
+        const auto encoded = object.field("base64");
+        if (text.has_value() == encoded.has_value()) {
+            object.node().refuse("expected either \"text\" or \"base64\"");
+        }
+        if (text) {
+            return WriteControlCenterFile{text->string()};
+        }
+        auto bytes = fromBase64(encoded->string());
+        if (!bytes) {
+            encoded->refuse("expected base64 text");
+        }
+        return WriteControlCenterFile{std::move(*bytes)};
+    }
+    if (action == "remove-control-center-file") {
+        return RemoveControlCenterFile{};
+    }
+    if (action == "control-center-file-becomes-directory") {
+        return ControlCenterFileBecomesDirectory{};
     }
     if (action == "set-login-item-status") {
         return SetLoginItemStatus{loginItemStatus(object.required("status"))};
@@ -625,6 +697,11 @@ ScenarioResult ScenarioLoader::parse(std::string_view text) {
     if (text.size() > kMaximumFileSize) {
         return ScenarioError{ScenarioError::Kind::file, "",
                              "larger than " + std::to_string(kMaximumFileSize) + " bytes"};
+    }
+    // The parser takes a NUL byte for the end of the input, and would say the text ends early.
+    if (const auto at = text.find('\0'); at != std::string_view::npos) {
+        return ScenarioError{ScenarioError::Kind::syntax, lineAndColumn(text, at),
+                             "invalid JSON: a NUL byte"};
     }
     if (const auto at = tooDeep(text)) {
         return ScenarioError{ScenarioError::Kind::syntax, lineAndColumn(text, *at),

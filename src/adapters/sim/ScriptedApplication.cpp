@@ -1,5 +1,7 @@
 #include "adapters/sim/ScriptedApplication.hpp"
 
+#include <time.h>
+
 #include <algorithm>
 #include <chrono>
 #include <cstddef>
@@ -12,6 +14,7 @@
 #include <optional>
 #include <ostream>
 #include <string>
+#include <system_error>
 #include <thread>
 #include <utility>
 #include <variant>
@@ -19,6 +22,7 @@
 
 #include "adapters/sim/ControlCenterFileWriter.hpp"
 #include "adapters/sim/DesktopSimulation.hpp"
+#include "adapters/sim/SimulatedAccessibility.hpp"
 #include "adapters/sim/SimulatedDesktop.hpp"
 #include "adapters/sim/SimulatedShell.hpp"
 #include "adapters/sim/SimulatedWorkspace.hpp"
@@ -57,22 +61,27 @@ AXElement ScanRecordingAccessibility::applicationElement(std::int32_t pid) {
         auto found = std::find_if(scans_.begin(), scans_.end(),
                                   [&](const auto& scan) { return scan.first == thread; });
         if (found == scans_.end()) {
-            scans_.emplace_back(thread, std::vector<std::int32_t>{});
+            scans_.emplace_back(thread, std::vector<std::string>{});
             found = scans_.end() - 1;
         }
-        found->second.push_back(pid);
+        AXElement element = inner_.applicationElement(pid);
+        found->second.push_back(SimulatedAccessibility::applicationOf(element));
+        return element;
     }
     return inner_.applicationElement(pid);
 }
 
-std::vector<std::vector<std::int32_t>> ScanRecordingAccessibility::takeScans() {
+std::vector<std::vector<std::string>> ScanRecordingAccessibility::takeScans(
+    const std::vector<std::thread::id>& running) {
     const std::lock_guard lock(mutex_);
-    std::vector<std::vector<std::int32_t>> result;
-    result.reserve(scans_.size());
-    for (auto& scan : scans_) {
+    std::vector<std::vector<std::string>> result;
+    std::erase_if(scans_, [&](auto& scan) {
+        if (std::find(running.begin(), running.end(), scan.first) != running.end()) {
+            return false;
+        }
         result.push_back(std::move(scan.second));
-    }
-    scans_.clear();
+        return true;
+    });
     return result;
 }
 
@@ -89,6 +98,12 @@ ScriptedApplication::ScriptedApplication(DesktopSimulation& simulation,
       out_(transcript) {
     // The same scenario prints the same transcript, whatever the worker threads do.
     executor_.setBackgroundJobsSettleAfterEachJob(true);
+    // Slow answers take virtual time on this loop; an application that quits by itself is
+    // announced on a turn of its own, as a real workspace notification would be.
+    simulation_.attach(&executor_, [this] {
+        executor_.post(
+            [this] { workspace_.notify(WorkspaceNotification::didTerminateApplication); });
+    });
     shell_.popover.loop = &executor_;
     // The login item as the system keeps it at launch, and where the executable runs from.
     const auto desktop = simulation_.desktop();
@@ -132,6 +147,20 @@ ScriptedApplication::ScriptedApplication(DesktopSimulation& simulation,
     };
 }
 
+ScriptedApplication::~ScriptedApplication() {
+    simulation_.attach(nullptr, nullptr);
+}
+
+Duration ScriptedApplication::processorTime() {
+    timespec used{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &used);
+    return std::chrono::seconds(used.tv_sec) + std::chrono::nanoseconds(used.tv_nsec);
+}
+
+Duration ScriptedApplication::takeLongestTurn() {
+    return std::exchange(longestTurn_, Duration::zero());
+}
+
 double ScriptedApplication::seconds() const {
     return std::chrono::duration<double>(executor_.now().time_since_epoch()).count();
 }
@@ -171,16 +200,11 @@ void ScriptedApplication::published(const std::vector<std::string>& names) {
 
 void ScriptedApplication::flushRecords() {
     // A scan still running on its worker thread is written once it has ended, so that it
-    // shows as one event however the threads are scheduled.
-    const bool settled = executor_.backgroundJobCount() == 0;
-    const auto scans = settled ? scans_.takeScans() : std::vector<std::vector<std::int32_t>>{};
-    // Names are looked up under the lock, one at a time: copying the whole desktop after every
-    // job made long runs quadratic.
-    const auto nameOf = [this](std::int32_t pid) {
-        const auto state = simulation_.lock();
-        const auto* application = state->application(pid);
-        return application != nullptr ? application->name.value_or("") : std::string();
-    };
+    // shows as one event however the threads are scheduled; one waiting for a slow answer is
+    // parked and written when it ends.
+    const bool settled = executor_.backgroundJobCount() == executor_.parkedJobCount();
+    const auto scans = settled ? scans_.takeScans(executor_.parkedThreads())
+                               : std::vector<std::vector<std::string>>{};
     if (settled) {
         // Nothing asks about a process that ended once its scans are written: its requests
         // are forgotten, so that a run with many short-lived processes keeps only what it needs.
@@ -196,12 +220,7 @@ void ScriptedApplication::flushRecords() {
         panelLines_.clear();
     }
     for (const auto& scan : scans) {
-        std::vector<std::string> names;
-        names.reserve(scan.size());
-        for (const auto pid : scan) {
-            names.push_back(nameOf(pid));
-        }
-        writeLine("scan", nlohmann::json{{"targets", names}}.dump());
+        writeLine("scan", nlohmann::json{{"targets", scan}}.dump());
     }
     // What is written is taken out of the record: a record that kept it, even emptied, would
     // keep the room of the busiest stretch so far and grow by steps over a long run.
@@ -213,11 +232,9 @@ void ScriptedApplication::flushRecords() {
         presses.swap(state->presses);
     }
     for (const auto& press : presses) {
-        // A press whose process has gone reached nobody; it says so rather than looking like
-        // a press of an application without a name.
-        auto fields =
-            nlohmann::json{{"pid", press.pid}, {"app", press.runningApplication.value_or("")}};
-        if (!press.runningApplication) {
+        // A press of an element that no longer answers reached nobody; it says so.
+        auto fields = nlohmann::json{{"pid", press.pid}, {"app", press.application}};
+        if (!press.found) {
             fields["found"] = false;
         }
         writeLine("press", fields.dump());
@@ -277,14 +294,13 @@ void ScriptedApplication::perform(const script::Event& event) {
                     desktop.screenRecordingGranted = change.granted;
                 });
             },
+            [&](const script::WriteControlCenterFile&) { changeControlCenterFile(event); },
+            [&](const script::RemoveControlCenterFile&) { changeControlCenterFile(event); },
+            [&](const script::ControlCenterFileBecomesDirectory&) {
+                changeControlCenterFile(event);
+            },
             [&](const script::WriteHiddenSet& write) {
-                // Dated on the virtual clock, from the first of January 2026, so that a run
-                // sees the same dates however fast the machine runs it.
-                constexpr std::chrono::sys_seconds kFirstDate{std::chrono::seconds(1767225600)};
-                const auto date = kFirstDate + std::chrono::duration_cast<std::chrono::nanoseconds>(
-                                                   executor_.now().time_since_epoch());
-                writeControlCenterHiddenSet(prefsPath_, write.bundleIdentifiers,
-                                            std::chrono::file_clock::from_sys(date));
+                writeControlCenterHiddenSet(prefsPath_, write.bundleIdentifiers, fileDate());
                 // The watch is simulated: the write is its event.
                 shell_.directoryWatcher.changed(
                     std::filesystem::path(prefsPath_).parent_path().string());
@@ -295,6 +311,31 @@ void ScriptedApplication::perform(const script::Event& event) {
             [&](const script::Quit&) { terminate(); },
         },
         event);
+}
+
+std::filesystem::file_time_type ScriptedApplication::fileDate() const {
+    // Dated on the virtual clock, from the first of January 2026, so that a run sees the same
+    // dates however fast the machine runs it.
+    constexpr std::chrono::sys_seconds kFirstDate{std::chrono::seconds(1767225600)};
+    const auto date = kFirstDate + std::chrono::duration_cast<std::chrono::nanoseconds>(
+                                       executor_.now().time_since_epoch());
+    return std::chrono::file_clock::from_sys(date);
+}
+
+void ScriptedApplication::changeControlCenterFile(const script::Event& event) {
+    const std::filesystem::path path(prefsPath_);
+    std::error_code ignored;
+    if (const auto* write = std::get_if<script::WriteControlCenterFile>(&event)) {
+        writeControlCenterFile(prefsPath_, write->bytes, fileDate());
+    } else {
+        // Whichever stands at the path, file or empty directory, goes.
+        std::filesystem::remove(path, ignored);
+        if (std::holds_alternative<script::ControlCenterFileBecomesDirectory>(event)) {
+            std::filesystem::create_directories(path, ignored);
+        }
+    }
+    // The watch is simulated: the change is its event.
+    shell_.directoryWatcher.changed(path.parent_path().string());
 }
 
 void ScriptedApplication::performOnPanel(const script::Event& event) {
@@ -334,10 +375,16 @@ void ScriptedApplication::run(ApplicationDelegate& delegate) {
         launched = true;
     });
     const auto step = [this] {
+        const Duration now = processorTime();
+        if (turnStarted_) {
+            longestTurn_ = std::max(longestTurn_, now - *turnStarted_);
+        }
         flushRecords();
         if (betweenJobs) {
             betweenJobs();
         }
+        // The simulator's own writing is not part of the program's turn.
+        turnStarted_ = processorTime();
         return terminateRequested_;
     };
     executor_.runUntil([&] { return launched && step(); }, executor_.now());

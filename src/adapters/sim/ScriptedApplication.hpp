@@ -1,5 +1,6 @@
 #pragma once
 
+#include <filesystem>
 #include <functional>
 #include <iosfwd>
 #include <mutex>
@@ -14,13 +15,15 @@
 #include "adapters/sim/SimulatedWorkspace.hpp"
 #include "platform/Accessibility.hpp"
 #include "platform/Application.hpp"
+#include "runtime/Clock.hpp"
 #include "runtime/ManualExecutor.hpp"
 
 namespace stowbar {
 
 // Watches the Accessibility requests of scans for the transcript: every request for an
 // application's element made off the main thread belongs to the scan running on that thread
-// (each scan runs as one background job on a thread of its own).
+// (each scan runs as one background job on a thread of its own). Each target is kept by the
+// name its process had when it was asked for, so that one that quits mid-scan is still named.
 //
 // Threading: as the wrapped port; the record is guarded by a mutex.
 class ScanRecordingAccessibility final : public ForwardingAccessibility {
@@ -30,13 +33,14 @@ class ScanRecordingAccessibility final : public ForwardingAccessibility {
 
     AXElement applicationElement(std::int32_t pid) override;
 
-    // The pids each scan asked for since the last call, one list per scan, in order.
-    std::vector<std::vector<std::int32_t>> takeScans();
+    // The names of the applications each scan asked for since the last call, one list per
+    // scan, in order, leaving out the scans still running on `running` threads.
+    std::vector<std::vector<std::string>> takeScans(const std::vector<std::thread::id>& running);
 
   private:
     const std::thread::id mainThread_;
     std::mutex mutex_;
-    std::vector<std::pair<std::thread::id, std::vector<std::int32_t>>> scans_;
+    std::vector<std::pair<std::thread::id, std::vector<std::string>>> scans_;
 };
 
 // The application's event loop on the simulated desktop: it runs on virtual time, performs the
@@ -53,6 +57,9 @@ class ScriptedApplication final : public Application {
     ScriptedApplication(DesktopSimulation& simulation, SimulatedWorkspace& workspace,
                         SimulatedShell& shell, ScanRecordingAccessibility& scans,
                         std::string controlCenterPrefsPath, std::ostream& transcript);
+    ScriptedApplication(const ScriptedApplication&) = delete;
+    ScriptedApplication& operator=(const ScriptedApplication&) = delete;
+    ~ScriptedApplication() override;
 
     void run(ApplicationDelegate& delegate) override;
     void terminate() override { terminateRequested_ = true; }
@@ -84,6 +91,10 @@ class ScriptedApplication final : public Application {
     // Called with each action at its time, just before it is performed.
     std::function<void(const ScriptAction&)> beforeAction;
 
+    // The most processor time the main thread spent on one turn of the loop (a job, or a
+    // script action) since the last call; the simulator's own writing is left out.
+    Duration takeLongestTurn();
+
     // Called after every job, outside all of them: where the composition root lets its toolkit
     // do what a real loop does between events (delete what was scheduled for deletion).
     std::function<void()> betweenJobs;
@@ -91,10 +102,15 @@ class ScriptedApplication final : public Application {
   private:
     void perform(const script::Event& event);
     void performOnPanel(const script::Event& event);
+    // What another program does to the Control Center file, then the watch's event for it.
+    void changeControlCenterFile(const script::Event& event);
+    // The modification date a file written now gets.
+    std::filesystem::file_time_type fileDate() const;
     // Writes what the desktop recorded since the last call: scans, presses and captures.
     void flushRecords();
     void writeLine(const std::string& event, const std::string& fields);
     double seconds() const;
+    static Duration processorTime();
 
     DesktopSimulation& simulation_;
     SimulatedWorkspace& workspace_;
@@ -106,6 +122,8 @@ class ScriptedApplication final : public Application {
     bool terminateRequested_ = false;
     bool popoverShown_ = false;
     std::vector<std::string> panelLines_;
+    std::optional<Duration> turnStarted_;
+    Duration longestTurn_{};
 };
 
 }  // namespace stowbar

@@ -1,5 +1,7 @@
 #include "adapters/sim/SimulatedAccessibility.hpp"
 
+#include <algorithm>
+#include <chrono>
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
@@ -14,6 +16,8 @@
 #include "adapters/sim/SimulatedDesktop.hpp"
 #include "platform/Accessibility.hpp"
 #include "platform/Geometry.hpp"
+#include "runtime/Clock.hpp"
+#include "runtime/ManualExecutor.hpp"
 
 namespace stowbar {
 
@@ -38,6 +42,9 @@ struct SimulatedElement final : AXUIElement {
     std::size_t depth = 0;
     // For a window: what the window-number function reports for it.
     std::uint32_t windowNumber = 0;
+    // The name of the process it belongs to, as it was when the element was made (empty for
+    // a process that did not run then), so that a press of it can say whom it was meant for.
+    std::string application;
 };
 
 const SimulatedElement* simulated(const AXElement& element) {
@@ -47,12 +54,14 @@ const SimulatedElement* simulated(const AXElement& element) {
 using Kind = SimulatedElement::Kind;
 using State = DesktopSimulation::State;
 
-AXElement make(Kind kind, std::int32_t pid, std::uint64_t generation, std::size_t extra = 0,
-               std::size_t depth = 0, std::uint32_t window = 0) {
-    auto element = std::make_shared<SimulatedElement>(kind, pid, generation);
+// An element of the same process as `from`.
+AXElement make(const SimulatedElement& from, Kind kind, std::uint64_t generation,
+               std::size_t extra = 0, std::size_t depth = 0, std::uint32_t window = 0) {
+    auto element = std::make_shared<SimulatedElement>(kind, from.pid, generation);
     element->extra = extra;
     element->depth = depth;
     element->windowNumber = window;
+    element->application = from.application;
     return element;
 }
 
@@ -95,7 +104,7 @@ AXAttributeResult substitute(SimulatedAnswer answer, const SimulatedElement& ask
         case SimulatedAnswer::other:
             return success(AXOtherValue{});
         case SimulatedAnswer::element:
-            return success(make(Kind::stray, asked.pid, 0));
+            return success(make(asked, Kind::stray, 0));
         case SimulatedAnswer::nullElement:
             return success(AXElement{});
         case SimulatedAnswer::array:
@@ -120,7 +129,7 @@ AXAttributeResult windowAnswer(const std::optional<std::uint32_t>& window,
     if (!window) {
         return failure(kAXErrorNoValue);
     }
-    return success(make(Kind::window, asked.pid, tree, asked.extra, 0, *window));
+    return success(make(asked, Kind::window, tree, asked.extra, 0, *window));
 }
 
 AXAttributeResult answerOfApplication(const SimulatedApplication& application,
@@ -132,7 +141,7 @@ AXAttributeResult answerOfApplication(const SimulatedApplication& application,
         if (!application.extrasMenuBar) {
             return failure(kAXErrorNoValue);
         }
-        return success(make(Kind::bar, asked.pid, asked.generation));
+        return success(make(asked, Kind::bar, asked.generation));
     }
     return failure(attribute == "AXParent" ? kAXErrorNoValue : kAXErrorAttributeUnsupported);
 }
@@ -147,12 +156,12 @@ AXAttributeResult answerOfBar(const State& state, const SimulatedApplication& ap
         std::vector<AXElement> children;
         children.reserve(application.extras.size());
         for (std::size_t index = 0; index < application.extras.size(); ++index) {
-            children.push_back(make(Kind::extra, asked.pid, tree, index));
+            children.push_back(make(asked, Kind::extra, tree, index));
         }
         return success(std::move(children));
     }
     if (attribute == "AXParent") {
-        return success(make(Kind::application, asked.pid, asked.generation));
+        return success(make(asked, Kind::application, asked.generation));
     }
     return failure(kAXErrorAttributeUnsupported);
 }
@@ -188,12 +197,12 @@ AXAttributeResult answerOfExtra(const State& state, const SimulatedApplication& 
     }
     if (attribute == "AXParent") {
         if (!extra.parents) {
-            return success(make(Kind::bar, asked.pid, state.processGenerations.at(asked.pid)));
+            return success(make(asked, Kind::bar, state.processGenerations.at(asked.pid)));
         }
         if (extra.parents->empty()) {
             return failure(kAXErrorNoValue);
         }
-        return success(make(Kind::ancestor, asked.pid, asked.generation, asked.extra, 1));
+        return success(make(asked, Kind::ancestor, asked.generation, asked.extra, 1));
     }
     return failure(kAXErrorAttributeUnsupported);
 }
@@ -218,8 +227,7 @@ AXAttributeResult answerOfAncestor(const SimulatedApplication& application,
         if (asked.depth == parents->size()) {
             return failure(kAXErrorNoValue);
         }
-        return success(
-            make(Kind::ancestor, asked.pid, asked.generation, asked.extra, asked.depth + 1));
+        return success(make(asked, Kind::ancestor, asked.generation, asked.extra, asked.depth + 1));
     }
     return failure(kAXErrorAttributeUnsupported);
 }
@@ -272,11 +280,36 @@ Addressee addresseeOf(State& state, const SimulatedElement& asked) {
     if (application == nullptr) {
         return {nullptr, kAXErrorInvalidUIElement};
     }
-    if (!application->responds) {
+    // An answer that would come after the timeout never comes.
+    if (!application->responds || application->answerDelay >= state.messagingTimeout(asked.pid)) {
         waitForNoAnswer(state, asked.pid);
         return {nullptr, kAXErrorCannotComplete};
     }
     return {application, kAXErrorSuccess};
+}
+
+// Lets the time `asked`'s application takes to answer pass before the request is answered. On
+// a worker it passes on the loop's virtual clock, while the main thread goes on; the main
+// thread moves that clock itself, so there the answer comes at once. The desktop is looked at
+// again afterwards: the application may have ended or changed meanwhile.
+void waitForAnswer(DesktopSimulation& simulation, const SimulatedElement& asked) {
+    ManualExecutor* loop = nullptr;
+    TimePoint deadline;
+    {
+        const auto state = simulation.lock();
+        const SimulatedApplication* application = owner(*state, asked);
+        if (state->loop == nullptr || state->loop->isCurrent() ||
+            !state->desktop.accessibilityTrusted || application == nullptr ||
+            !application->responds || !(application->answerDelay > 0)) {
+            return;
+        }
+        const double seconds =
+            std::min<double>(application->answerDelay, state->messagingTimeout(asked.pid));
+        loop = state->loop;
+        deadline = deadlineAfter(
+            loop->now(), std::chrono::round<Duration>(std::chrono::duration<double>(seconds)));
+    }
+    loop->waitUntil(deadline);
 }
 
 }  // namespace
@@ -292,8 +325,12 @@ AXElement SimulatedAccessibility::applicationElement(std::int32_t pid) {
     // An element for a process that does not run is still an element; it has a generation no
     // process will ever have, so every request through it fails.
     const auto found = state->processGenerations.find(pid);
-    return make(Kind::application, pid,
-                found == state->processGenerations.end() ? 0 : found->second);
+    auto element = std::make_shared<SimulatedElement>(
+        Kind::application, pid, found == state->processGenerations.end() ? 0 : found->second);
+    if (const auto* running = state->application(pid)) {
+        element->application = running->name.value_or("");
+    }
+    return element;
 }
 
 AXError SimulatedAccessibility::setMessagingTimeout(const AXElement& element, float seconds) {
@@ -319,6 +356,7 @@ AXAttributeResult SimulatedAccessibility::copyAttributeValue(const AXElement& el
     if (asked == nullptr) {
         return failure(kAXErrorIllegalArgument);
     }
+    waitForAnswer(simulation_, *asked);
     auto state = simulation_.lock();
     auto& requests = state->record.applications[asked->pid];
     ++requests.attributeRequests;
@@ -328,22 +366,30 @@ AXAttributeResult SimulatedAccessibility::copyAttributeValue(const AXElement& el
     if (application == nullptr) {
         return failure(error);
     }
+    AXAttributeResult answer = failure(kAXErrorFailure);
     switch (asked->kind) {
         case Kind::application:
-            return answerOfApplication(*application, *asked, attribute);
+            answer = answerOfApplication(*application, *asked, attribute);
+            break;
         case Kind::bar:
-            return answerOfBar(*state, *application, *asked, attribute);
+            answer = answerOfBar(*state, *application, *asked, attribute);
+            break;
         case Kind::extra:
-            return answerOfExtra(*state, *application, *asked, attribute);
+            answer = answerOfExtra(*state, *application, *asked, attribute);
+            break;
         case Kind::ancestor:
-            return answerOfAncestor(*application, *asked, attribute);
+            answer = answerOfAncestor(*application, *asked, attribute);
+            break;
         case Kind::window:
-            return failure(attribute == "AXParent" ? kAXErrorNoValue
-                                                   : kAXErrorAttributeUnsupported);
+            answer =
+                failure(attribute == "AXParent" ? kAXErrorNoValue : kAXErrorAttributeUnsupported);
+            break;
         case Kind::stray:
-            return failure(kAXErrorAttributeUnsupported);
+            answer = failure(kAXErrorAttributeUnsupported);
+            break;
     }
-    return failure(kAXErrorFailure);
+    state->answered(asked->pid);
+    return answer;
 }
 
 std::optional<AXWindowNumberFunction> SimulatedAccessibility::windowNumberFunction() {
@@ -363,6 +409,7 @@ AXError SimulatedAccessibility::windowNumber(const AXElement& element,
     if (asked == nullptr) {
         return kAXErrorIllegalArgument;
     }
+    waitForAnswer(simulation_, *asked);
     auto state = simulation_.lock();
     ++state->record.applications[asked->pid].windowNumberAttempts;
     const auto [application, error] = addresseeOf(*state, *asked);
@@ -370,6 +417,7 @@ AXError SimulatedAccessibility::windowNumber(const AXElement& element,
         return error;
     }
     const auto window = windowNumberOf(*application, *asked);
+    state->answered(asked->pid);
     if (!window) {
         return kAXErrorFailure;
     }
@@ -382,23 +430,21 @@ AXError SimulatedAccessibility::performAction(const AXElement& element, std::str
     if (asked == nullptr) {
         return kAXErrorIllegalArgument;
     }
+    waitForAnswer(simulation_, *asked);
     auto state = simulation_.lock();
     state->record.applications[asked->pid].actions.emplace_back(action);
     if (action == "AXPress") {
-        DesktopSimulation::State::Press press;
-        press.pid = asked->pid;
-        if (const auto* running = owner(*state, *asked)) {
-            press.runningApplication = running->name.value_or("");
-        }
-        state->presses.push_back(std::move(press));
+        state->presses.push_back(DesktopSimulation::State::Press{asked->pid, asked->application,
+                                                                 owner(*state, *asked) != nullptr});
     }
     const auto [application, error] = addresseeOf(*state, *asked);
     if (application == nullptr) {
         return error;
     }
     // Only an extra reacts to being pressed, as its application would to a click on it.
-    return asked->kind == Kind::extra && action == "AXPress" ? kAXErrorSuccess
-                                                             : kAXErrorActionUnsupported;
+    const bool reacts = asked->kind == Kind::extra && action == "AXPress";
+    state->answered(asked->pid);
+    return reacts ? kAXErrorSuccess : kAXErrorActionUnsupported;
 }
 
 std::optional<std::int32_t> SimulatedAccessibility::processOf(const AXElement& element) {
@@ -406,6 +452,11 @@ std::optional<std::int32_t> SimulatedAccessibility::processOf(const AXElement& e
         return found->pid;
     }
     return std::nullopt;
+}
+
+std::string SimulatedAccessibility::applicationOf(const AXElement& element) {
+    const auto* found = simulated(element);
+    return found != nullptr ? found->application : std::string();
 }
 
 }  // namespace stowbar

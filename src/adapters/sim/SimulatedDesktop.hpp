@@ -83,6 +83,11 @@ struct SimulatedApplication {
     bool extrasMenuBar = true;
     // false: the workspace lists it without an icon.
     bool icon = true;
+    // Virtual seconds each Accessibility request to it takes to be answered; one that takes
+    // its messaging timeout or longer fails then, as if it did not answer.
+    double answerDelay = 0;
+    // It ends by itself right after answering this many requests, counted from its launch.
+    std::optional<std::uint32_t> quitAfterRequests;
     std::vector<SimulatedExtra> extras;
     // Keys: "AXExtrasMenuBar" (asked of the application), "AXChildren" (asked of its bar).
     SimulatedAnswers answers;
@@ -158,6 +163,19 @@ struct WriteHiddenSet {
     std::vector<std::string> bundleIdentifiers;
     friend bool operator==(const WriteHiddenSet&, const WriteHiddenSet&) = default;
 };
+// Exactly these bytes become the Control Center file, written as another program would.
+struct WriteControlCenterFile {
+    std::string bytes;
+    friend bool operator==(const WriteControlCenterFile&, const WriteControlCenterFile&) = default;
+};
+struct RemoveControlCenterFile {
+    friend bool operator==(const RemoveControlCenterFile&,
+                           const RemoveControlCenterFile&) = default;
+};
+struct ControlCenterFileBecomesDirectory {
+    friend bool operator==(const ControlCenterFileBecomesDirectory&,
+                           const ControlCenterFileBecomesDirectory&) = default;
+};
 struct SetLoginItemStatus {
     LoginItemStatus status = LoginItemStatus::notRegistered;
     friend bool operator==(const SetLoginItemStatus&, const SetLoginItemStatus&) = default;
@@ -166,9 +184,11 @@ struct Quit {
     friend bool operator==(const Quit&, const Quit&) = default;
 };
 
-using Event = std::variant<ClickStatusItem, ClickRow, ClickElsewhere, Hover, ClickButton, Launch,
-                           Terminate, SetExtras, SetAccessibility, SetFullDiskAccess,
-                           SetScreenRecording, WriteHiddenSet, SetLoginItemStatus, Quit, Key, Type>;
+using Event =
+    std::variant<ClickStatusItem, ClickRow, ClickElsewhere, Hover, ClickButton, Launch, Terminate,
+                 SetExtras, SetAccessibility, SetFullDiskAccess, SetScreenRecording, WriteHiddenSet,
+                 SetLoginItemStatus, Quit, Key, Type, WriteControlCenterFile,
+                 RemoveControlCenterFile, ControlCenterFileBecomesDirectory>;
 
 }  // namespace script
 

@@ -65,6 +65,7 @@ std::optional<ScriptAction> SoakChurn::next() {
     }
     if (now_ + gap >= dayEnd) {
         closed_ = false;
+        fileSteps_ = 0;
         if (dayEnd > end_) {
             return std::nullopt;
         }
@@ -86,6 +87,10 @@ std::optional<script::Event> SoakChurn::windDown() {
     if (!trusted_) {
         trusted_ = true;
         return script::SetAccessibility{true};
+    }
+    if (fileIsDirectory_) {
+        fileIsDirectory_ = false;
+        return script::RemoveControlCenterFile{};
     }
     if (!running_.empty()) {
         const std::int32_t pid = running_.back();
@@ -114,6 +119,14 @@ script::Event SoakChurn::churn() {
         application.name = "Soak " + std::to_string(below(10));
         application.bundleIdentifier = "com.example.soak" + std::to_string(below(10));
         application.extras = extras();
+        // Some answer slowly, so that scans take virtual time and refreshes overlap; some quit
+        // in the middle of a scan (the churn may later end them again, which does nothing).
+        if (below(4) == 0) {
+            application.answerDelay = 0.01 * static_cast<double>(1 + below(5));
+        }
+        if (below(8) == 0) {
+            application.quitAfterRequests = static_cast<std::uint32_t>(1 + below(6));
+        }
         running_.push_back(application.pid);
         return script::Launch{std::move(application)};
     }
@@ -125,6 +138,22 @@ script::Event SoakChurn::churn() {
     }
     if (pick < 50) {
         return script::SetExtras{running_[below(running_.size())], extras()};
+    }
+    if (fileIsDirectory_ && pick < 60) {
+        fileIsDirectory_ = false;
+        return script::RemoveControlCenterFile{};
+    }
+    if (pick >= 56 && pick < 60) {
+        // The file goes wrong now and then; the next rewrite, or the wind-down, repairs it.
+        switch (below(3)) {
+            case 0:
+                return script::WriteControlCenterFile{"bplist00 and then garbage"};
+            case 1:
+                return script::RemoveControlCenterFile{};
+            default:
+                fileIsDirectory_ = true;
+                return script::ControlCenterFileBecomesDirectory{};
+        }
     }
     if (pick < 60) {
         std::vector<std::string> hidden;

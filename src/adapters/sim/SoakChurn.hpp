@@ -10,10 +10,12 @@
 namespace stowbar {
 
 // The actions of a long soak run, made up as they are asked for so that a month of them never
-// sits in memory: applications launched with fresh pids and ended, extras changing, the hidden
-// set rewritten, Accessibility withdrawn and granted again, and the panel opened, a row
-// pressed and the panel closed. The same seed gives the same actions on every machine (the
-// numbers come from a fixed generator, not from a library's distributions).
+// sits in memory: applications launched with fresh pids (some answering slowly, some quitting
+// in the middle of a scan) and ended, extras changing, the hidden set rewritten, the Control
+// Center file turned to garbage, removed or replaced by a directory, Accessibility withdrawn and
+// granted again, and the panel opened, a row pressed and the panel closed. The same seed gives
+// the same actions on every machine (the numbers come from a fixed generator, not from a
+// library's distributions).
 //
 // Besides the churn it yields an action at each whole virtual day (a hover that changes
 // nothing), so that a caller can take its daily measurement at exactly that time.
@@ -45,6 +47,10 @@ class SoakChurn {
     std::int32_t nextPid_;
     std::vector<std::int32_t> running_;
     bool trusted_ = true;
+    // Whether a directory stands where the Control Center file belongs.
+    bool fileIsDirectory_ = false;
+    // How far today's wind-down has put the file back (removed, then rewritten).
+    int fileSteps_ = 0;
     bool panelOpen_ = false;
     // Whether today's wind-down has closed the panel.
     bool closed_ = false;

@@ -1,7 +1,6 @@
 #include "core/AppDelegate.hpp"
 
 #include <memory>
-#include <stop_token>
 
 #include "core/ControlCenterTrackedApps.hpp"
 #include "core/HiddenItemPanelModel.hpp"
@@ -16,6 +15,7 @@
 #include "runtime/MainThread.hpp"
 #include "runtime/SleepFor.hpp"
 #include "runtime/Spawn.hpp"
+#include "runtime/StopToken.hpp"
 #include "runtime/Task.hpp"
 
 namespace stowbar {
@@ -340,7 +340,7 @@ Task<void> AppDelegate::debouncedRefresh(std::weak_ptr<AppDelegate> weakSelf, Du
     }
     // An early end of the sleep is not a reason of its own; the stop token decides below.
     co_await sleepFor(delay);
-    const std::stop_token stop = co_await currentStopToken();
+    const StopToken stop = co_await currentStopToken();
     if (stop.stop_requested()) {
         co_return;
     }

@@ -56,7 +56,8 @@ class DispatchDirectoryWatch final : public DirectoryWatch {
 
 std::unique_ptr<DirectoryWatch> DispatchDirectoryWatcher::watch(const std::string& directory,
                                                                 std::function<void()> onEvent) {
-    const int descriptor = open(directory.c_str(), O_EVTONLY | O_CLOEXEC);
+    // O_DIRECTORY: a plain file opens too without it, and would be watched as if a folder.
+    const int descriptor = open(directory.c_str(), O_EVTONLY | O_DIRECTORY | O_CLOEXEC);
     if (descriptor < 0) {
         return nullptr;
     }

@@ -62,6 +62,9 @@ enum : uint32_t {         // page: CGBitmapInfo
 CGContextRef CGBitmapContextCreate(void* data, size_t width, size_t height,
                                    size_t bitsPerComponent, size_t bytesPerRow,
                                    CGColorSpaceRef space, uint32_t bitmapInfo);
+// page: CGBitmapContextCreateImage
+CGImageRef CGBitmapContextCreateImage(CGContextRef context);
+void CGImageRelease(CGImageRef image);                                  // page: CGImageRelease
 void CGContextRelease(CGContextRef c);                                  // page: CGContextRelease
 void CGContextDrawImage(CGContextRef c, CGRect rect, CGImageRef image);  // page: CGContextDrawImage
 

@@ -36,7 +36,7 @@ packages=(
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   libclang-rt-14-dev libfuzzer-14-dev
   qt6-base-dev qt6-l10n-tools libglib2.0-dev libxcb1-dev fonts-dejavu-core fonts-inter
-  gnustep-make libgnustep-gui-dev
+  libc++-19-dev libc++abi-19-dev
   xvfb dbus at-spi2-core gir1.2-atspi-2.0 python3-gi
   librsvg2-bin icnsutils
 )

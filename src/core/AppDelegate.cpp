@@ -2,7 +2,6 @@
 
 #include <memory>
 #include <optional>
-#include <stop_token>
 #include <utility>
 
 #include "core/ControlCenterTrackedApps.hpp"
@@ -19,6 +18,7 @@
 #include "runtime/RunInBackground.hpp"
 #include "runtime/SleepFor.hpp"
 #include "runtime/Spawn.hpp"
+#include "runtime/StopToken.hpp"
 #include "runtime/Task.hpp"
 
 namespace stowbar {
@@ -357,7 +357,7 @@ Task<void> AppDelegate::debouncedRefresh(std::weak_ptr<AppDelegate> weakSelf, Du
     }
     // An early end of the sleep is not a reason of its own; the stop token decides below.
     co_await sleepFor(delay);
-    const std::stop_token stop = co_await currentStopToken();
+    const StopToken stop = co_await currentStopToken();
     if (stop.stop_requested()) {
         co_return;
     }

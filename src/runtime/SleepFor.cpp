@@ -1,15 +1,15 @@
 #include "runtime/SleepFor.hpp"
 #include "runtime/Clock.hpp"
 #include "runtime/MainExecutor.hpp"
+#include "runtime/StopToken.hpp"
 #include "runtime/Task.hpp"
 
 #include <coroutine>
-#include <stop_token>
 
 namespace stowbar::detail {
 
 bool SleepAwaiter::suspend(TaskTree& tree, std::coroutine_handle<> frame) {
-    const std::stop_token token = tree.stopToken();
+    const StopToken token = tree.stopToken();
     if (token.stop_requested()) {
         sleptFully_ = false;
         return false;

@@ -2,7 +2,7 @@
 
 #include <coroutine>
 #include <optional>
-#include <stop_token>
+#include "runtime/StopToken.hpp"
 
 #include "runtime/Clock.hpp"
 #include "runtime/MainExecutor.hpp"
@@ -43,7 +43,7 @@ class SleepAwaiter {
     std::coroutine_handle<> frame_;
     TimerId timer_;
     bool sleptFully_ = false;
-    std::optional<std::stop_callback<OnStop>> stopWatch_;
+    std::optional<StopCallback<OnStop>> stopWatch_;
 };
 
 }  // namespace detail

@@ -7,9 +7,9 @@
 #include <exception>
 #include <memory>
 #include <optional>
-#include <stop_token>
 #include <type_traits>
 #include <utility>
+#include "runtime/StopToken.hpp"
 
 #include "runtime/MainExecutor.hpp"
 
@@ -23,7 +23,7 @@ namespace stowbar {
 // Threading: every part of a task runs on the main thread. The awaiters of the runtime
 // (sleepFor, runInBackground) resume it through MainExecutor jobs, so tasks interleave only at
 // co_await and need no locks.
-// Cancellation: a spawned task and every Task it awaits share one std::stop_token, reachable
+// Cancellation: a spawned task and every Task it awaits share one StopToken, reachable
 // with `co_await currentStopToken()`. Stopping is cooperative: sleepFor ends early, and the task
 // decides what to do next.
 // Errors: exceptions are not used for control flow. An exception escaping a task terminates the
@@ -53,7 +53,7 @@ namespace detail {
 
 // What a task handle observes: shared by the TaskHandle and the running tree.
 struct TaskStatus {
-    std::stop_source stopSource;
+    StopSource stopSource;
     bool finished = false;
 };
 
@@ -73,7 +73,7 @@ class TaskTree : public std::enable_shared_from_this<TaskTree> {
     }
 
     MainExecutor& executor() const { return executor_; }
-    std::stop_token stopToken() const { return status_->stopSource.get_token(); }
+    StopToken stopToken() const { return status_->stopSource.get_token(); }
     const std::shared_ptr<TaskStatus>& status() const { return status_; }
     void markFinished() { status_->finished = true; }
 
@@ -226,14 +226,14 @@ inline Task<void> TaskPromise<void>::get_return_object() noexcept {
 
 // Awaiters that read the running task's tree without suspending.
 struct CurrentStopTokenAwaiter {
-    std::stop_token token;
+    StopToken token;
     bool await_ready() const noexcept { return false; }
     template <TaskPromiseType Promise>
     bool await_suspend(std::coroutine_handle<Promise> frame) noexcept {
         token = frame.promise().tree().stopToken();
         return false;
     }
-    std::stop_token await_resume() noexcept { return std::move(token); }
+    StopToken await_resume() noexcept { return std::move(token); }
 };
 
 struct CurrentExecutorAwaiter {
@@ -249,7 +249,7 @@ struct CurrentExecutorAwaiter {
 
 }  // namespace detail
 
-// `std::stop_token token = co_await currentStopToken();` inside a Task: the token of the spawned
+// `StopToken token = co_await currentStopToken();` inside a Task: the token of the spawned
 // task this Task runs in. Does not suspend.
 inline detail::CurrentStopTokenAwaiter currentStopToken() noexcept {
     return {};

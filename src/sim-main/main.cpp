@@ -5,8 +5,10 @@
 #include <QApplication>
 #include <QByteArray>
 
-#include <malloc.h>
 #include <unistd.h>
+#if defined(__GLIBC__)
+#include <malloc.h>
+#endif
 
 #include <algorithm>
 #include <cerrno>
@@ -74,8 +76,11 @@ constexpr const char* kUsage =
 // A soak runs at most ten years of virtual time; anything else is a typo.
 constexpr double kMostSoakDays = 3650;
 
-// What the process holds now: resident memory and the bytes malloc has handed out.
-// And the longest turn of the main thread that day, in processor time.
+// What the process holds now: resident memory and the bytes malloc has handed out, and the
+// longest turn of the main thread that day, in processor time. The memory figures come from
+// glibc and Linux (/proc, mallinfo2); elsewhere the soak line says null for each, since no
+// figure of another system would compare with these.
+#if defined(__GLIBC__)
 void writeSoakDay(int day, double seconds, std::chrono::nanoseconds longestTurn) {
     long residentPages = 0;
     if (std::FILE* statm = std::fopen("/proc/self/statm", "r")) {
@@ -120,6 +125,17 @@ void runAgainWithoutThreadCaches(char** argv) {
     execve("/proc/self/exe", argv, environment.data());
     std::cerr << "stowbar-sim: heap figures include glibc's thread caches\n";
 }
+#else
+void writeSoakDay(int day, double seconds, std::chrono::nanoseconds longestTurn) {
+    std::printf(
+        "{\"t\":%.3f,\"event\":\"soak\",\"day\":%d,\"rssKiB\":null,\"heapBytes\":null,"
+        "\"longestTurnMicros\":%lld}\n",
+        seconds, day, static_cast<long long>(longestTurn.count() / 1000));
+    std::fflush(stdout);
+}
+
+void runAgainWithoutThreadCaches(char** /*argv*/) {}
+#endif
 
 std::optional<double> parseNumber(const std::string& text) {
     char* end = nullptr;

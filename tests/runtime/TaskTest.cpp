@@ -4,13 +4,13 @@
 #include <gtest/gtest.h>
 
 #include <memory>
-#include <stop_token>
 #include <string>
 #include <utility>
 
 #include "runtime/ManualExecutor.hpp"
 #include "runtime/SleepFor.hpp"
 #include "runtime/Spawn.hpp"
+#include "runtime/StopToken.hpp"
 
 namespace stowbar {
 namespace {
@@ -52,7 +52,7 @@ TEST(Task, NestedTasksReturnTheirValuesToTheAwaitingTask) {
 }
 
 Task<bool> childSeesStop() {
-    const std::stop_token token = co_await currentStopToken();
+    const StopToken token = co_await currentStopToken();
     co_return token.stop_requested();
 }
 

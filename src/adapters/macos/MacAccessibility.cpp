@@ -5,6 +5,7 @@
 #include <ApplicationServices/ApplicationServices.h>
 #include <dlfcn.h>
 
+#include <atomic>
 #include <vector>
 
 namespace stowbar {
@@ -13,32 +14,52 @@ namespace {
 
 // Owns one retained reference to an element: adopted from a Create/Copy call, or retained
 // once when taken out of a container that keeps its own.
+//
+// A messaging timeout set on an application's element applies to that element only: its
+// children, ancestors and the element a press goes to would each wait for the global default
+// (seconds) on an application that hangs. So every element remembers the timeout of the element
+// it was read from and sets it on itself when it is made.
 class MacElement final : public AXUIElement {
   public:
-    explicit MacElement(AXUIElementRef adopted) : ref_(adopted) {}
+    MacElement(AXUIElementRef adopted, float timeout) : ref_(adopted), timeout_(timeout) {
+        if (timeout > 0) {
+            AXUIElementSetMessagingTimeout(ref_, timeout);
+        }
+    }
     ~MacElement() override { CFRelease(ref_); }
     MacElement(const MacElement&) = delete;
     MacElement& operator=(const MacElement&) = delete;
 
     AXUIElementRef ref() const { return ref_; }
+    float timeout() const { return timeout_.load(std::memory_order_relaxed); }
+    void rememberTimeout(float seconds) const {
+        timeout_.store(seconds, std::memory_order_relaxed);
+    }
 
   private:
     AXUIElementRef ref_;
+    // 0: the system's default. Handles are shared and const; the timeout is the one thing a
+    // request changes on them, from any thread.
+    mutable std::atomic<float> timeout_;
 };
 
-AXElement adopt(AXUIElementRef owned) {
-    return std::make_shared<const MacElement>(owned);
+AXElement adopt(AXUIElementRef owned, float timeout) {
+    return std::make_shared<const MacElement>(owned, timeout);
 }
 
-AXElement retainAndWrap(AXUIElementRef borrowed) {
+AXElement retainAndWrap(AXUIElementRef borrowed, float timeout) {
     CFRetain(borrowed);
-    return adopt(borrowed);
+    return adopt(borrowed, timeout);
 }
 
 // The element behind a handle this adapter made; null for anything else.
+const MacElement* mine(const AXElement& element) {
+    return dynamic_cast<const MacElement*>(element.get());
+}
+
 AXUIElementRef refOf(const AXElement& element) {
-    const auto* mine = dynamic_cast<const MacElement*>(element.get());
-    return mine != nullptr ? mine->ref() : nullptr;
+    const MacElement* found = mine(element);
+    return found != nullptr ? found->ref() : nullptr;
 }
 
 // A CFString for the duration of one request.
@@ -83,11 +104,11 @@ AXValue unpack(AXValueRef value) {
     }
 }
 
-// Takes over the one reference a Copy call handed out.
-AXAttributeValue translate(CFTypeRef owned) {
+// Takes over the one reference a Copy call handed out. Elements in it get `timeout`.
+AXAttributeValue translate(CFTypeRef owned, float timeout) {
     const CFTypeID type = CFGetTypeID(owned);
     if (type == AXUIElementGetTypeID()) {
-        return adopt(static_cast<AXUIElementRef>(owned));
+        return adopt(static_cast<AXUIElementRef>(owned), timeout);
     }
     AXAttributeValue result = AXOtherValue{};
     if (type == CFArrayGetTypeID()) {
@@ -100,7 +121,7 @@ AXAttributeValue translate(CFTypeRef owned) {
             const CFTypeRef member = CFArrayGetValueAtIndex(array, index);
             allElements = member != nullptr && CFGetTypeID(member) == AXUIElementGetTypeID();
             if (allElements) {
-                elements.push_back(retainAndWrap(static_cast<AXUIElementRef>(member)));
+                elements.push_back(retainAndWrap(static_cast<AXUIElementRef>(member), timeout));
             }
         }
         if (allElements) {
@@ -123,30 +144,31 @@ bool MacAccessibility::isProcessTrusted() const {
 }
 
 AXElement MacAccessibility::applicationElement(std::int32_t pid) {
-    return adopt(AXUIElementCreateApplication(static_cast<pid_t>(pid)));
+    return adopt(AXUIElementCreateApplication(static_cast<pid_t>(pid)), 0);
 }
 
 AXError MacAccessibility::setMessagingTimeout(const AXElement& element, float seconds) {
-    const AXUIElementRef ref = refOf(element);
-    if (ref == nullptr) {
+    const MacElement* found = mine(element);
+    if (found == nullptr) {
         return kAXErrorIllegalArgument;
     }
-    return AXUIElementSetMessagingTimeout(ref, seconds);
+    found->rememberTimeout(seconds);
+    return AXUIElementSetMessagingTimeout(found->ref(), seconds);
 }
 
 AXAttributeResult MacAccessibility::copyAttributeValue(const AXElement& element,
                                                        std::string_view attribute) {
-    const AXUIElementRef ref = refOf(element);
+    const MacElement* found = mine(element);
     const CFText name(attribute);
-    if (ref == nullptr || name.get() == nullptr) {
+    if (found == nullptr || name.get() == nullptr) {
         return {kAXErrorIllegalArgument, std::nullopt};
     }
     CFTypeRef value = nullptr;
-    const AXError error = AXUIElementCopyAttributeValue(ref, name.get(), &value);
+    const AXError error = AXUIElementCopyAttributeValue(found->ref(), name.get(), &value);
     AXAttributeResult result{error, std::nullopt};
     if (value != nullptr) {
         // A value handed out alongside an error still belongs to us and is released here.
-        AXAttributeValue translated = translate(value);
+        AXAttributeValue translated = translate(value, found->timeout());
         if (error == kAXErrorSuccess) {
             result.value = std::move(translated);
         }

@@ -48,12 +48,7 @@ class MacPopover::Window final : public QWidget {
         setWindowTitle(QStringLiteral("Stowbar"));
     }
 
-    void centreChild() {
-        if (content) {
-            content->move(std::max(0, (width() - content->width()) / 2),
-                          std::max(0, (height() - content->height()) / 2));
-        }
-    }
+    void centreChild() { qt::QtShell::centreChild(*this, content); }
 
     QPointer<QWidget> content;
 
@@ -115,6 +110,9 @@ void MacPopover::show() {
         return;
     }
     window_->show();
+    // The panel lays itself out when first shown; only then is its size final, so it is
+    // centred again now, as the Qt shell does.
+    window_->centreChild();
     window_->raise();
     // An agent application is not active while the user works elsewhere; the window can only
     // become the key window once it is.

@@ -9,15 +9,17 @@ namespace stowbar {
 // The Workspace port over AppKit's shared NSWorkspace.
 //
 // Running applications come from `runningApplications` in the system's order, each icon turned
-// into the core's image (points as AppKit gives them, pixels at twice that). Launch and
-// terminate observers go to the workspace's own notification centre, not the default one, and
-// are delivered on the main operation queue. openURL hands the URL to the system's handler and
-// ignores the answer; a string that is not a URL opens nothing. canOpenURL answers yes
-// for any well-formed URL: the pages the program opens belong to System Settings.
+// into the core's image (points as AppKit gives them, pixels at twice that). Launches and
+// terminations are read from key-value observation of `runningApplications`, by process id:
+// the workspace's launch and terminate notifications are not posted for agents (LSUIElement)
+// and background applications, which own most menu bar extras. openURL hands the URL to the
+// system's handler and ignores the answer; a string that is not a URL opens nothing.
+// canOpenURL asks the system whether an application takes the URL.
 //
-// Threading: main thread only. Observer blocks run on the main queue; each first looks its token
-// up, so one removed by removeObserver is never called again, even if its notification was
-// already queued. Lifetime: observers still installed are removed by the destructor.
+// Threading: main thread only. `runningApplications` changes, and is observed, on the main
+// thread while its run loop turns. Each change calls the handlers installed at that moment; one
+// removed by removeObserver is never called again. Lifetime: the observation ends with the last
+// observer, and with the destructor.
 class MacWorkspace final : public Workspace {
   public:
     MacWorkspace();

@@ -1,6 +1,5 @@
 #include "adapters/posix/PosixSystemInfo.hpp"
 
-#include <bits/time.h>
 #include <pwd.h>
 #include <time.h>
 #include <unistd.h>

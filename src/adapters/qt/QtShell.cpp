@@ -112,13 +112,7 @@ class PopupWindow final : public QWidget {
         update();
     }
 
-    void centreChild(QWidget* child) {
-        if (child == nullptr) {
-            return;
-        }
-        child->move(std::max(0, (width() - child->width()) / 2),
-                    std::max(0, (height() - child->height()) / 2));
-    }
+    void centreChild(QWidget* child) { QtShell::centreChild(*this, child); }
 
     QPointer<QWidget> content;
 
@@ -434,6 +428,14 @@ void QtShell::placePopup() {
     const QRect area = screen != nullptr ? screen->availableGeometry() : QRect(0, 0, 1024, 768);
     const QSize size(rounded(contentSize_.width), rounded(contentSize_.height));
     popup_->setGeometry(popupFrame(from, size, area));
+}
+
+void QtShell::centreChild(QWidget& window, QWidget* child) {
+    if (child == nullptr) {
+        return;
+    }
+    child->move(std::max(0, (window.width() - child->width()) / 2),
+                std::max(0, (window.height() - child->height()) / 2));
 }
 
 QRect QtShell::popupFrame(const QRect& anchor, const QSize& size, const QRect& screen) {

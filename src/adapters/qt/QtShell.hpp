@@ -109,6 +109,8 @@ class QtShell final : public StatusBar, public Popover, public EventMonitor, pub
     // centred below the anchor, kept inside the screen, above the anchor when it does not fit
     // below.
     static QRect popupFrame(const QRect& anchor, const QSize& size, const QRect& screen);
+    // Centres `child` in `window`, its top-left kept inside it. macOS's popover window shares it.
+    static void centreChild(QWidget& window, QWidget* child);
 
   private:
     bool ensurePopup();

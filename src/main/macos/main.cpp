@@ -16,6 +16,7 @@
 #include "adapters/macos/MacWorkspace.hpp"
 #include "adapters/macos/MakeUpdater.hpp"
 #include "adapters/plist/LibplistReader.hpp"
+#include "adapters/posix/FlockInstanceLock.hpp"
 #include "adapters/posix/PosixFileSystem.hpp"
 #include "adapters/qt/QtApplication.hpp"
 #include "adapters/qt/QtImageRenderer.hpp"
@@ -46,8 +47,13 @@ int main(int argc, char** argv) {
     stowbar::MacLoginItemService loginItems;
     stowbar::MacAlerts alerts;
     const auto updater = stowbar::makeUpdater();
-    const stowbar::ShellPorts shell{statusBar,  popover, eventMonitor, directoryWatcher,
-                                    loginItems, alerts,  *updater,     &popover};
+    // One Stowbar per user: the lock lives in the user's caches folder, which macOS keeps per
+    // user and never syncs.
+    const std::string home = system.homeDirectory().value_or("");
+    stowbar::FlockInstanceLock instanceLock(home.empty() ? std::string()
+                                                         : home + "/Library/Caches/stowbar.lock");
+    const stowbar::ShellPorts shell{statusBar, popover,  eventMonitor, directoryWatcher, loginItems,
+                                    alerts,    *updater, &popover,     &instanceLock};
     const stowbar::Platform platform{system,    files,         propertyLists, accessibility,
                                      workspace, screenCapture, imageRenderer, application,
                                      std::cout, shell};

@@ -1,14 +1,27 @@
 // The conformance suites, run for the macOS ports that need no logged-in session: the dispatch
-// directory watch and the workspace. POSIX files are checked by ../Posix.cpp.
+// directory watch and the workspace. POSIX files are checked by ../Posix.cpp. Then what the
+// macOS adapters alone promise: an agent's launch and end are heard, and images come out in
+// the core's pixel layout.
 
 #include <CoreFoundation/CoreFoundation.h>
+#include <CoreGraphics/CoreGraphics.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
 
+#include <algorithm>
+#include <array>
 #include <chrono>
 #include <cstdint>
 #include <filesystem>
+#include <fstream>
 #include <functional>
+#include <optional>
+#include <string>
+#include <vector>
 
 #include "adapters/macos/AbsentUpdater.hpp"
+#include "adapters/macos/CGImageBitmap.hpp"
 #include "adapters/macos/DispatchDirectoryWatcher.hpp"
 #include "adapters/macos/MacWorkspace.hpp"
 #include "conformance/ShellPortsConformance.hpp"
@@ -69,6 +82,100 @@ class AbsentUpdaterHarness {
 };
 
 INSTANTIATE_TYPED_TEST_SUITE_P(Absent, UpdaterConformance, ::testing::Types<AbsentUpdaterHarness>);
+
+// Turns the main run loop, as the application's loop would, until `done` or 20 seconds.
+bool turnUntil(const std::function<bool()>& done) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    while (!done() && std::chrono::steady_clock::now() < deadline) {
+        CFRunLoopRunInMode(kCFRunLoopDefaultMode, 0.05, true);
+    }
+    return done();
+}
+
+std::optional<std::int32_t> pidOf(const Workspace& workspace, const std::string& bundleId) {
+    for (const RunningApplication& application : workspace.runningApplications()) {
+        if (application.bundleIdentifier == bundleId) {
+            return application.pid;
+        }
+    }
+    return std::nullopt;
+}
+
+// The workspace's launch notification is not posted for agents, which own most menu bar extras:
+// an agent (LSUIElement) bundle around /bin/sleep, opened by Launch Services, must be heard
+// starting and ending all the same.
+TEST(MacWorkspace, HearsAnAgentApplicationLaunchAndEnd) {
+    const test::TemporaryDirectory folder;
+    const std::string bundleId = "org.stowbar.conformance.agent";
+    const auto bundle = folder.path() / "StowbarAgent.app";
+    std::filesystem::create_directories(bundle / "Contents/MacOS");
+    std::filesystem::copy_file("/bin/sleep", bundle / "Contents/MacOS/StowbarAgent");
+    std::ofstream(bundle / "Contents/Info.plist")
+        << "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<plist version=\"1.0\"><dict>"
+           "<key>CFBundleIdentifier</key><string>"
+        << bundleId
+        << "</string><key>CFBundleExecutable</key><string>StowbarAgent</string>"
+           "<key>CFBundlePackageType</key><string>APPL</string>"
+           "<key>LSUIElement</key><true/></dict></plist>\n";
+
+    MacWorkspace workspace;
+    int launches = 0;
+    int ends = 0;
+    const auto launched =
+        workspace.addObserver(WorkspaceNotification::didLaunchApplication, [&] { ++launches; });
+    const auto ended =
+        workspace.addObserver(WorkspaceNotification::didTerminateApplication, [&] { ++ends; });
+    const std::string bundlePath = bundle.string();
+    std::array<const char*, 8> arguments{"/usr/bin/open", "-g", "-n",   bundlePath.c_str(),
+                                         "--args",        "60", nullptr};
+    pid_t opener = 0;
+    ASSERT_EQ(posix_spawn(&opener, arguments[0], nullptr, nullptr,
+                          const_cast<char* const*>(arguments.data()), nullptr),
+              0);
+    int openStatus = 0;
+    waitpid(opener, &openStatus, 0);
+    ASSERT_EQ(openStatus, 0) << "open could not start the agent";
+
+    ASSERT_TRUE(turnUntil([&] { return pidOf(workspace, bundleId) && launches > 0; }))
+        << "the agent's launch was not heard";
+    const std::optional<std::int32_t> agent = pidOf(workspace, bundleId);
+    ASSERT_TRUE(agent.has_value());
+    const int endsBefore = ends;
+    kill(static_cast<pid_t>(*agent), SIGTERM);
+    EXPECT_TRUE(turnUntil([&] { return !pidOf(workspace, bundleId) && ends > endsBefore; }))
+        << "the agent's end was not heard";
+    workspace.removeObserver(launched);
+    workspace.removeObserver(ended);
+}
+
+// Draws `pixels` (0xAARRGGBB, premultiplied, top row first) into an image of CoreGraphics' own.
+CGImageRef imageOf(std::vector<std::uint32_t> pixels, std::size_t width, std::size_t height) {
+    CGColorSpaceRef space = CGColorSpaceCreateWithName(kCGColorSpaceSRGB);
+    CGContextRef context =
+        CGBitmapContextCreate(pixels.data(), width, height, 8, width * sizeof(std::uint32_t), space,
+                              static_cast<std::uint32_t>(kCGImageAlphaPremultipliedFirst) |
+                                  static_cast<std::uint32_t>(kCGBitmapByteOrder32Little));
+    CGColorSpaceRelease(space);
+    CGImageRef image = CGBitmapContextCreateImage(context);
+    CGContextRelease(context);
+    return image;
+}
+
+// Byte order, row direction and premultiplied alpha: a picture in the core's layout comes back
+// the same, its top row first, a half-transparent red kept premultiplied.
+TEST(CGImageBitmap, KeepsTheCoresPixelLayoutTopRowFirst) {
+    const std::vector<std::uint32_t> pixels{0xFFFF0000u, 0xFF00FF00u,   // top: red, green
+                                            0x80800000u, 0xFF0000FFu};  // half red, blue
+    CGImageRef image = imageOf(pixels, 2, 2);
+    ASSERT_NE(image, nullptr);
+    const std::optional<Bitmap> bitmap = bitmapFromCGImage(image, 2, 2);
+    CGImageRelease(image);
+    ASSERT_TRUE(bitmap.has_value());
+    EXPECT_EQ(bitmap->width, 2);
+    EXPECT_EQ(bitmap->height, 2);
+    EXPECT_EQ(bitmap->pixels, pixels);
+    EXPECT_FALSE(bitmapFromCGImage(nullptr, 2, 2).has_value());
+}
 
 }  // namespace
 }  // namespace stowbar::conformance

@@ -65,7 +65,6 @@ std::optional<ScriptAction> SoakChurn::next() {
     }
     if (now_ + gap >= dayEnd) {
         closed_ = false;
-        fileSteps_ = 0;
         if (dayEnd > end_) {
             return std::nullopt;
         }
@@ -91,6 +90,12 @@ std::optional<script::Event> SoakChurn::windDown() {
     if (fileIsDirectory_) {
         fileIsDirectory_ = false;
         return script::RemoveControlCenterFile{};
+    }
+    // A day that ended with the file gone or broken would be measured with the Full Disk Access
+    // prompt up and what the failed reads left behind: days would not compare.
+    if (fileFaulted_) {
+        fileFaulted_ = false;
+        return script::WriteHiddenSet{lastHidden_};
     }
     if (!running_.empty()) {
         const std::int32_t pid = running_.back();
@@ -145,6 +150,7 @@ script::Event SoakChurn::churn() {
     }
     if (pick >= 56 && pick < 60) {
         // The file goes wrong now and then; the next rewrite, or the wind-down, repairs it.
+        fileFaulted_ = true;
         switch (below(3)) {
             case 0:
                 return script::WriteControlCenterFile{"bplist00 and then garbage"};
@@ -162,6 +168,8 @@ script::Event SoakChurn::churn() {
                 hidden.push_back("com.example.soak" + std::to_string(index));
             }
         }
+        fileFaulted_ = false;
+        lastHidden_ = hidden;
         return script::WriteHiddenSet{std::move(hidden)};
     }
     if (pick < 65 || !trusted_) {

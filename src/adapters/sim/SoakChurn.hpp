@@ -49,8 +49,10 @@ class SoakChurn {
     bool trusted_ = true;
     // Whether a directory stands where the Control Center file belongs.
     bool fileIsDirectory_ = false;
-    // How far today's wind-down has put the file back (removed, then rewritten).
-    int fileSteps_ = 0;
+    // Whether the file is not the last hidden set written (garbage, gone, or a directory), and
+    // that set, which the wind-down writes again so that every day ends in the same state.
+    bool fileFaulted_ = false;
+    std::vector<std::string> lastHidden_;
     bool panelOpen_ = false;
     // Whether today's wind-down has closed the panel.
     bool closed_ = false;

@@ -24,7 +24,7 @@ if [ "$(uname -s)" != Darwin ]; then
   require python3 python3
 fi
 
-files=$(git ls-files '*.cpp' '*.hpp' '*.mm')
+files=$(git ls-files '*.cpp' '*.hpp' '*.mm' 'scripts/apple-interfaces/*.h')
 if ! clang-format --dry-run --Werror $files; then
   echo "clang-format: run 'clang-format -i' on the files above"
   status=1
@@ -72,6 +72,11 @@ fi
 
 # What the Apple build compiles, against libc++ and the documented Apple interfaces.
 if ! scripts/check-macos.sh; then
+  status=1
+fi
+
+# The app's icon is made from its drawing; the two must not drift apart.
+if [ "$(uname -s)" != Darwin ] && ! scripts/make-icon.sh --check; then
   status=1
 fi
 exit $status

@@ -127,8 +127,8 @@ typedef enum NSApplicationActivationPolicy : NSInteger {
 @property(readonly, strong) NSNotificationCenter* notificationCenter;
 // page: runningApplications (observable with key-value observing)
 @property(readonly, copy) NSArray<NSRunningApplication*>* runningApplications;
-- (BOOL)openURL:(NSURL*)url;                         // page: open(_:)
-- (NSURL*)URLForApplicationToOpenURL:(NSURL*)url;    // page: urlForApplication(toOpen:)
+- (BOOL)openURL:(NSURL*)url;                       // page: open(_:)
+- (NSURL*)URLForApplicationToOpenURL:(NSURL*)url;  // page: urlForApplication(toOpen:)
 @end
 
 // page: didLaunchApplicationNotification

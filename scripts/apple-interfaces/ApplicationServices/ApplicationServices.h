@@ -13,7 +13,7 @@ extern "C" {
 typedef const struct __AXUIElement* AXUIElementRef;  // page: AXUIElement
 typedef const struct __AXValue* AXValueRef;          // page: AXValue
 
-typedef enum AXError : int32_t {                     // page: AXError
+typedef enum AXError : int32_t {  // page: AXError
     kAXErrorSuccess = 0,
     kAXErrorFailure = -25200,
     kAXErrorIllegalArgument = -25201,
@@ -32,7 +32,7 @@ typedef enum AXError : int32_t {                     // page: AXError
     kAXErrorNotEnoughPrecision = -25214
 } AXError;
 
-typedef enum AXValueType : uint32_t {                // page: AXValueType
+typedef enum AXValueType : uint32_t {  // page: AXValueType
     kAXValueTypeIllegal = 0,
     kAXValueTypeCGPoint = 1,
     kAXValueTypeCGSize = 2,
@@ -41,8 +41,8 @@ typedef enum AXValueType : uint32_t {                // page: AXValueType
     kAXValueTypeAXError = 5
 } AXValueType;
 
-Boolean AXIsProcessTrusted(void);                    // page: AXIsProcessTrusted()
-CFTypeID AXUIElementGetTypeID(void);                 // page: AXUIElementGetTypeID()
+Boolean AXIsProcessTrusted(void);                        // page: AXIsProcessTrusted()
+CFTypeID AXUIElementGetTypeID(void);                     // page: AXUIElementGetTypeID()
 AXUIElementRef AXUIElementCreateApplication(pid_t pid);  // page: AXUIElementCreateApplication(_:)
 // page: AXUIElementSetMessagingTimeout(_:_:)
 AXError AXUIElementSetMessagingTimeout(AXUIElementRef element, float timeoutInSeconds);
@@ -52,8 +52,8 @@ AXError AXUIElementCopyAttributeValue(AXUIElementRef element, CFStringRef attrib
 // page: AXUIElementPerformAction(_:_:)
 AXError AXUIElementPerformAction(AXUIElementRef element, CFStringRef action);
 
-CFTypeID AXValueGetTypeID(void);                     // page: AXValueGetTypeID()
-AXValueType AXValueGetType(AXValueRef value);        // page: AXValueGetType(_:)
+CFTypeID AXValueGetTypeID(void);               // page: AXValueGetTypeID()
+AXValueType AXValueGetType(AXValueRef value);  // page: AXValueGetType(_:)
 // page: AXValueGetValue(_:_:_:)
 Boolean AXValueGetValue(AXValueRef value, AXValueType theType, void* valuePtr);
 // page: AXValueCreate(_:_:)

@@ -8,20 +8,20 @@
 extern "C" {
 #endif
 
-typedef unsigned char Boolean;         // page: Boolean
-typedef uint8_t UInt8;                 // page: UInt8
-typedef uint32_t UInt32;               // page: UInt32
-typedef long CFIndex;                  // page: CFIndex
-typedef unsigned long CFTypeID;        // page: CFTypeID
-typedef unsigned long CFOptionFlags;   // page: CFOptionFlags
-typedef double CFTimeInterval;         // page: CFTimeInterval
-typedef const void* CFTypeRef;         // page: CFTypeRef
-typedef const struct __CFString* CFStringRef;       // page: CFString
-typedef const struct __CFArray* CFArrayRef;         // page: CFArray
-typedef const struct __CFAllocator* CFAllocatorRef; // page: CFAllocator
-typedef UInt32 CFStringEncoding;       // page: CFStringEncoding
+typedef unsigned char Boolean;                       // page: Boolean
+typedef uint8_t UInt8;                               // page: UInt8
+typedef uint32_t UInt32;                             // page: UInt32
+typedef long CFIndex;                                // page: CFIndex
+typedef unsigned long CFTypeID;                      // page: CFTypeID
+typedef unsigned long CFOptionFlags;                 // page: CFOptionFlags
+typedef double CFTimeInterval;                       // page: CFTimeInterval
+typedef const void* CFTypeRef;                       // page: CFTypeRef
+typedef const struct __CFString* CFStringRef;        // page: CFString
+typedef const struct __CFArray* CFArrayRef;          // page: CFArray
+typedef const struct __CFAllocator* CFAllocatorRef;  // page: CFAllocator
+typedef UInt32 CFStringEncoding;                     // page: CFStringEncoding
 
-typedef struct {                       // page: CFRange
+typedef struct {  // page: CFRange
     CFIndex location;
     CFIndex length;
 } CFRange;
@@ -30,21 +30,22 @@ extern const CFAllocatorRef kCFAllocatorDefault;  // page: kCFAllocatorDefault
 
 enum { kCFStringEncodingUTF8 = 0x08000100 };  // page: CFStringBuiltInEncodings
 
-CFTypeRef CFRetain(CFTypeRef cf);     // page: CFRetain
-void CFRelease(CFTypeRef cf);         // page: CFRelease
-CFTypeID CFGetTypeID(CFTypeRef cf);   // page: CFGetTypeID
+CFTypeRef CFRetain(CFTypeRef cf);    // page: CFRetain
+void CFRelease(CFTypeRef cf);        // page: CFRelease
+CFTypeID CFGetTypeID(CFTypeRef cf);  // page: CFGetTypeID
 
 // page: CFStringCreateWithBytes
 CFStringRef CFStringCreateWithBytes(CFAllocatorRef alloc, const UInt8* bytes, CFIndex numBytes,
                                     CFStringEncoding encoding, Boolean isExternalRepresentation);
 
-CFTypeID CFArrayGetTypeID(void);                                  // page: CFArrayGetTypeID
-CFIndex CFArrayGetCount(CFArrayRef theArray);                     // page: CFArrayGetCount
-const void* CFArrayGetValueAtIndex(CFArrayRef theArray, CFIndex idx);  // page: CFArrayGetValueAtIndex
+CFTypeID CFArrayGetTypeID(void);               // page: CFArrayGetTypeID
+CFIndex CFArrayGetCount(CFArrayRef theArray);  // page: CFArrayGetCount
+const void* CFArrayGetValueAtIndex(CFArrayRef theArray,
+                                   CFIndex idx);  // page: CFArrayGetValueAtIndex
 
-typedef CFStringRef CFRunLoopMode;                // page: CFRunLoopMode
-extern const CFRunLoopMode kCFRunLoopDefaultMode; // page: kCFRunLoopDefaultMode
-typedef int32_t CFRunLoopRunResult;               // page: CFRunLoopRunResult
+typedef CFStringRef CFRunLoopMode;                 // page: CFRunLoopMode
+extern const CFRunLoopMode kCFRunLoopDefaultMode;  // page: kCFRunLoopDefaultMode
+typedef int32_t CFRunLoopRunResult;                // page: CFRunLoopRunResult
 // page: CFRunLoopRunInMode(_:_:_:)
 CFRunLoopRunResult CFRunLoopRunInMode(CFRunLoopMode mode, CFTimeInterval seconds,
                                       Boolean returnAfterSourceHandled);

@@ -29,7 +29,7 @@ CGFloat NSMaxY(NSRect aRect);                                   // page: NSMaxY
 
 // page: NSObject (class)
 __attribute__((objc_root_class))
-@interface NSObject <NSObject> {
+@interface NSObject<NSObject> {
     Class isa;
 }
 + (instancetype)alloc;
@@ -142,7 +142,7 @@ typedef enum NSKeyValueChange : NSUInteger {
     NSKeyValueChangeRemoval = 3,
     NSKeyValueChangeReplacement = 4
 } NSKeyValueChange;
-typedef NSString* NSKeyValueChangeKey;              // page: NSKeyValueChangeKey
+typedef NSString* NSKeyValueChangeKey;                     // page: NSKeyValueChangeKey
 extern NSKeyValueChangeKey const NSKeyValueChangeKindKey;  // page: NSKeyValueChangeKindKey
 extern NSKeyValueChangeKey const NSKeyValueChangeNewKey;   // page: NSKeyValueChangeNewKey
 extern NSKeyValueChangeKey const NSKeyValueChangeOldKey;   // page: NSKeyValueChangeOldKey
@@ -157,7 +157,5 @@ extern NSKeyValueChangeKey const NSKeyValueChangeOldKey;   // page: NSKeyValueCh
          forKeyPath:(NSString*)keyPath
             options:(NSKeyValueObservingOptions)options
             context:(void*)context;
-- (void)removeObserver:(NSObject*)observer
-            forKeyPath:(NSString*)keyPath
-               context:(void*)context;
+- (void)removeObserver:(NSObject*)observer forKeyPath:(NSString*)keyPath context:(void*)context;
 @end

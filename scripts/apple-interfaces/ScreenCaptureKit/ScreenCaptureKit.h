@@ -12,14 +12,15 @@
 // page: SCShareableContent
 @interface SCShareableContent : NSObject
 // page: getShareableContentWithCompletionHandler:
-+ (void)getShareableContentWithCompletionHandler:
-    (void (^)(SCShareableContent* shareableContent, NSError* error))completionHandler;
++ (void)getShareableContentWithCompletionHandler:(void (^)(SCShareableContent* shareableContent,
+                                                           NSError* error))completionHandler;
 @property(readonly) NSArray<SCWindow*>* windows;
 @end
 
 // page: SCContentFilter
 @interface SCContentFilter : NSObject
-- (instancetype)initWithDesktopIndependentWindow:(SCWindow*)window;  // page: init(desktopIndependentWindow:)
+- (instancetype)initWithDesktopIndependentWindow:
+    (SCWindow*)window;  // page: init(desktopIndependentWindow:)
 @end
 
 // page: SCCaptureResolutionType (macOS 14)

@@ -1,6 +1,7 @@
-// Dispatch (libdispatch) as a C interface, as documented at developer.apple.com/documentation/dispatch.
-// The files that use it are C++, where dispatch objects are plain pointers and are released
-// with dispatch_release (in Objective-C under ARC they are objects instead).
+// Dispatch (libdispatch) as a C interface, as documented at
+// developer.apple.com/documentation/dispatch. The files that use it are C++, where dispatch objects
+// are plain pointers and are released with dispatch_release (in Objective-C under ARC they are
+// objects instead).
 #pragma once
 
 #include <stdint.h>
@@ -12,17 +13,19 @@ extern "C" {
 // page: dispatch_object_t (in C++ each kind of object derives from it)
 typedef struct dispatch_object_s {
 } * dispatch_object_t;
-typedef struct dispatch_queue_s : dispatch_object_s {
-} * dispatch_queue_t;                                          // page: dispatch_queue_t
-typedef struct dispatch_source_s : dispatch_object_s {
-} * dispatch_source_t;                                         // page: dispatch_source_t
-typedef const struct dispatch_source_type_s* dispatch_source_type_t;  // page: dispatch_source_type_t
-typedef void (*dispatch_function_t)(void*);                   // page: dispatch_function_t
+typedef struct dispatch_queue_s : dispatch_object_s{} * dispatch_queue_t;  // page: dispatch_queue_t
+typedef struct dispatch_source_s : dispatch_object_s{} *
+                                   dispatch_source_t;  // page: dispatch_source_t
+typedef const struct dispatch_source_type_s*
+    dispatch_source_type_t;                  // page: dispatch_source_type_t
+typedef void (*dispatch_function_t)(void*);  // page: dispatch_function_t
 
 extern const struct dispatch_source_type_s _dispatch_source_type_vnode;
 extern const struct dispatch_source_type_s _dispatch_source_type_signal;
-#define DISPATCH_SOURCE_TYPE_VNODE (&_dispatch_source_type_vnode)    // page: DISPATCH_SOURCE_TYPE_VNODE
-#define DISPATCH_SOURCE_TYPE_SIGNAL (&_dispatch_source_type_signal)  // page: DISPATCH_SOURCE_TYPE_SIGNAL
+#define DISPATCH_SOURCE_TYPE_VNODE \
+    (&_dispatch_source_type_vnode)  // page: DISPATCH_SOURCE_TYPE_VNODE
+#define DISPATCH_SOURCE_TYPE_SIGNAL \
+    (&_dispatch_source_type_signal)  // page: DISPATCH_SOURCE_TYPE_SIGNAL
 
 // page: dispatch_source_vnode_flags_t
 typedef unsigned long dispatch_source_vnode_flags_t;
@@ -43,9 +46,9 @@ void dispatch_set_context(dispatch_object_t object, void* context);  // page: di
 void dispatch_source_set_event_handler_f(dispatch_source_t source, dispatch_function_t handler);
 // page: dispatch_source_set_cancel_handler_f
 void dispatch_source_set_cancel_handler_f(dispatch_source_t source, dispatch_function_t handler);
-void dispatch_resume(dispatch_object_t object);                  // page: dispatch_resume
+void dispatch_resume(dispatch_object_t object);         // page: dispatch_resume
 void dispatch_source_cancel(dispatch_source_t source);  // page: dispatch_source_cancel
-void dispatch_release(dispatch_object_t object);                 // page: dispatch_release
+void dispatch_release(dispatch_object_t object);        // page: dispatch_release
 // page: dispatch_source_get_data
 unsigned long dispatch_source_get_data(dispatch_source_t source);
 

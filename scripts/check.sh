@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Static checks: clang-format and clang-tidy are clean, the portable core includes no OS or
 # toolkit header (it reaches the system only through its ports), and everything the Apple build
-# compiles type-checks here (scripts/check-macos.sh). A missing tool fails the check: a check
-# that quietly does not run passes nothing.
+# compiles type-checks here (scripts/check-macos.sh), and the icon is what its drawing makes.
+# A missing tool fails the check: a check that quietly does not run passes nothing.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 status=0

@@ -38,6 +38,12 @@ CFTypeID CFGetTypeID(CFTypeRef cf);  // page: CFGetTypeID
 CFStringRef CFStringCreateWithBytes(CFAllocatorRef alloc, const UInt8* bytes, CFIndex numBytes,
                                     CFStringEncoding encoding, Boolean isExternalRepresentation);
 
+// Only ever passed by address, so left incomplete.
+typedef struct CFArrayCallBacks CFArrayCallBacks;     // page: CFArrayCallBacks
+extern const CFArrayCallBacks kCFTypeArrayCallBacks;  // page: kCFTypeArrayCallBacks
+// page: CFArrayCreate(_:_:_:_:)
+CFArrayRef CFArrayCreate(CFAllocatorRef allocator, const void** values, CFIndex numValues,
+                         const CFArrayCallBacks* callBacks);
 CFTypeID CFArrayGetTypeID(void);               // page: CFArrayGetTypeID
 CFIndex CFArrayGetCount(CFArrayRef theArray);  // page: CFArrayGetCount
 const void* CFArrayGetValueAtIndex(CFArrayRef theArray,

@@ -8,6 +8,8 @@
 #include <atomic>
 #include <vector>
 
+#include "adapters/macos/MacAXValueTranslation.hpp"
+
 namespace stowbar {
 
 namespace {
@@ -104,8 +106,12 @@ AXValue unpack(AXValueRef value) {
     }
 }
 
-// Takes over the one reference a Copy call handed out. Elements in it get `timeout`.
-AXAttributeValue translate(CFTypeRef owned, float timeout) {
+// The private function's shape: element in, window number out, an AXError back.
+using GetWindowFunction = AXError (*)(AXUIElementRef, CGWindowID*);
+
+}  // namespace
+
+AXAttributeValue translateAttributeValue(CFTypeRef owned, float timeout) {
     const CFTypeID type = CFGetTypeID(owned);
     if (type == AXUIElementGetTypeID()) {
         return adopt(static_cast<AXUIElementRef>(owned), timeout);
@@ -133,11 +139,6 @@ AXAttributeValue translate(CFTypeRef owned, float timeout) {
     CFRelease(owned);
     return result;
 }
-
-// The private function's shape: element in, window number out, an AXError back.
-using GetWindowFunction = AXError (*)(AXUIElementRef, CGWindowID*);
-
-}  // namespace
 
 bool MacAccessibility::isProcessTrusted() const {
     return AXIsProcessTrusted();
@@ -168,7 +169,7 @@ AXAttributeResult MacAccessibility::copyAttributeValue(const AXElement& element,
     AXAttributeResult result{error, std::nullopt};
     if (value != nullptr) {
         // A value handed out alongside an error still belongs to us and is released here.
-        AXAttributeValue translated = translate(value, found->timeout());
+        AXAttributeValue translated = translateAttributeValue(value, found->timeout());
         if (error == kAXErrorSuccess) {
             result.value = std::move(translated);
         }

@@ -6,6 +6,8 @@
 
 #include <utility>
 
+#include "adapters/macos/AppKitScreenFrame.hpp"
+
 // The button's target: AppKit sends actions to objects, so the action lives in one.
 @interface StowbarStatusItemTarget : NSObject
 - (instancetype)initWithAction:(std::function<void()>)action;
@@ -35,6 +37,14 @@
 @end
 
 namespace stowbar {
+
+namespace {
+
+Rect rectOf(NSRect rect) {
+    return Rect{Point{rect.origin.x, rect.origin.y}, Size{rect.size.width, rect.size.height}};
+}
+
+}  // namespace
 
 struct MacStatusBar::Item {
     NSStatusItem* statusItem = nil;
@@ -79,10 +89,7 @@ std::optional<Rect> MacStatusBar::buttonFrame() const {
     if (window == nil || mainDisplay == nil) {
         return std::nullopt;
     }
-    // AppKit measures from the bottom-left of the main display, y upwards; Qt from its top-left.
-    const NSRect frame = window.frame;
-    const double top = NSMaxY(mainDisplay.frame) - NSMaxY(frame);
-    return Rect{Point{frame.origin.x, top}, Size{frame.size.width, frame.size.height}};
+    return topLeftFrame(rectOf(mainDisplay.frame), rectOf(window.frame));
 }
 
 }  // namespace stowbar

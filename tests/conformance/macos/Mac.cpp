@@ -1,13 +1,14 @@
 // The conformance suites, run for the macOS ports that need no logged-in session: the dispatch
 // directory watch and the workspace. POSIX files are checked by ../Posix.cpp. Then what the
-// macOS adapters alone promise: an agent's launch and end are heard, and images come out in
-// the core's pixel layout.
+// macOS adapters alone promise: an agent is listed and its launch and end are heard, the system
+// facts are this process's and this Mac's, and images come out in the core's pixel layout.
 
 #include <CoreFoundation/CoreFoundation.h>
 #include <CoreGraphics/CoreGraphics.h>
 #include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <array>
@@ -18,11 +19,13 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "adapters/macos/AbsentUpdater.hpp"
 #include "adapters/macos/CGImageBitmap.hpp"
 #include "adapters/macos/DispatchDirectoryWatcher.hpp"
+#include "adapters/macos/MacSystemInfo.hpp"
 #include "adapters/macos/MacWorkspace.hpp"
 #include "conformance/ShellPortsConformance.hpp"
 #include "conformance/WorkspaceConformance.hpp"
@@ -92,19 +95,26 @@ bool turnUntil(const std::function<bool()>& done) {
     return done();
 }
 
-std::optional<std::int32_t> pidOf(const Workspace& workspace, const std::string& bundleId) {
-    for (const RunningApplication& application : workspace.runningApplications()) {
+std::optional<RunningApplication> entryOf(const Workspace& workspace, const std::string& bundleId) {
+    for (RunningApplication& application : workspace.runningApplications()) {
         if (application.bundleIdentifier == bundleId) {
-            return application.pid;
+            return std::move(application);
         }
     }
     return std::nullopt;
 }
 
+std::optional<std::int32_t> pidOf(const Workspace& workspace, const std::string& bundleId) {
+    const std::optional<RunningApplication> entry = entryOf(workspace, bundleId);
+    return entry ? std::optional<std::int32_t>(entry->pid) : std::nullopt;
+}
+
 // The workspace's launch notification is not posted for agents, which own most menu bar extras:
 // an agent (LSUIElement) bundle around /bin/sleep, opened by Launch Services, must be heard
-// starting and ending all the same.
-TEST(MacWorkspace, HearsAnAgentApplicationLaunchAndEnd) {
+// starting and ending all the same. The listing holds applications, not every process (this
+// test, a command-line tool, need not be in it): the agent opened by Launch Services is, as an
+// accessory, which is what LSUIElement makes an application.
+TEST(MacWorkspace, ListsAnAgentApplicationAsAnAccessoryAndHearsItsLaunchAndEnd) {
     const test::TemporaryDirectory folder;
     const std::string bundleId = "org.stowbar.conformance.agent";
     const auto bundle = folder.path() / "StowbarAgent.app";
@@ -138,14 +148,28 @@ TEST(MacWorkspace, HearsAnAgentApplicationLaunchAndEnd) {
 
     ASSERT_TRUE(turnUntil([&] { return pidOf(workspace, bundleId) && launches > 0; }))
         << "the agent's launch was not heard";
-    const std::optional<std::int32_t> agent = pidOf(workspace, bundleId);
-    ASSERT_TRUE(agent.has_value());
+    const std::optional<RunningApplication> entry = entryOf(workspace, bundleId);
+    ASSERT_TRUE(entry.has_value());
+    EXPECT_GT(entry->pid, 0);
+    EXPECT_EQ(entry->activationPolicy, ActivationPolicy::accessory);
     const int endsBefore = ends;
-    kill(static_cast<pid_t>(*agent), SIGTERM);
+    kill(static_cast<pid_t>(entry->pid), SIGTERM);
     EXPECT_TRUE(turnUntil([&] { return !pidOf(workspace, bundleId) && ends > endsBefore; }))
         << "the agent's end was not heard";
     workspace.removeObserver(launched);
     workspace.removeObserver(ended);
+}
+
+// The deployment target is macOS 26, so the test cannot run on anything older; the version is
+// the real one only for a binary built against the macOS 26 SDK, as this one is.
+TEST(MacSystemInfo, AnswersForThisProcessOnMacOS26OrLater) {
+    const MacSystemInfo system;
+    EXPECT_GE(system.operatingSystemVersion().major, 26);
+    EXPECT_GT(system.systemUptime(), Duration::zero());
+    EXPECT_EQ(system.processIdentifier(), static_cast<std::int32_t>(getpid()));
+    const std::optional<std::string> home = system.homeDirectory();
+    ASSERT_TRUE(home.has_value());
+    EXPECT_FALSE(home->empty());
 }
 
 // Draws `pixels` (0xAARRGGBB, premultiplied, top row first) into an image of CoreGraphics' own.

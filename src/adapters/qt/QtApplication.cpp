@@ -3,12 +3,16 @@
 #include "adapters/qt/QtPlatformChoice.hpp"
 
 #include <QApplication>
+#include <QCoreApplication>
+#include <QEvent>
 #include <QMetaObject>
+#include <QObject>
 #include <QString>
 #include <QTimer>
 #include <QtGlobal>
 #include <chrono>
 #include <cstdint>
+#include <functional>
 #include <iostream>
 #include <limits>
 #include <memory>
@@ -25,6 +29,36 @@
 #include "runtime/MainThread.hpp"
 
 namespace stowbar {
+
+namespace {
+
+// The loop's turn for posted jobs is asked for with an event of our own, which Qt allocates,
+// delivers and deletes itself. A queued functor (QMetaObject::invokeMethod) would do as well,
+// but its slot object is released by whichever thread lets go of it last, sometimes the
+// posting worker after the main thread ran it; Qt counts those references where
+// ThreadSanitizer cannot see, so every post from a worker could be reported as a race.
+QEvent::Type wakeEventType() {
+    static const auto type = static_cast<QEvent::Type>(QEvent::registerEventType());
+    return type;
+}
+
+class WakeTarget final : public QObject {
+  public:
+    explicit WakeTarget(std::function<void()> onWake) : onWake_(std::move(onWake)) {}
+
+    bool event(QEvent* event) override {
+        if (event->type() == wakeEventType()) {
+            onWake_();
+            return true;
+        }
+        return QObject::event(event);
+    }
+
+  private:
+    std::function<void()> onWake_;
+};
+
+}  // namespace
 
 namespace {
 
@@ -75,7 +109,12 @@ void QtApplication::run(ApplicationDelegate& delegate) {
         application_ = std::make_unique<QApplication>(applicationArgc, applicationArgv);
         // The program lives in the menu bar; closing its popup must not end it.
         QApplication::setQuitOnLastWindowClosed(false);
-        contextObject_ = std::make_unique<QObject>();
+        // The event type is registered here, on the main thread, before any worker can post.
+        static_cast<void>(wakeEventType());
+        contextObject_ = std::make_unique<WakeTarget>([this] {
+            wakeQueued_ = false;
+            runDue();
+        });
         wakeTimer_ = std::make_unique<QTimer>();
         wakeTimer_->setSingleShot(true);
         wakeTimer_->setTimerType(Qt::PreciseTimer);
@@ -126,13 +165,7 @@ void QtApplication::wake() {
     // One queued turn serves every job posted before it runs.
     QObject* context = context_.load();
     if (context != nullptr && !wakeQueued_.exchange(true)) {
-        QMetaObject::invokeMethod(
-            context,
-            [this] {
-                wakeQueued_ = false;
-                runDue();
-            },
-            Qt::QueuedConnection);
+        QCoreApplication::postEvent(context, new QEvent(wakeEventType()));
     }
 }
 

@@ -7,7 +7,7 @@
 #include <string_view>
 #include <variant>
 
-#include "adapters/sim/ScenarioLoader.hpp"
+#include "sim-main/ScenarioLoader.hpp"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string_view text(reinterpret_cast<const char*>(data), size);

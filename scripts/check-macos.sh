@@ -41,10 +41,10 @@ only=("$@")
 # The Linux build's files that the Apple build leaves out (the if(APPLE)/else branches of the
 # CMake files): the Linux program, its signal socket pair, inotify, xcb and platform choice, the AT-SPI
 # test, the Linux conformance suite and the GLib stall benchmark.
-linux_only='^(src/main/main\.cpp|src/adapters/qt/(SocketPairTerminationSignals|LinuxQtPlatformChoice|InotifyDirectoryWatcher|XcbDesktopTranslucency)\.[ch]pp|tests/conformance/Linux\.cpp|tests/atspi/.*|bench/MainThreadStallBench\.cpp)$'
+linux_only='^(src/main/main\.cpp|src/adapters/linux/(SocketPairTerminationSignals|LinuxQtPlatformChoice|InotifyDirectoryWatcher|XcbDesktopTranslucency)\.[ch]pp|tests/conformance/Linux\.cpp|tests/adapters/qt/atspi/.*|bench/MainThreadStallBench\.cpp)$'
 # The files only the Apple build compiles (src/adapters/macos is added only if(APPLE); Sparkle's
 # file too when the updater is built in).
-apple_only='^(src/adapters/macos/.*|src/main/macos/.*|src/adapters/qt/(Mac|Dispatch)[A-Za-z]*\.cpp|tests/conformance/macos/.*)\.(cpp|mm)$'
+apple_only='^(src/adapters/macos/.*|src/main/macos/.*|tests/conformance/macos/.*)\.(cpp|mm)$'
 
 build=${STOWBAR_TIDY_BUILD:-build/release}
 if [ ! -f "$build/compile_commands.json" ]; then
@@ -117,11 +117,11 @@ done
 
 # The guard: what only glibc or Linux has, in any file the Apple build compiles. A block under
 # `#if defined(__GLIBC__)` or `#if defined(__linux__)` (up to its #else or #endif) is Linux's
-# own and skipped. StowbarExecutableTests.cpp is compiled on a Mac but run only on Linux (it
+# own and skipped. StowbarExecutableTest.cpp is compiled on a Mac but run only on Linux (it
 # watches the program through /proc; the macOS job leaves it out).
 glibc_only='#include <(bits/|malloc\.h|features\.h|gnu/|linux/|sys/(signalfd|inotify|epoll|prctl|sysinfo|sysmacros)\.h|mcheck\.h)|\bmallinfo2?\b|\bmalloc_(usable_size|trim|stats)\b|"/proc/|\bsignalfd\b|\binotify_|\bepoll_|\bprctl\(|\bgetauxval\(|\bpipe2\(|\baccept4\(|\bprogram_invocation_name\b|\bO_PATH\b|\bCLOCK_BOOTTIME\b'
 for file in $(git ls-files src tests bench fuzz | grep -E '\.(cpp|hpp|mm)$' | grep -vE "$linux_only" |
-    grep -vE '^tests/core/StowbarExecutableTests\.cpp$|InotifyDirectoryWatcher' | selected); do
+    grep -vE '^tests/main/StowbarExecutableTest\.cpp$|InotifyDirectoryWatcher' | selected); do
   found=$(awk -v name="$file" '
     /^[ \t]*#[ \t]*if/ {
       depth++

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "adapters/linux/InotifyDirectoryWatcher.hpp"
 #include "adapters/linux/LinuxAccessibility.hpp"
 #include "adapters/linux/LinuxScreenCapture.hpp"
 #include "adapters/linux/LinuxShell.hpp"
@@ -12,7 +13,6 @@
 #include "adapters/posix/FlockInstanceLock.hpp"
 #include "adapters/posix/PosixFileSystem.hpp"
 #include "adapters/posix/PosixSystemInfo.hpp"
-#include "adapters/qt/InotifyDirectoryWatcher.hpp"
 #include "adapters/qt/QtApplication.hpp"
 #include "adapters/qt/QtImageRenderer.hpp"
 #include "adapters/qt/QtShell.hpp"

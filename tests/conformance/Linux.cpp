@@ -10,11 +10,11 @@
 #include <filesystem>
 #include <functional>
 
+#include "adapters/linux/InotifyDirectoryWatcher.hpp"
 #include "adapters/linux/LinuxAccessibility.hpp"
 #include "adapters/linux/LinuxScreenCapture.hpp"
 #include "adapters/linux/LinuxShell.hpp"
 #include "adapters/linux/LinuxWorkspace.hpp"
-#include "adapters/qt/InotifyDirectoryWatcher.hpp"
 #include "adapters/qt/QtShell.hpp"
 #include "conformance/AccessibilityConformance.hpp"
 #include "conformance/ScreenCaptureConformance.hpp"

@@ -10,7 +10,6 @@
 
 #include "adapters/posix/PosixFileSystem.hpp"
 #include "adapters/sim/DesktopSimulation.hpp"
-#include "adapters/sim/ScriptedApplication.hpp"
 #include "adapters/sim/SimulatedAccessibility.hpp"
 #include "adapters/sim/SimulatedDesktop.hpp"
 #include "adapters/sim/SimulatedFileSystem.hpp"
@@ -32,6 +31,7 @@
 #include "platform/Workspace.hpp"
 #include "runtime/MainExecutor.hpp"
 #include "runtime/ManualExecutor.hpp"
+#include "sim-main/ScriptedApplication.hpp"
 #include "support/FakeApplication.hpp"
 #include "support/TemporaryDirectory.hpp"
 

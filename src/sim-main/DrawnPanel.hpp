@@ -4,8 +4,8 @@
 #include <string>
 
 #include "adapters/qt/PanelWidgetHost.hpp"
-#include "adapters/sim/ScriptedApplication.hpp"
 #include "adapters/sim/SimulatedShell.hpp"
+#include "sim-main/ScriptedApplication.hpp"
 
 namespace stowbar {
 

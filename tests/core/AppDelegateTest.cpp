@@ -22,7 +22,6 @@
 #include "adapters/sim/ForwardingAccessibility.hpp"
 #include "adapters/sim/SimulatedShell.hpp"
 #include "adapters/sim/SimulatedWorkspace.hpp"
-#include "bridge/SimulatedDesktopBuilders.hpp"
 #include "core/MenuBarController.hpp"
 #include "platform/Accessibility.hpp"
 #include "platform/Geometry.hpp"
@@ -34,6 +33,7 @@
 #include "runtime/Clock.hpp"
 #include "runtime/ManualExecutor.hpp"
 #include "support/FakeSystemInfo.hpp"
+#include "support/SimulatedDesktopBuilders.hpp"
 #include "support/SimulatedPlatform.hpp"
 
 namespace stowbar {

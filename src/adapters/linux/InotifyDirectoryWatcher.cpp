@@ -1,4 +1,4 @@
-#include "adapters/qt/InotifyDirectoryWatcher.hpp"
+#include "adapters/linux/InotifyDirectoryWatcher.hpp"
 
 #include <sys/inotify.h>
 #include <unistd.h>

@@ -1,5 +1,5 @@
 #include "adapters/sim/SimulatedDesktop.hpp"
-#include "adapters/sim/SoakChurn.hpp"
+#include "sim-main/SoakChurn.hpp"
 
 #include <gtest/gtest.h>
 

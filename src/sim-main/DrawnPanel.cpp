@@ -1,4 +1,4 @@
-#include "adapters/sim/DrawnPanel.hpp"
+#include "sim-main/DrawnPanel.hpp"
 
 #include <QCoreApplication>
 #include <QEvent>
@@ -11,12 +11,12 @@
 #include <utility>
 #include <variant>
 #include "adapters/qt/HiddenItemPanel.hpp"
-#include "adapters/sim/ScriptedApplication.hpp"
 #include "adapters/sim/SimulatedDesktop.hpp"
 #include "adapters/sim/SimulatedShell.hpp"
 #include "core/HiddenItemPanelModel.hpp"
 #include "core/UserTexts.hpp"
 #include "platform/PanelHost.hpp"
+#include "sim-main/ScriptedApplication.hpp"
 
 namespace stowbar {
 

@@ -14,11 +14,11 @@
 #include <utility>
 #include <vector>
 
-#include "PanelTestItems.hpp"
 #include "adapters/qt/PanelStyle.hpp"
 #include "platform/Geometry.hpp"
 #include "platform/Image.hpp"
 #include "platform/StatusItemInfo.hpp"
+#include "support/PanelTestItems.hpp"
 
 namespace stowbar::qt {
 namespace {

@@ -5,9 +5,9 @@
 #include <string>
 #include <variant>
 
-#include "adapters/sim/ScenarioLoader.hpp"
 #include "adapters/sim/SimulatedDesktop.hpp"
 #include "core/StowbarDiagnostics.hpp"
+#include "sim-main/ScenarioLoader.hpp"
 #include "support/Golden.hpp"
 #include "support/SimulatedPlatform.hpp"
 

@@ -15,12 +15,12 @@
 #include <vector>
 
 #include "adapters/sim/DesktopSimulation.hpp"
-#include "adapters/sim/ScenarioLoader.hpp"
 #include "adapters/sim/SimulatedAccessibility.hpp"
-#include "bridge/SimulatedDesktopBuilders.hpp"
 #include "core/MenuBarItemRecords.hpp"
 #include "platform/Geometry.hpp"
+#include "sim-main/ScenarioLoader.hpp"
 #include "support/Golden.hpp"
+#include "support/SimulatedDesktopBuilders.hpp"
 
 namespace stowbar {
 namespace {

@@ -15,13 +15,13 @@
 #include <thread>
 #include <vector>
 
-#include "bridge/SimulatedDesktopBuilders.hpp"
 #include "core/AccessibilityBridge.hpp"
 #include "core/MenuBarItemRecords.hpp"
 #include "platform/Accessibility.hpp"
 #include "platform/Geometry.hpp"
 #include "runtime/Clock.hpp"
 #include "runtime/ManualExecutor.hpp"
+#include "support/SimulatedDesktopBuilders.hpp"
 
 namespace stowbar {
 namespace {

@@ -20,7 +20,6 @@
 #include <utility>
 #include <vector>
 
-#include "PanelTestItems.hpp"
 #include "adapters/qt/PanelStyle.hpp"
 #include "adapters/qt/PanelWidgets.hpp"
 #include "adapters/qt/StatusItemRow.hpp"
@@ -30,6 +29,7 @@
 #include "platform/PanelHost.hpp"
 #include "platform/StatusItemInfo.hpp"
 #include "support/Golden.hpp"
+#include "support/PanelTestItems.hpp"
 
 namespace stowbar::qt {
 namespace {

@@ -2,7 +2,7 @@
 // shows in the golden tables of the bridge, the report and stowbar-sim, whose inputs are
 // scenarios.
 
-#include "adapters/sim/ScenarioLoader.hpp"
+#include "sim-main/ScenarioLoader.hpp"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "adapters/sim/SoakChurn.hpp"
+#include "sim-main/SoakChurn.hpp"
 
 #include <cmath>
 #include <cstddef>

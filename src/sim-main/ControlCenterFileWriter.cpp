@@ -1,4 +1,4 @@
-#include "adapters/sim/ControlCenterFileWriter.hpp"
+#include "sim-main/ControlCenterFileWriter.hpp"
 
 #include <plist/plist.h>
 

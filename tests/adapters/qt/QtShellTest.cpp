@@ -16,12 +16,12 @@
 #include <string>
 #include <vector>
 
-#include "../panel/PanelTestItems.hpp"
 #include "adapters/qt/PanelWidgetHost.hpp"
 #include "adapters/qt/PanelWidgets.hpp"  // IWYU pragma: keep (FooterButton converts to QWidget)
 #include "platform/Geometry.hpp"
 #include "platform/PanelHost.hpp"
 #include "support/Golden.hpp"
+#include "support/PanelTestItems.hpp"
 
 namespace stowbar::qt {
 namespace {

@@ -1,4 +1,4 @@
-#include "adapters/sim/ScriptedApplication.hpp"
+#include "sim-main/ScriptedApplication.hpp"
 
 #include <time.h>
 
@@ -20,7 +20,6 @@
 #include <variant>
 #include <vector>
 
-#include "adapters/sim/ControlCenterFileWriter.hpp"
 #include "adapters/sim/DesktopSimulation.hpp"
 #include "adapters/sim/SimulatedAccessibility.hpp"
 #include "adapters/sim/SimulatedDesktop.hpp"
@@ -34,6 +33,7 @@
 #include "platform/ShellPorts.hpp"
 #include "platform/Workspace.hpp"
 #include "runtime/Clock.hpp"
+#include "sim-main/ControlCenterFileWriter.hpp"
 
 namespace stowbar {
 

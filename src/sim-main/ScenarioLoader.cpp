@@ -1,4 +1,4 @@
-#include "adapters/sim/ScenarioLoader.hpp"
+#include "sim-main/ScenarioLoader.hpp"
 
 #include <cmath>
 #include <cstddef>

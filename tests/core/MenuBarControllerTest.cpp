@@ -23,7 +23,6 @@
 #include "adapters/sim/DesktopSimulation.hpp"
 #include "adapters/sim/ForwardingAccessibility.hpp"
 #include "adapters/sim/SimulatedAccessibility.hpp"
-#include "bridge/SimulatedDesktopBuilders.hpp"
 #include "platform/Accessibility.hpp"
 #include "platform/Geometry.hpp"
 #include "platform/Platform.hpp"
@@ -34,6 +33,7 @@
 #include "support/FakeSystemInfo.hpp"
 #include "support/InertShell.hpp"
 #include "support/PlistBuilder.hpp"
+#include "support/SimulatedDesktopBuilders.hpp"
 #include "support/SimulatedPlatform.hpp"
 #include "support/TemporaryDirectory.hpp"
 

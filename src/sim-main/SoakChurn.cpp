@@ -41,7 +41,7 @@ std::uint64_t SoakChurn::random() {
 
 std::optional<int> SoakChurn::dayEndedBy(const ScriptAction& action) const {
     const auto* hover = std::get_if<script::Hover>(&action.event);
-    if (hover == nullptr || hover->target != script::HoverTarget::none) {
+    if (hover == nullptr || hover->target.has_value()) {
         return std::nullopt;
     }
     const double day = action.at / kSecondsPerDay;
@@ -70,7 +70,7 @@ std::optional<ScriptAction> SoakChurn::next() {
         }
         now_ = dayEnd;
         ++nextDay_;
-        return ScriptAction{now_, script::Hover{script::HoverTarget::none, 0}};
+        return ScriptAction{now_, script::Hover{std::nullopt, 0}};
     }
     now_ += gap;
     return ScriptAction{now_, churn()};

@@ -108,7 +108,7 @@ std::optional<script::Event> SoakChurn::windDown() {
 std::vector<SimulatedExtra> SoakChurn::extras() {
     std::vector<SimulatedExtra> result(1 + below(2));
     for (auto& extra : result) {
-        // Out of the menu bar's band, so that each one counts as hidden.
+        // Out of the menu bar's band, so that each one is a hidden extra.
         extra.position = Point{1200.0 + static_cast<double>(below(300)), -30};
         extra.size = Size{22, 22};
         extra.window = static_cast<std::uint32_t>(1000 + below(100000));

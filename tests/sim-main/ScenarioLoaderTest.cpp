@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <string>
 #include <variant>
 #include <vector>
@@ -14,6 +15,7 @@
 #include "adapters/sim/SimulatedDesktop.hpp"
 #include "core/HiddenItemPanelNavigator.hpp"
 #include "platform/Geometry.hpp"
+#include "platform/ShellPorts.hpp"
 #include "support/Golden.hpp"
 #include "support/PlistBuilder.hpp"
 #include "support/TemporaryDirectory.hpp"

@@ -3,7 +3,6 @@
 #include <utf8proc.h>
 
 #include <algorithm>
-#include <array>
 #include <cstdint>
 #include <cstdlib>
 #include <map>
@@ -21,19 +20,6 @@
 namespace stowbar {
 
 namespace {
-
-constexpr std::array<std::pair<PanelKey, std::string_view>, 10> kKeyNames{{
-    {PanelKey::up, "Up"},
-    {PanelKey::down, "Down"},
-    {PanelKey::home, "Home"},
-    {PanelKey::end, "End"},
-    {PanelKey::tab, "Tab"},
-    {PanelKey::backtab, "Backtab"},
-    {PanelKey::enter, "Return"},
-    {PanelKey::space, "Space"},
-    {PanelKey::escape, "Escape"},
-    {PanelKey::backspace, "Backspace"},
-}};
 
 // The form two names are compared in: decomposed, case-folded and without combining marks,
 // so that "É" and "e" meet. Text that is not valid UTF-8 is compared as it is.
@@ -91,17 +77,8 @@ std::size_t lastCharacterStart(std::string_view text) {
 
 }  // namespace
 
-std::string_view panelKeyName(PanelKey key) {
-    for (const auto& [candidate, name] : kKeyNames) {
-        if (candidate == key) {
-            return name;
-        }
-    }
-    return {};
-}
-
 std::optional<PanelKey> panelKeyNamed(std::string_view name) {
-    for (const auto& [key, candidate] : kKeyNames) {
+    for (const auto& [candidate, key] : kPanelKeyNames) {
         if (candidate == name) {
             return key;
         }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <optional>
@@ -25,9 +26,25 @@ enum class PanelKey : std::uint8_t {
     backspace
 };
 
-// The key's name as scripts and transcripts write it ("Up", "Down", "Home", "End", "Tab",
-// "Backtab", "Return", "Space", "Escape", "Backspace"), and back.
-std::string_view panelKeyName(PanelKey key);
+// Each key's name, as scripts write it, in the order above; the one place they are spelt.
+struct PanelKeyName {
+    std::string_view name;
+    PanelKey key;
+};
+inline constexpr std::array<PanelKeyName, 10> kPanelKeyNames{{
+    {"Up", PanelKey::up},
+    {"Down", PanelKey::down},
+    {"Home", PanelKey::home},
+    {"End", PanelKey::end},
+    {"Tab", PanelKey::tab},
+    {"Backtab", PanelKey::backtab},
+    {"Return", PanelKey::enter},
+    {"Space", PanelKey::space},
+    {"Escape", PanelKey::escape},
+    {"Backspace", PanelKey::backspace},
+}};
+
+// The key of that name in kPanelKeyNames; none for any other name.
 std::optional<PanelKey> panelKeyNamed(std::string_view name);
 
 // What can hold the keyboard focus inside the panel.

@@ -14,7 +14,7 @@
 #include "adapters/sim/SimulatedDesktop.hpp"
 #include "adapters/sim/SimulatedShell.hpp"
 #include "core/HiddenItemPanelModel.hpp"
-#include "core/UserTexts.hpp"
+#include "core/HiddenItemPanelNavigator.hpp"
 #include "platform/PanelHost.hpp"
 #include "sim-main/ScriptedApplication.hpp"
 
@@ -88,33 +88,19 @@ void DrawnPanel::perform(const script::Event& event) {
     if (const auto* click = std::get_if<script::ClickRow>(&event)) {
         panel->clickRow(click->index);
     } else if (const auto* hover = std::get_if<script::Hover>(&event)) {
-        switch (hover->target) {
-            case script::HoverTarget::none:
-                panel->clearHover();
-                break;
-            case script::HoverTarget::quit:
-                panel->hoverQuit();
-                break;
-            case script::HoverTarget::updates:
-                panel->hoverUpdates();
-                break;
-            case script::HoverTarget::row:
-                panel->hoverRow(hover->index);
-                break;
+        // Scripts point at the footer buttons and the rows, never at "Open Settings".
+        if (!hover->target) {
+            panel->clearHover();
+        } else if (*hover->target == PanelControl::row) {
+            panel->hoverRow(hover->index);
+        } else if (*hover->target == PanelControl::updates) {
+            panel->hoverUpdates();
+        } else if (*hover->target == PanelControl::quit) {
+            panel->hoverQuit();
         }
     } else if (const auto* button = std::get_if<script::ClickButton>(&event)) {
         // A button is known by the label the user reads on it.
-        switch (button->label) {
-            case script::PanelButton::updates:
-                panel->clickButton(panel_text::kUpdates);
-                break;
-            case script::PanelButton::quit:
-                panel->clickButton(panel_text::kQuit);
-                break;
-            case script::PanelButton::openSettings:
-                panel->clickButton(panel_text::kOpenSettings);
-                break;
-        }
+        panel->clickButton(panelControlLabel(button->label));
     } else if (const auto* key = std::get_if<script::Key>(&event)) {
         panel->pressKey(key->key);
     } else if (const auto* typed = std::get_if<script::Type>(&event)) {

@@ -19,6 +19,7 @@
 #include "core/HiddenItemPanelNavigator.hpp"
 #include "platform/FileSystem.hpp"
 #include "platform/Geometry.hpp"
+#include "platform/ShellPorts.hpp"
 #include "platform/Workspace.hpp"
 
 namespace stowbar {
@@ -150,7 +151,13 @@ class Node {
     }
 
     template <typename T>
-    T choice(std::initializer_list<std::pair<const char*, T>> choices) const {
+    T choice(std::initializer_list<std::pair<std::string_view, T>> choices) const {
+        return choiceAmong<T>(choices);
+    }
+
+    // One of `choices`, pairs of a name and the value it stands for, tried in their order.
+    template <typename T, typename Choices>
+    T choiceAmong(const Choices& choices) const {
         std::string allowed;
         for (const auto& [name, result] : choices) {
             if (value_.is_string() && value_.get<std::string>() == name) {
@@ -403,8 +410,7 @@ std::uint32_t index(Object& object) {
     return static_cast<std::uint32_t>(object.required("index").integer(0, UINT32_MAX));
 }
 
-script::LoginItemStatus loginItemStatus(const Node& node) {
-    using script::LoginItemStatus;
+LoginItemStatus loginItemStatus(const Node& node) {
     return node.choice<LoginItemStatus>({
         {"notRegistered", LoginItemStatus::notRegistered},
         {"enabled", LoginItemStatus::enabled},
@@ -435,37 +441,27 @@ script::Event event(Object& object, const std::string& action) {
         const Node target = object.required("target");
         Hover hover;
         if (!target.json().is_null()) {
-            hover.target = target.choice<HoverTarget>({
-                {"quit", HoverTarget::quit},
-                {"updates", HoverTarget::updates},
-                {"row", HoverTarget::row},
+            hover.target = target.choice<PanelControl>({
+                {"quit", PanelControl::quit},
+                {"updates", PanelControl::updates},
+                {"row", PanelControl::row},
             });
         }
-        if (hover.target == HoverTarget::row) {
+        if (hover.target == PanelControl::row) {
             hover.index = index(object);
         }
         return hover;
     }
     if (action == "click-button") {
-        return ClickButton{object.required("label").choice<PanelButton>({
-            {"Updates", PanelButton::updates},
-            {"Quit", PanelButton::quit},
-            {"Open Settings", PanelButton::openSettings},
+        // Known by the labels the user reads on them.
+        return ClickButton{object.required("label").choice<PanelControl>({
+            {panelControlLabel(PanelControl::updates), PanelControl::updates},
+            {panelControlLabel(PanelControl::quit), PanelControl::quit},
+            {panelControlLabel(PanelControl::openSettings), PanelControl::openSettings},
         })};
     }
     if (action == "key") {
-        return Key{object.required("key").choice<PanelKey>({
-            {"Up", PanelKey::up},
-            {"Down", PanelKey::down},
-            {"Home", PanelKey::home},
-            {"End", PanelKey::end},
-            {"Tab", PanelKey::tab},
-            {"Backtab", PanelKey::backtab},
-            {"Return", PanelKey::enter},
-            {"Space", PanelKey::space},
-            {"Escape", PanelKey::escape},
-            {"Backspace", PanelKey::backspace},
-        })};
+        return Key{object.required("key").choiceAmong<PanelKey>(kPanelKeyNames)};
     }
     if (action == "type") {
         const Node text = object.required("text");

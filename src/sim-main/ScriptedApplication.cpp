@@ -107,7 +107,7 @@ ScriptedApplication::ScriptedApplication(DesktopSimulation& simulation,
     shell_.popover.loop = &executor_;
     // The login item as the system keeps it at launch, and where the executable runs from.
     const auto desktop = simulation_.desktop();
-    shell_.loginItems.currentStatus = static_cast<LoginItemStatus>(desktop.loginItemStatus);
+    shell_.loginItems.currentStatus = desktop.loginItemStatus;
     shell_.loginItems.bundleExtension = desktop.inApplicationBundle ? "app" : "";
     shell_.alerts.onAlert = [this](const AlertDescription& alert) {
         writeLine("alert", nlohmann::json{{"message", alert.messageText},
@@ -306,7 +306,7 @@ void ScriptedApplication::perform(const script::Event& event) {
                     std::filesystem::path(prefsPath_).parent_path().string());
             },
             [&](const script::SetLoginItemStatus& change) {
-                shell_.loginItems.currentStatus = static_cast<LoginItemStatus>(change.status);
+                shell_.loginItems.currentStatus = change.status;
             },
             [&](const script::Quit&) { terminate(); },
         },
@@ -351,14 +351,16 @@ void ScriptedApplication::performOnPanel(const script::Event& event) {
         shell_.panel.clickRow(click->index);
     } else if (const auto* button = std::get_if<script::ClickButton>(&event)) {
         switch (button->label) {
-            case script::PanelButton::updates:
+            case PanelControl::updates:
                 shell_.panel.clickUpdates();
                 break;
-            case script::PanelButton::quit:
+            case PanelControl::quit:
                 shell_.panel.clickQuit();
                 break;
-            case script::PanelButton::openSettings:
+            case PanelControl::openSettings:
                 shell_.panel.clickOpenSettings();
+                break;
+            case PanelControl::row:
                 break;
         }
     }

@@ -41,7 +41,7 @@ std::uint64_t SoakChurn::random() {
 
 std::optional<int> SoakChurn::dayEndedBy(const ScriptAction& action) const {
     const auto* hover = std::get_if<script::Hover>(&action.event);
-    if (hover == nullptr || hover->target != script::HoverTarget::none) {
+    if (hover == nullptr || hover->target.has_value()) {
         return std::nullopt;
     }
     const double day = action.at / kSecondsPerDay;
@@ -70,7 +70,7 @@ std::optional<ScriptAction> SoakChurn::next() {
         }
         now_ = dayEnd;
         ++nextDay_;
-        return ScriptAction{now_, script::Hover{script::HoverTarget::none, 0}};
+        return ScriptAction{now_, script::Hover{std::nullopt, 0}};
     }
     now_ += gap;
     return ScriptAction{now_, churn()};
@@ -108,7 +108,7 @@ std::optional<script::Event> SoakChurn::windDown() {
 std::vector<SimulatedExtra> SoakChurn::extras() {
     std::vector<SimulatedExtra> result(1 + below(2));
     for (auto& extra : result) {
-        // Out of the menu bar's band, so that each one counts as hidden.
+        // Out of the menu bar's band, so that each one is a hidden extra.
         extra.position = Point{1200.0 + static_cast<double>(below(300)), -30};
         extra.size = Size{22, 22};
         extra.window = static_cast<std::uint32_t>(1000 + below(100000));

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <string>
 #include <variant>
 #include <vector>
@@ -14,6 +15,7 @@
 #include "adapters/sim/SimulatedDesktop.hpp"
 #include "core/HiddenItemPanelNavigator.hpp"
 #include "platform/Geometry.hpp"
+#include "platform/ShellPorts.hpp"
 #include "support/Golden.hpp"
 #include "support/PlistBuilder.hpp"
 #include "support/TemporaryDirectory.hpp"
@@ -53,10 +55,10 @@ TEST(ScenarioLoader, EveryScriptActionIsUnderstoodNow) {
         {0, ClickRow{3}},
         {0.5, ClickElsewhere{MouseButton::left}},
         {0.5, ClickElsewhere{MouseButton::right}},
-        {1, Hover{HoverTarget::quit, 0}},
-        {1, Hover{HoverTarget::row, 2}},
-        {1, Hover{HoverTarget::none, 0}},
-        {2, ClickButton{PanelButton::openSettings}},
+        {1, Hover{PanelControl::quit, 0}},
+        {1, Hover{PanelControl::row, 2}},
+        {1, Hover{std::nullopt, 0}},
+        {2, ClickButton{PanelControl::openSettings}},
         {3, Launch{launched}},
         {4, Terminate{501}},
         {5, SetExtras{401, {resized}}},

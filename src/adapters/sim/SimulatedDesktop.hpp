@@ -9,6 +9,7 @@
 
 #include "core/HiddenItemPanelNavigator.hpp"
 #include "platform/Geometry.hpp"
+#include "platform/ShellPorts.hpp"
 #include "platform/Workspace.hpp"
 
 namespace stowbar {
@@ -99,9 +100,6 @@ struct SimulatedApplication {
 namespace script {
 
 enum class MouseButton : std::uint8_t { left, right };
-enum class HoverTarget : std::uint8_t { none, quit, updates, row };
-enum class PanelButton : std::uint8_t { updates, quit, openSettings };
-enum class LoginItemStatus : std::uint8_t { notRegistered, enabled, requiresApproval, notFound };
 
 struct ClickStatusItem {
     friend bool operator==(const ClickStatusItem&, const ClickStatusItem&) = default;
@@ -114,14 +112,16 @@ struct ClickElsewhere {
     MouseButton button = MouseButton::left;
     friend bool operator==(const ClickElsewhere&, const ClickElsewhere&) = default;
 };
+// The pointer moves over a footer button or a row; none: over none of them.
 struct Hover {
-    HoverTarget target = HoverTarget::none;
-    // Only for HoverTarget::row.
+    std::optional<PanelControl> target;
+    // Only for PanelControl::row.
     std::uint32_t index = 0;
     friend bool operator==(const Hover&, const Hover&) = default;
 };
+// A panel button, known by its label; a row is clicked by ClickRow.
 struct ClickButton {
-    PanelButton label = PanelButton::quit;
+    PanelControl label = PanelControl::quit;
     friend bool operator==(const ClickButton&, const ClickButton&) = default;
 };
 // A key pressed while the panel has the keyboard.
@@ -209,7 +209,7 @@ struct SimulatedDesktop {
     // The process id Stowbar itself runs under in the simulation.
     std::int32_t ownPid = 100;
     // The login item's status at launch, before the program registers it.
-    script::LoginItemStatus loginItemStatus = script::LoginItemStatus::enabled;
+    LoginItemStatus loginItemStatus = LoginItemStatus::enabled;
     // false: the executable runs outside an application bundle, which has nothing to register.
     bool inApplicationBundle = true;
     // In the order the workspace lists them; pids are unique.

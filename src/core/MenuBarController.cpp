@@ -136,17 +136,6 @@ bool outsideMenuBarBand(const Rect& frame) {
     return top < kMenuBarBandTop || top > kMenuBarBandBottom;
 }
 
-// Whether a new list shows nothing the published one does not: the same names in the same
-// order, of the same processes. A relaunched application has a new process whose elements
-// the old records cannot press, so its list counts as changed even under the same names.
-bool sameNamesOfSameProcesses(const std::vector<StatusItemInfo>& a,
-                              const std::vector<StatusItemInfo>& b) {
-    return std::equal(a.begin(), a.end(), b.begin(), b.end(),
-                      [](const StatusItemInfo& x, const StatusItemInfo& y) {
-                          return x.pid == y.pid && x.appName == y.appName;
-                      });
-}
-
 }  // namespace
 
 // Not copyable, nor movable: `hidden` views the strings of `choices`.
@@ -224,6 +213,14 @@ MenuBarController::ObserverId MenuBarController::observe(Observer observer) {
 
 void MenuBarController::removeObserver(ObserverId id) {
     std::erase_if(observers_, [id](const auto& entry) { return entry.first == id; });
+}
+
+bool MenuBarController::publishesChange(const std::vector<StatusItemInfo>& scanned,
+                                        const std::vector<StatusItemInfo>& published) {
+    return !std::equal(scanned.begin(), scanned.end(), published.begin(), published.end(),
+                       [](const StatusItemInfo& x, const StatusItemInfo& y) {
+                           return x.pid == y.pid && x.appName == y.appName;
+                       });
 }
 
 RefreshSignature RefreshSignature::of(
@@ -352,9 +349,13 @@ Task<void> MenuBarController::refresh() {
             return scan(bridge, renderer, toScan, targetsAreHidden, runningApplications);
         },
         std::move(targets), std::move(running));
+    adoptScan(std::move(scanned), std::move(signature));
+    finish();
+}
 
+void MenuBarController::adoptScan(ScanResult scanned, RefreshSignature signature) {
     const bool foundHidden = !scanned.items.empty();
-    if (!sameNamesOfSameProcesses(scanned.items, hiddenItems_)) {
+    if (publishesChange(scanned.items, hiddenItems_)) {
         assign(hiddenItems_, std::move(scanned.items), Field::hiddenItems);
     }
 
@@ -370,7 +371,6 @@ Task<void> MenuBarController::refresh() {
     if (foundHidden) {
         spawn(executor_, captureIconsAsync(weak_from_this()));
     }
-    finish();
 }
 
 MenuBarController::ScanResult MenuBarController::scan(

@@ -300,7 +300,7 @@ Task<void> MenuBarController::refresh() {
         // The probe's bytes are the ones parsed: one read per refresh. The fingerprint is taken
         // first, so that a change made during the read shows as a new fingerprint next time.
         const auto fingerprint = trackedApps_.fingerprint();
-        auto contents = platform_.files.readFile(trackedApps_.groupPrefsURL());
+        auto contents = platform_.files.readFile(trackedApps_.groupPrefsPath());
         // A whole read is the only honest probe of Full Disk Access: attributes stay readable
         // without it.
         assign(fullDiskAccessGranted_, contents.succeeded(), Field::fullDiskAccessGranted);

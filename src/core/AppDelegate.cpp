@@ -334,15 +334,15 @@ Task<void> AppDelegate::debouncedRefresh(std::weak_ptr<AppDelegate> weakSelf, Du
 void AppDelegate::armPollTimer(TimePoint deadline) {
     // Each firing arms the next one from its own deadline, so ticks do not drift with the
     // time a tick takes.
-    pollTimer_ = executor_.postAt(deadline, weakly([deadline](AppDelegate& self) {
-                                      if (!self.pollTimer_) {
-                                          return;
-                                      }
-                                      self.armPollTimer(deadlineAfter(deadline, kPollInterval));
-                                      // Ticks are not serialised: one awaiting a refresh may still
-                                      // run when the next starts.
-                                      spawn(self.executor_, pollTick(self.weak_from_this()));
-                                  }));
+    auto fire = weakly([deadline](AppDelegate& self) {
+        if (!self.pollTimer_) {
+            return;
+        }
+        self.armPollTimer(deadlineAfter(deadline, kPollInterval));
+        // Ticks are not serialised: one awaiting a refresh may still run when the next starts.
+        spawn(self.executor_, pollTick(self.weak_from_this()));
+    });
+    pollTimer_ = executor_.postAt(deadline, std::move(fire));
 }
 
 Task<void> AppDelegate::pollTick(std::weak_ptr<AppDelegate> weakSelf) {

@@ -290,50 +290,14 @@ Task<void> MenuBarController::refresh() {
         finish();
         co_return;
     }
-    // What the file and the workspace say is kept only as long as it takes to decide; the
-    // scan gets copies of what it needs.
-    std::vector<RunningApplication> running;
-    RefreshSignature signature;
-    std::vector<AppScanTarget> targets;
-    bool targetsAreHidden = false;
-    {
-        // The probe's bytes are the ones parsed: one read per refresh. The fingerprint is taken
-        // first, so that a change made during the read shows as a new fingerprint next time.
-        const auto fingerprint = trackedApps_.fingerprint();
-        auto contents = platform_.files.readFile(trackedApps_.groupPrefsPath());
-        // A whole read is the only honest probe of Full Disk Access: attributes stay readable
-        // without it.
-        assign(fullDiskAccessGranted_, contents.succeeded(), Field::fullDiskAccessGranted);
-        if (!fullDiskAccessGranted_) {
-            finish();
-            co_return;
-        }
-
-        // Nearly every refresh reads the bytes the last one read: their decoding is kept, and
-        // the hidden set is looked at where the parser left it, so a refresh that finds nothing
-        // changed neither parses nor copies anything of the file or the running applications.
-        std::unique_ptr<DecodedFile> uncached;
-        const DecodedFile* file = nullptr;
-        if (fingerprint && contents.bytes) {
-            file = &decodedFile(std::move(*contents.bytes), uncached);
-        }
-        const IdentifierSet* hidden = file != nullptr && file->hidden ? &*file->hidden : nullptr;
-        running = platform_.workspace.runningApplications();
-        const auto candidates = candidatesOf(running, hidden, platform_.system.processIdentifier());
-        const auto plistFingerprint = hidden != nullptr ? fingerprint : std::nullopt;
-
-        if (lastRefreshSignature_ &&
-            lastRefreshSignature_->describes(plistFingerprint, candidates)) {
-            finish();
-            co_return;
-        }
-        signature = RefreshSignature::of(plistFingerprint, candidates);
-        targets = targetsOf(candidates);
-        targetsAreHidden = hidden != nullptr;
+    auto plan = planScan();
+    if (!plan) {
+        finish();
+        co_return;
     }
-    if (targets.empty()) {
+    if (plan->targets.empty()) {
         cancelPendingRetry();
-        lastRefreshSignature_ = std::move(signature);
+        lastRefreshSignature_ = std::move(plan->signature);
         assign(hiddenItems_, {}, Field::hiddenItems);
         finish();
         co_return;
@@ -343,14 +307,49 @@ Task<void> MenuBarController::refresh() {
     // job; the main thread only takes the finished list. Targets chosen by the hidden set are
     // hidden wherever their extras are.
     auto scanned = co_await runInBackground(
-        [bridge = axBridge_, &renderer = platform_.imageRenderer, targetsAreHidden](
+        [bridge = axBridge_, &renderer = platform_.imageRenderer,
+         targetsAreHidden = plan->targetsAreHidden](
             const std::vector<AppScanTarget>& toScan,
             const std::vector<RunningApplication>& runningApplications) {
             return scan(bridge, renderer, toScan, targetsAreHidden, runningApplications);
         },
-        std::move(targets), std::move(running));
-    adoptScan(std::move(scanned), std::move(signature));
+        std::move(plan->targets), std::move(plan->running));
+    adoptScan(std::move(scanned), std::move(plan->signature));
     finish();
+}
+
+std::optional<MenuBarController::ScanPlan> MenuBarController::planScan() {
+    // The probe's bytes are the ones parsed: one read per refresh. The fingerprint is taken
+    // first, so that a change made during the read shows as a new fingerprint next time.
+    const auto fingerprint = trackedApps_.fingerprint();
+    auto contents = platform_.files.readFile(trackedApps_.groupPrefsPath());
+    // A whole read is the only honest probe of Full Disk Access: attributes stay readable
+    // without it.
+    assign(fullDiskAccessGranted_, contents.succeeded(), Field::fullDiskAccessGranted);
+    if (!fullDiskAccessGranted_) {
+        return std::nullopt;
+    }
+
+    // Nearly every refresh reads the bytes the last one read: their decoding is kept, and
+    // the hidden set is looked at where the parser left it, so a refresh that finds nothing
+    // changed neither parses nor copies anything of the file or the running applications.
+    std::unique_ptr<DecodedFile> uncached;
+    const DecodedFile* file = nullptr;
+    if (fingerprint && contents.bytes) {
+        file = &decodedFile(std::move(*contents.bytes), uncached);
+    }
+    const IdentifierSet* hidden = file != nullptr && file->hidden ? &*file->hidden : nullptr;
+    auto running = platform_.workspace.runningApplications();
+    const auto candidates = candidatesOf(running, hidden, platform_.system.processIdentifier());
+    const auto plistFingerprint = hidden != nullptr ? fingerprint : std::nullopt;
+
+    if (lastRefreshSignature_ && lastRefreshSignature_->describes(plistFingerprint, candidates)) {
+        return std::nullopt;
+    }
+    auto signature = RefreshSignature::of(plistFingerprint, candidates);
+    auto targets = targetsOf(candidates);
+    return ScanPlan{std::move(running), std::move(signature), std::move(targets),
+                    hidden != nullptr};
 }
 
 void MenuBarController::adoptScan(ScanResult scanned, RefreshSignature signature) {

@@ -131,6 +131,21 @@ class MenuBarController : public std::enable_shared_from_this<MenuBarController>
     static ScanResult scan(const AccessibilityBridge& bridge, const ImageRenderer& renderer,
                            const std::vector<AppScanTarget>& targets, bool targetsAreHidden,
                            const std::vector<RunningApplication>& running);
+    // What a refresh scans once it decided to, with the signature it records: copies of what
+    // the scan needs, since what the file and the workspace say is kept only as long as it
+    // takes to decide.
+    struct ScanPlan {
+        std::vector<RunningApplication> running;
+        RefreshSignature signature;
+        std::vector<AppScanTarget> targets;
+        // The targets were chosen by the hidden set (see scan).
+        bool targetsAreHidden = false;
+    };
+
+    // Reads the file, publishing Full Disk Access as the read shows it, and the workspace, and
+    // decides what to scan. Absent without Full Disk Access, or when nothing changed since the
+    // last complete scan.
+    std::optional<ScanPlan> planScan();
     // What a finished scan leads to: its list published if it changes anything, then either
     // the signature kept as that of a complete scan or a retry arranged for a target that
     // showed no extras, and the capture pass started for a list that is not empty.

@@ -2,6 +2,7 @@
 
 #include <memory>
 #include <optional>
+#include <string>
 #include <utility>
 
 #include "core/ControlCenterTrackedApps.hpp"
@@ -31,8 +32,9 @@ AppDelegate::AppDelegate(const Platform& platform, MainExecutor& executor)
       interaction_(platform.accessibility),
       launchAtLoginManager_(shell_.loginItems, shell_.alerts),
       updaterController_(shell_.updater),
-      controlCenterPrefsDirectoryURL_(
-          expandTildeInPath(kControlCenterPrefsDirectoryPath, platform.system.homeDirectory())) {
+      controlCenterPrefsDirectoryPath_(
+          expandTildeInPath(std::string(ControlCenterTrackedApps::kPrefsDirectoryPath),
+                            platform.system.homeDirectory())) {
     assertOnMainThread(executor_);
     // The updater starts with the delegate, before launch, and is never stopped by it.
     updaterController_.start();
@@ -83,23 +85,14 @@ void AppDelegate::applicationWillTerminate() {
 }
 
 void AppDelegate::setupStatusItem() {
-    std::weak_ptr<AppDelegate> weakSelf = weak_from_this();
     statusItemHasButton_ =
-        shell_.statusBar.addStatusItem(kStatusItemSymbol, kStatusItemDescription, [weakSelf] {
-            if (auto self = weakSelf.lock()) {
-                self->togglePopover();
-            }
-        });
+        shell_.statusBar.addStatusItem(kStatusItemSymbol, kStatusItemDescription,
+                                       weakly([](AppDelegate& self) { self.togglePopover(); }));
 }
 
 void AppDelegate::setupPopover() {
-    std::weak_ptr<AppDelegate> weakSelf = weak_from_this();
-    shell_.popover.configure(kInitialPopoverSize, [weakSelf] {
-        if (auto self = weakSelf.lock()) {
-            self->popoverDidShow();
-        }
-    });
-    popoverConfigured_ = true;
+    shell_.popover.configure(kInitialPopoverSize,
+                             weakly([](AppDelegate& self) { self.popoverDidShow(); }));
     if (shell_.panelHost == nullptr) {
         return;
     }
@@ -107,36 +100,25 @@ void AppDelegate::setupPopover() {
     // Nothing is about to change yet, so the host starts from the fields as they are now; later
     // changes are announced before they are made and read on a later turn.
     pushPanelInputs();
-    controller_->observe([weakSelf](MenuBarController::Field) {
-        if (auto self = weakSelf.lock()) {
-            self->schedulePanelInputs();
-        }
-    });
+    controller_->observe(
+        weakly([](AppDelegate& self, MenuBarController::Field) { self.schedulePanelInputs(); }));
 }
 
 PanelActions AppDelegate::makePanelActions() {
-    std::weak_ptr<AppDelegate> weakSelf = weak_from_this();
     Application& application = platform_.application;
     Workspace& workspace = platform_.workspace;
     PanelActions actions;
     actions.offersUpdates = updaterController_.isAvailable();
-    actions.onCheckForUpdates = [weakSelf] {
-        if (auto self = weakSelf.lock()) {
-            self->checkForUpdates();
-        }
-    };
-    actions.onActivate = [weakSelf](const StatusItemInfo& item) {
-        if (auto self = weakSelf.lock()) {
-            self->activate(item);
-        }
-    };
+    actions.onCheckForUpdates = weakly([](AppDelegate& self) { self.checkForUpdates(); });
+    actions.onActivate =
+        weakly([](AppDelegate& self, const StatusItemInfo& item) { self.activate(item); });
     // A filter typed into the panel changes its height between two sets of inputs; an open
     // popover follows at once, as it follows a new list.
-    actions.onPreferredSizeChange = [weakSelf] {
-        if (auto self = weakSelf.lock(); self && self->shell_.popover.isShown()) {
-            self->applyPreferredContentSize();
+    actions.onPreferredSizeChange = weakly([](AppDelegate& self) {
+        if (self.shell_.popover.isShown()) {
+            self.applyPreferredContentSize();
         }
-    };
+    });
     // The panel ends the application itself, and opens settings itself: neither goes through
     // the delegate, so both work as long as the platform does.
     actions.terminate = [&application] {
@@ -158,15 +140,10 @@ void AppDelegate::schedulePanelInputs() {
         return;
     }
     panelInputsScheduled_ = true;
-    std::weak_ptr<AppDelegate> weakSelf = weak_from_this();
-    executor_.post([weakSelf] {
-        auto self = weakSelf.lock();
-        if (!self) {
-            return;
-        }
-        self->panelInputsScheduled_ = false;
-        self->pushPanelInputs();
-    });
+    executor_.post(weakly([](AppDelegate& self) {
+        self.panelInputsScheduled_ = false;
+        self.pushPanelInputs();
+    }));
 }
 
 void AppDelegate::pushPanelInputs() {
@@ -250,21 +227,14 @@ void AppDelegate::openPopover() {
     }
     applyPreferredContentSize();
     shell_.popover.show();
-    std::weak_ptr<AppDelegate> weakSelf = weak_from_this();
     // The monitor's handler closes on a later turn, as a task of its own. A token left from an
     // earlier opening is removed first so that no monitor outlives its token.
     if (eventMonitor_) {
         shell_.eventMonitor.removeMonitor(*eventMonitor_);
     }
-    eventMonitor_ = shell_.eventMonitor.addGlobalLeftMouseDownMonitor([weakSelf] {
-        if (auto self = weakSelf.lock()) {
-            self->executor_.post([weakSelf] {
-                if (auto again = weakSelf.lock()) {
-                    again->closePopover();
-                }
-            });
-        }
-    });
+    eventMonitor_ = shell_.eventMonitor.addGlobalLeftMouseDownMonitor(weakly([](AppDelegate& self) {
+        self.executor_.post(self.weakly([](AppDelegate& again) { again.closePopover(); }));
+    }));
 }
 
 void AppDelegate::closePopover() {
@@ -286,10 +256,7 @@ void AppDelegate::checkForUpdates() {
 }
 
 Task<void> AppDelegate::refreshAfterShow(std::weak_ptr<AppDelegate> weakSelf) {
-    std::shared_ptr<MenuBarController> controller;
-    if (auto self = weakSelf.lock()) {
-        controller = self->controller_;
-    }
+    const auto controller = controllerOf(weakSelf);
     if (!controller) {
         co_return;
     }
@@ -300,15 +267,11 @@ Task<void> AppDelegate::refreshAfterShow(std::weak_ptr<AppDelegate> weakSelf) {
 }
 
 void AppDelegate::setupBackgroundRefreshObservers() {
-    std::weak_ptr<AppDelegate> weakSelf = weak_from_this();
     // Each handler only starts work on a later turn, as every other trigger does. It reaches
     // the executor directly, never through the delegate, which may be gone when it is called.
-    auto handler = [weakSelf, &executor = executor_] {
-        executor.post([weakSelf] {
-            if (auto self = weakSelf.lock()) {
-                self->scheduleBackgroundRefresh();
-            }
-        });
+    auto handler = [refresh = weakly([](AppDelegate& self) { self.scheduleBackgroundRefresh(); }),
+                    &executor = executor_] {
+        executor.post(refresh);
     };
     workspaceObservers_.push_back(
         platform_.workspace.addObserver(WorkspaceNotification::didLaunchApplication, handler));
@@ -318,18 +281,14 @@ void AppDelegate::setupBackgroundRefreshObservers() {
 }
 
 void AppDelegate::setupControlCenterPrefsMonitor() {
-    std::weak_ptr<AppDelegate> weakSelf = weak_from_this();
-    // A directory that cannot be watched leaves only the poll's fingerprint to notice changes;
-    // the watch is not retried. Which events happened does not matter: any of them may mean a
-    // new file, also the directory's own deletion or renaming.
+    // A folder that cannot be watched leaves only the poll's fingerprint to notice changes; the
+    // watch is not retried. Which events happened does not matter: any of them may mean a new
+    // file, also the folder's own deletion or renaming. The handler, like those of the
+    // workspace, reaches the executor directly.
     prefsMonitorSource_ = shell_.directoryWatcher.watch(
-        controlCenterPrefsDirectoryURL_, [weakSelf, &executor = executor_] {
-            executor.post([weakSelf] {
-                if (auto self = weakSelf.lock()) {
-                    self->scheduleBackgroundRefresh();
-                }
-            });
-        });
+        controlCenterPrefsDirectoryPath_,
+        [refresh = weakly([](AppDelegate& self) { self.scheduleBackgroundRefresh(); }),
+         &executor = executor_] { executor.post(refresh); });
 }
 
 void AppDelegate::scheduleBackgroundRefresh() {
@@ -341,11 +300,14 @@ void AppDelegate::scheduleBackgroundRefresh() {
         spawn(executor_, debouncedRefresh(weak_from_this(), backgroundRefreshDebounce_));
 }
 
+std::shared_ptr<MenuBarController> AppDelegate::controllerOf(
+    const std::weak_ptr<AppDelegate>& weakSelf) {
+    const auto self = weakSelf.lock();
+    return self ? self->controller_ : nullptr;
+}
+
 Task<void> AppDelegate::initialRefresh(std::weak_ptr<AppDelegate> weakSelf) {
-    std::shared_ptr<MenuBarController> controller;
-    if (auto self = weakSelf.lock()) {
-        controller = self->controller_;
-    }
+    const auto controller = controllerOf(weakSelf);
     if (controller) {
         co_await controller->refresh();
     }
@@ -361,10 +323,7 @@ Task<void> AppDelegate::debouncedRefresh(std::weak_ptr<AppDelegate> weakSelf, Du
     if (stop.stop_requested()) {
         co_return;
     }
-    std::shared_ptr<MenuBarController> controller;
-    if (auto self = weakSelf.lock()) {
-        controller = self->controller_;
-    }
+    const auto controller = controllerOf(weakSelf);
     if (controller) {
         // The refresh ignores a later cancellation of this task: a newer trigger only adds
         // one more refresh after this one.
@@ -373,18 +332,17 @@ Task<void> AppDelegate::debouncedRefresh(std::weak_ptr<AppDelegate> weakSelf, Du
 }
 
 void AppDelegate::armPollTimer(TimePoint deadline) {
-    std::weak_ptr<AppDelegate> weakSelf = weak_from_this();
     // Each firing arms the next one from its own deadline, so ticks do not drift with the
     // time a tick takes.
-    pollTimer_ = executor_.postAt(deadline, [weakSelf, deadline] {
-        auto self = weakSelf.lock();
-        if (!self || !self->pollTimer_) {
+    auto fire = weakly([deadline](AppDelegate& self) {
+        if (!self.pollTimer_) {
             return;
         }
-        self->armPollTimer(deadlineAfter(deadline, kPollInterval));
+        self.armPollTimer(deadlineAfter(deadline, kPollInterval));
         // Ticks are not serialised: one awaiting a refresh may still run when the next starts.
-        spawn(self->executor_, pollTick(weakSelf));
+        spawn(self.executor_, pollTick(self.weak_from_this()));
     });
+    pollTimer_ = executor_.postAt(deadline, std::move(fire));
 }
 
 Task<void> AppDelegate::pollTick(std::weak_ptr<AppDelegate> weakSelf) {
@@ -416,7 +374,7 @@ Task<void> AppDelegate::pollTick(std::weak_ptr<AppDelegate> weakSelf) {
     // Full Disk Access shows only in whether the whole file can be read.
     const bool hadDiskAccess = controller->fullDiskAccessGranted();
     const bool hasDiskAccess =
-        self->platform_.files.readFile(self->controlCenterPrefs_.groupPrefsURL()).succeeded();
+        self->platform_.files.readFile(self->controlCenterPrefs_.groupPrefsPath()).succeeded();
     if (hasDiskAccess != hadDiskAccess) {
         controller->setFullDiskAccessGranted(hasDiskAccess);
     }

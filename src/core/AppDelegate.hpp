@@ -4,6 +4,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "core/ControlCenterTrackedApps.hpp"
@@ -15,23 +16,24 @@
 #include "platform/Platform.hpp"
 #include "runtime/Spawn.hpp"
 #include "runtime/Task.hpp"
+#include "runtime/Weakly.hpp"
 
 namespace stowbar {
 
 // The single long-lived object of the menu bar application: it owns everything the running
-// application consists of, from launch to termination, and keeps the hidden-items list current
-// in the background (application launches and terminations, Control Center's preferences
-// directory, and a two-second poll of the permissions and the preferences file, which also
-// lets a status item still waiting for a tray look for one).
+// application consists of, from launch to termination, and keeps the list of hidden extras
+// current in the background. It refreshes on application launches and terminations, on changes
+// in Control Center's preferences folder, and from a two-second poll of the two permissions and
+// the preferences file's fingerprint; the same tick lets the status item, while no tray is
+// there to show it, look for one again.
 //
 // Threading: constructed, called and destroyed on the main thread only; every entry point
-// checks it. Every callback and task it hands out holds it weakly and does nothing once it is
-// gone, so it must be owned by a std::shared_ptr.
+// checks it. Every callback and task it hands out holds it weakly (see weakly) and does nothing
+// once it is gone, so it must be owned by a std::shared_ptr; a refresh or a press already under
+// way runs to its end on what it holds.
 class AppDelegate final : public ApplicationDelegate,
                           public std::enable_shared_from_this<AppDelegate> {
   public:
-    static constexpr const char* kControlCenterPrefsDirectoryPath =
-        "~/Library/Group Containers/group.com.apple.controlcenter/Library/Preferences";
     // Every interval is a whole number of nanoseconds, and so is every instant compared with
     // one, so that a boundary falls at the same place whatever the clock or uptime reads.
     static constexpr Duration kBackgroundRefreshDebounce = std::chrono::milliseconds(300);
@@ -42,8 +44,8 @@ class AppDelegate final : public ApplicationDelegate,
     static constexpr Size kInitialPopoverSize{300, 200};
     static constexpr Duration kPressDelay = std::chrono::milliseconds(150);
 
-    // Fills in the defaults and starts the updater. The platform and the executor are borrowed
-    // and must outlive the delegate.
+    // Builds the parts that exist before launch and starts the updater. The platform and the
+    // executor are borrowed and must outlive the delegate.
     AppDelegate(const Platform& platform, MainExecutor& executor);
     AppDelegate(const AppDelegate&) = delete;
     AppDelegate& operator=(const AppDelegate&) = delete;
@@ -57,11 +59,11 @@ class AppDelegate final : public ApplicationDelegate,
     void popoverDidShow();
     // The panel's update control.
     void checkForUpdates();
-    // A click on a row of the panel: unless it repeats the last accepted click on the same item
-    // within the duplicate window, the popover closes at once and the item's element is
-    // pressed 0.15 s later, once the popover is out of the way. The press is a request to the
-    // item's application, made on a background job: one that does not answer holds no turn of
-    // the main thread.
+    // A click on a row of the panel: unless it repeats the last accepted click on the same
+    // hidden extra within the duplicate window, the popover closes at once (and stops watching
+    // clicks outside it) and the extra is pressed 0.15 s later, once the popover is out of the
+    // way. The press is a request to the extra's application, made on a background job: one
+    // that does not answer holds no turn of the main thread.
     void activate(const StatusItemInfo& item);
 
     // The debounce every event-driven refresh goes through: one refresh, 0.3 s after the last
@@ -70,13 +72,9 @@ class AppDelegate final : public ApplicationDelegate,
 
     // Present once launch finished.
     const std::shared_ptr<MenuBarController>& controller() const { return controller_; }
-    // What is armed, for tests and the simulator.
+    // What is armed, for tests.
     bool hasPollTimer() const { return pollTimer_.has_value(); }
     bool hasDirectoryWatch() const { return prefsMonitorSource_ != nullptr; }
-    std::size_t workspaceObserverCount() const { return workspaceObservers_.size(); }
-    const std::string& controlCenterPrefsDirectoryURL() const {
-        return controlCenterPrefsDirectoryURL_;
-    }
 
   private:
     void setupStatusItem();
@@ -87,6 +85,16 @@ class AppDelegate final : public ApplicationDelegate,
     void closePopover();
     void applyPreferredContentSize();
     void armPollTimer(TimePoint deadline);
+
+    // `f(*this, arguments...)` as a callback that does nothing once the delegate is gone.
+    template <typename F>
+    auto weakly(F f) {
+        return stowbar::weakly(weak_from_this(), std::move(f));
+    }
+    // The controller while the delegate lives. A task holds it, not the delegate, across a
+    // refresh, which then runs to its end even if the delegate goes meanwhile.
+    static std::shared_ptr<MenuBarController> controllerOf(
+        const std::weak_ptr<AppDelegate>& weakSelf);
 
     static Task<void> initialRefresh(std::weak_ptr<AppDelegate> weakSelf);
     static Task<void> debouncedRefresh(std::weak_ptr<AppDelegate> weakSelf, Duration delay);
@@ -101,13 +109,14 @@ class AppDelegate final : public ApplicationDelegate,
     MainExecutor& executor_;
     const ShellPorts& shell_;
 
-    // In the order the running application is described, with their defaults.
+    // Without a button to click, the status item never opens the popover.
     bool statusItemHasButton_ = false;
-    bool popoverConfigured_ = false;
     std::shared_ptr<MenuBarController> controller_;
+    // Watches clicks outside the popover while it is open.
     std::optional<EventMonitor::Token> eventMonitor_;
     std::optional<TimerId> pollTimer_;
     ControlCenterTrackedApps controlCenterPrefs_;
+    // What the poll last saw of the preferences file; a different one schedules a refresh.
     std::optional<ControlCenterTrackedApps::Fingerprint> lastObservedPrefsFingerprint_;
     struct Activation {
         std::uint32_t itemID = 0;
@@ -123,7 +132,8 @@ class AppDelegate final : public ApplicationDelegate,
     std::optional<TaskHandle> scheduledRefreshTask_;
     LaunchAtLoginManager launchAtLoginManager_;
     Updater& updaterController_;
-    const std::string controlCenterPrefsDirectoryURL_;
+    // Control Center's preferences folder, tilde expanded: the directory watch's target.
+    const std::string controlCenterPrefsDirectoryPath_;
     const Duration backgroundRefreshDebounce_ = kBackgroundRefreshDebounce;
 
     // Set while the panel's host is due to be handed the controller's state on a later turn.

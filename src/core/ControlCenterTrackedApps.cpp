@@ -64,10 +64,10 @@ ControlCenterTrackedApps::ControlCenterTrackedApps(const SystemInfo& system,
                                                    const PropertyListReader& propertyLists)
     : files_(files),
       propertyLists_(propertyLists),
-      groupPrefsURL_(expandTildeInPath(kGroupPrefsPath, system.homeDirectory())) {}
+      groupPrefsPath_(expandTildeInPath(kGroupPrefsPath, system.homeDirectory())) {}
 
 std::optional<ControlCenterTrackedApps::Fingerprint> ControlCenterTrackedApps::fingerprint() const {
-    const auto attributes = files_.attributes(groupPrefsURL_);
+    const auto attributes = files_.attributes(groupPrefsPath_);
     if (!attributes) {
         return std::nullopt;
     }
@@ -75,11 +75,11 @@ std::optional<ControlCenterTrackedApps::Fingerprint> ControlCenterTrackedApps::f
 }
 
 std::optional<ControlCenterTrackedApps::Snapshot> ControlCenterTrackedApps::loadSnapshot() const {
-    const auto attributes = files_.attributes(groupPrefsURL_);
+    const auto attributes = files_.attributes(groupPrefsPath_);
     if (!attributes) {
         return std::nullopt;
     }
-    const auto contents = files_.readFile(groupPrefsURL_);
+    const auto contents = files_.readFile(groupPrefsPath_);
     if (!contents.bytes) {
         return std::nullopt;
     }

@@ -4,6 +4,7 @@
 #include <set>
 #include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/FileSystem.hpp"
@@ -42,13 +43,17 @@ class ControlCenterTrackedApps {
     static constexpr const char* kGroupPrefsPath =
         "~/Library/Group Containers/group.com.apple.controlcenter/Library/Preferences/"
         "group.com.apple.controlcenter.plist";
+    // The folder that holds the file, before tilde expansion. It is watched rather than the
+    // file, so that a file replaced by a new one under its name still produces an event.
+    static constexpr std::string_view kPrefsDirectoryPath =
+        std::string_view(kGroupPrefsPath).substr(0, std::string_view(kGroupPrefsPath).rfind('/'));
 
     // The ports are borrowed and must outlive the reader.
     ControlCenterTrackedApps(const SystemInfo& system, const FileSystem& files,
                              const PropertyListReader& propertyLists);
 
-    // Absolute path of the preferences file, fixed at construction.
-    const std::string& groupPrefsURL() const { return groupPrefsURL_; }
+    // Absolute file path of the preferences file, fixed at construction.
+    const std::string& groupPrefsPath() const { return groupPrefsPath_; }
 
     // Absent when the file's attributes cannot be read.
     std::optional<Fingerprint> fingerprint() const;
@@ -84,7 +89,7 @@ class ControlCenterTrackedApps {
 
     const FileSystem& files_;
     const PropertyListReader& propertyLists_;
-    const std::string groupPrefsURL_;
+    const std::string groupPrefsPath_;
 };
 
 // Replaces a leading "~" (alone or followed by "/") by the home directory, as a shell does.

@@ -136,17 +136,6 @@ bool outsideMenuBarBand(const Rect& frame) {
     return top < kMenuBarBandTop || top > kMenuBarBandBottom;
 }
 
-// Whether a new list shows nothing the published one does not: the same names in the same
-// order, of the same processes. A relaunched application has a new process whose elements
-// the old records cannot press, so its list counts as changed even under the same names.
-bool sameNamesOfSameProcesses(const std::vector<StatusItemInfo>& a,
-                              const std::vector<StatusItemInfo>& b) {
-    return std::equal(a.begin(), a.end(), b.begin(), b.end(),
-                      [](const StatusItemInfo& x, const StatusItemInfo& y) {
-                          return x.pid == y.pid && x.appName == y.appName;
-                      });
-}
-
 }  // namespace
 
 // Not copyable, nor movable: `hidden` views the strings of `choices`.
@@ -226,6 +215,14 @@ void MenuBarController::removeObserver(ObserverId id) {
     std::erase_if(observers_, [id](const auto& entry) { return entry.first == id; });
 }
 
+bool MenuBarController::publishesChange(const std::vector<StatusItemInfo>& scanned,
+                                        const std::vector<StatusItemInfo>& published) {
+    return !std::equal(scanned.begin(), scanned.end(), published.begin(), published.end(),
+                       [](const StatusItemInfo& x, const StatusItemInfo& y) {
+                           return x.pid == y.pid && x.appName == y.appName;
+                       });
+}
+
 RefreshSignature RefreshSignature::of(
     const std::optional<ControlCenterTrackedApps::Fingerprint>& plistFingerprint,
     std::span<const RunningApplication* const> candidates) {
@@ -293,50 +290,14 @@ Task<void> MenuBarController::refresh() {
         finish();
         co_return;
     }
-    // What the file and the workspace say is kept only as long as it takes to decide; the
-    // scan gets copies of what it needs.
-    std::vector<RunningApplication> running;
-    RefreshSignature signature;
-    std::vector<AppScanTarget> targets;
-    bool targetsAreHidden = false;
-    {
-        // The probe's bytes are the ones parsed: one read per refresh. The fingerprint is taken
-        // first, so that a change made during the read shows as a new fingerprint next time.
-        const auto fingerprint = trackedApps_.fingerprint();
-        auto contents = platform_.files.readFile(trackedApps_.groupPrefsURL());
-        // A whole read is the only honest probe of Full Disk Access: attributes stay readable
-        // without it.
-        assign(fullDiskAccessGranted_, contents.succeeded(), Field::fullDiskAccessGranted);
-        if (!fullDiskAccessGranted_) {
-            finish();
-            co_return;
-        }
-
-        // Nearly every refresh reads the bytes the last one read: their decoding is kept, and
-        // the hidden set is looked at where the parser left it, so a refresh that finds nothing
-        // changed neither parses nor copies anything of the file or the running applications.
-        std::unique_ptr<DecodedFile> uncached;
-        const DecodedFile* file = nullptr;
-        if (fingerprint && contents.bytes) {
-            file = &decodedFile(std::move(*contents.bytes), uncached);
-        }
-        const IdentifierSet* hidden = file != nullptr && file->hidden ? &*file->hidden : nullptr;
-        running = platform_.workspace.runningApplications();
-        const auto candidates = candidatesOf(running, hidden, platform_.system.processIdentifier());
-        const auto plistFingerprint = hidden != nullptr ? fingerprint : std::nullopt;
-
-        if (lastRefreshSignature_ &&
-            lastRefreshSignature_->describes(plistFingerprint, candidates)) {
-            finish();
-            co_return;
-        }
-        signature = RefreshSignature::of(plistFingerprint, candidates);
-        targets = targetsOf(candidates);
-        targetsAreHidden = hidden != nullptr;
+    auto plan = planScan();
+    if (!plan) {
+        finish();
+        co_return;
     }
-    if (targets.empty()) {
+    if (plan->targets.empty()) {
         cancelPendingRetry();
-        lastRefreshSignature_ = std::move(signature);
+        lastRefreshSignature_ = std::move(plan->signature);
         assign(hiddenItems_, {}, Field::hiddenItems);
         finish();
         co_return;
@@ -346,15 +307,54 @@ Task<void> MenuBarController::refresh() {
     // job; the main thread only takes the finished list. Targets chosen by the hidden set are
     // hidden wherever their extras are.
     auto scanned = co_await runInBackground(
-        [bridge = axBridge_, &renderer = platform_.imageRenderer, targetsAreHidden](
+        [bridge = axBridge_, &renderer = platform_.imageRenderer,
+         targetsAreHidden = plan->targetsAreHidden](
             const std::vector<AppScanTarget>& toScan,
             const std::vector<RunningApplication>& runningApplications) {
             return scan(bridge, renderer, toScan, targetsAreHidden, runningApplications);
         },
-        std::move(targets), std::move(running));
+        std::move(plan->targets), std::move(plan->running));
+    adoptScan(std::move(scanned), std::move(plan->signature));
+    finish();
+}
 
+std::optional<MenuBarController::ScanPlan> MenuBarController::planScan() {
+    // The probe's bytes are the ones parsed: one read per refresh. The fingerprint is taken
+    // first, so that a change made during the read shows as a new fingerprint next time.
+    const auto fingerprint = trackedApps_.fingerprint();
+    auto contents = platform_.files.readFile(trackedApps_.groupPrefsPath());
+    // A whole read is the only honest probe of Full Disk Access: attributes stay readable
+    // without it.
+    assign(fullDiskAccessGranted_, contents.succeeded(), Field::fullDiskAccessGranted);
+    if (!fullDiskAccessGranted_) {
+        return std::nullopt;
+    }
+
+    // Nearly every refresh reads the bytes the last one read: their decoding is kept, and
+    // the hidden set is looked at where the parser left it, so a refresh that finds nothing
+    // changed neither parses nor copies anything of the file or the running applications.
+    std::unique_ptr<DecodedFile> uncached;
+    const DecodedFile* file = nullptr;
+    if (fingerprint && contents.bytes) {
+        file = &decodedFile(std::move(*contents.bytes), uncached);
+    }
+    const IdentifierSet* hidden = file != nullptr && file->hidden ? &*file->hidden : nullptr;
+    auto running = platform_.workspace.runningApplications();
+    const auto candidates = candidatesOf(running, hidden, platform_.system.processIdentifier());
+    const auto plistFingerprint = hidden != nullptr ? fingerprint : std::nullopt;
+
+    if (lastRefreshSignature_ && lastRefreshSignature_->describes(plistFingerprint, candidates)) {
+        return std::nullopt;
+    }
+    auto signature = RefreshSignature::of(plistFingerprint, candidates);
+    auto targets = targetsOf(candidates);
+    return ScanPlan{std::move(running), std::move(signature), std::move(targets),
+                    hidden != nullptr};
+}
+
+void MenuBarController::adoptScan(ScanResult scanned, RefreshSignature signature) {
     const bool foundHidden = !scanned.items.empty();
-    if (!sameNamesOfSameProcesses(scanned.items, hiddenItems_)) {
+    if (publishesChange(scanned.items, hiddenItems_)) {
         assign(hiddenItems_, std::move(scanned.items), Field::hiddenItems);
     }
 
@@ -370,7 +370,6 @@ Task<void> MenuBarController::refresh() {
     if (foundHidden) {
         spawn(executor_, captureIconsAsync(weak_from_this()));
     }
-    finish();
 }
 
 MenuBarController::ScanResult MenuBarController::scan(

@@ -95,6 +95,15 @@ class MenuBarController : public std::enable_shared_from_this<MenuBarController>
     // starts capturing their pictures. Never fails; ignores cancellation of its caller.
     Task<void> refresh();
 
+    // Whether a newly scanned list of hidden extras is published in place of the published one:
+    // only when the names differ, in order and count, or belong to other processes. A panel
+    // shows a hidden extra by its name, so a list that differs only in window numbers, frames,
+    // elements or icons would redraw the same rows; the icons follow by the capture pass. A
+    // relaunched application has a new process, whose extras the old records cannot press, so
+    // its list counts as changed even under the same names.
+    static bool publishesChange(const std::vector<StatusItemInfo>& scanned,
+                                const std::vector<StatusItemInfo>& published);
+
     // Whether a delayed retry is waiting; for tests and the simulator's transcript.
     bool hasPendingRetry() const { return pendingRetrySignature_.has_value(); }
 
@@ -122,6 +131,25 @@ class MenuBarController : public std::enable_shared_from_this<MenuBarController>
     static ScanResult scan(const AccessibilityBridge& bridge, const ImageRenderer& renderer,
                            const std::vector<AppScanTarget>& targets, bool targetsAreHidden,
                            const std::vector<RunningApplication>& running);
+    // What a refresh scans once it decided to, with the signature it records: copies of what
+    // the scan needs, since what the file and the workspace say is kept only as long as it
+    // takes to decide.
+    struct ScanPlan {
+        std::vector<RunningApplication> running;
+        RefreshSignature signature;
+        std::vector<AppScanTarget> targets;
+        // The targets were chosen by the hidden set (see scan).
+        bool targetsAreHidden = false;
+    };
+
+    // Reads the file, publishing Full Disk Access as the read shows it, and the workspace, and
+    // decides what to scan. Absent without Full Disk Access, or when nothing changed since the
+    // last complete scan.
+    std::optional<ScanPlan> planScan();
+    // What a finished scan leads to: its list published if it changes anything, then either
+    // the signature kept as that of a complete scan or a retry arranged for a target that
+    // showed no extras, and the capture pass started for a list that is not empty.
+    void adoptScan(ScanResult scanned, RefreshSignature signature);
     static ImageRef initialIcon(const AppScanTarget& target,
                                 const IconProvider::RunningIcons& running,
                                 const ImageRenderer& renderer);

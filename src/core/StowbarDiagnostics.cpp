@@ -65,9 +65,9 @@ void StowbarDiagnostics::run(const Platform& platform) {
     out << '\n';
 
     // The same path the reader uses, worked out the same way but held apart from any reader.
-    const std::string groupPrefsURL = expandTildeInPath(ControlCenterTrackedApps::kGroupPrefsPath,
-                                                        platform.system.homeDirectory());
-    diagnoseControlCenterFile(platform, groupPrefsURL);
+    const std::string groupPrefsPath = expandTildeInPath(ControlCenterTrackedApps::kGroupPrefsPath,
+                                                         platform.system.homeDirectory());
+    diagnoseControlCenterFile(platform, groupPrefsPath);
     diagnoseSnapshot(platform);
     diagnoseAccessibility(platform);
     out.flush();

@@ -1,9 +1,8 @@
 #pragma once
 
 #include <QElapsedTimer>
-#include <QPointer>
+#include <QPoint>
 #include <QRect>
-#include <QSize>
 
 #include <functional>
 #include <map>
@@ -11,16 +10,12 @@
 #include <optional>
 #include <string>
 
-#include "adapters/qt/PanelWidgetHost.hpp"
-#include "platform/PanelHost.hpp"
+#include "adapters/qt/QtPopover.hpp"
 #include "platform/ShellPorts.hpp"
 
 class QSystemTrayIcon;
-class QWidget;
 
 namespace stowbar::qt {
-
-class PopupWindow;
 
 // The status item, the popover and the global click monitor on a Linux desktop, with Qt.
 //
@@ -31,13 +26,11 @@ class PopupWindow;
 // delegate's poll (lookAgain) and shows the item as soon as one is there. Once shown, Qt itself
 // docks it again whenever a tray is replaced or restarted.
 //
-// Popover: a frameless Qt::Popup window with a rounded, translucent background (cut to its
-// rounded shape instead where the desktop cannot blend translucent windows) that hosts the
-// hidden item panel (this object is also the panel's host, so the panel lives inside the popup).
-// It opens centred below the tray icon's geometry; when the tray does not say where the icon is
-// (many StatusNotifierItem trays report an empty geometry), below the top-right corner of the
-// primary screen. When there is no room below the anchor it opens above it instead, so that a
-// tray at the bottom of the screen still works. didShow is called on a later turn of the loop.
+// Popover: the shared Qt popover (QtPopover.hpp) as a Qt::Popup window, hung from the tray
+// icon's geometry; when the tray does not say where the icon is (many StatusNotifierItem trays
+// report an empty geometry), from the top-right corner of the primary screen. When there is no
+// room below the anchor it opens above it instead, so that a tray at the bottom of the screen
+// still works.
 //
 // Click monitor: X11 gives an application no portable way to see clicks made in other
 // applications without extensions that need more privileges than a tray utility should ask
@@ -60,7 +53,7 @@ class PopupWindow;
 // Without a QApplication the item has no button and the popup is never built.
 //
 // Threading: main thread only. Lifetime: must be destroyed before the QApplication.
-class QtShell final : public StatusBar, public Popover, public EventMonitor, public PanelHost {
+class QtShell final : public StatusBar, public QtPopover, public EventMonitor {
   public:
     QtShell();
     ~QtShell() override;
@@ -73,59 +66,29 @@ class QtShell final : public StatusBar, public Popover, public EventMonitor, pub
     // Shows an item that waits for a tray once there is one.
     void lookAgain() override;
 
-    // Popover
-    void configure(Size contentSize, std::function<void()> didShow) override;
-    bool isShown() const override;
-    void show() override;
-    void close() override;
-    void setContentSize(Size size) override;
-    std::optional<Size> preferredContentSize() const override;
-
     // EventMonitor
     std::optional<Token> addGlobalLeftMouseDownMonitor(std::function<void()> handler) override;
     void removeMonitor(Token token) override;
-
-    // PanelHost
-    void setPanelActions(PanelActions actions) override;
-    void setPanelInputs(const PanelInputs& inputs) override;
 
     // Whether the desktop shows tray icons; asks Qt unless replaced (tests replace it).
     std::function<bool()> trayAvailable;
     // Whether the item is made and still waits for a tray to appear in.
     bool waitingForTray() const;
-    // Whether the desktop blends translucent windows (on X11: whether a compositing manager
-    // runs); asked each time the popup opens, as a compositor may start or stop meanwhile.
-    // Tests replace it.
-    std::function<bool()> translucencyAvailable;
     // Where the popup hangs from, in global coordinates, instead of the tray icon's geometry.
     std::optional<QRect> anchorOverride;
-
-    // The popup window, null until first needed; the hosted panel, null until its actions came.
-    QWidget* popupWindow() const;
-    HiddenItemPanel* panel() const { return host_ ? host_->panel() : nullptr; }
     QSystemTrayIcon* trayIcon() const { return trayIcon_.get(); }
 
-    // Where a popup of `size` goes for `anchor` on a screen whose usable area is `screen`:
-    // centred below the anchor, kept inside the screen, above the anchor when it does not fit
-    // below.
-    static QRect popupFrame(const QRect& anchor, const QSize& size, const QRect& screen);
-    // Centres `child` in `window`, its top-left kept inside it. macOS's popover window shares it.
-    static void centreChild(QWidget& window, QWidget* child);
-
   private:
-    bool ensurePopup();
-    QRect anchor() const;
-    void placePopup();
-    void onOutsidePress(QPoint globalPosition, bool leftButton);
+    // QtPopover
+    std::optional<QRect> anchor() const override;
+    void opening() override;
+    void pressedOutside(QPoint globalPosition, bool leftButton) override;
+
     void onTrayActivated(int reason);
 
-    Size contentSize_{300, 200};
-    std::function<void()> didShow_;
     std::function<void()> action_;
     std::unique_ptr<QSystemTrayIcon> trayIcon_;
     bool waitingForTray_ = false;
-    std::unique_ptr<PopupWindow> popup_;
-    std::unique_ptr<PanelWidgetHost> host_;
     std::map<Token, std::function<void()>> monitors_;
     Token lastToken_ = 0;
     // When the grab closed the popup because of a press on the tray icon.

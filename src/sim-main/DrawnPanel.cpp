@@ -11,6 +11,7 @@
 #include <utility>
 #include <variant>
 #include "adapters/qt/HiddenItemPanel.hpp"
+#include "adapters/qt/PanelDriver.hpp"
 #include "adapters/sim/SimulatedDesktop.hpp"
 #include "adapters/sim/SimulatedShell.hpp"
 #include "core/HiddenItemPanelModel.hpp"
@@ -85,34 +86,35 @@ void DrawnPanel::perform(const script::Event& event) {
     if (panel == nullptr) {
         return;
     }
+    qt::PanelDriver driver(*panel);
     if (const auto* click = std::get_if<script::ClickRow>(&event)) {
-        panel->clickRow(click->index);
+        driver.clickRow(click->index);
     } else if (const auto* hover = std::get_if<script::Hover>(&event)) {
         switch (hover->target) {
             case script::HoverTarget::none:
-                panel->clearHover();
+                driver.clearHover();
                 break;
             case script::HoverTarget::quit:
-                panel->hoverQuit();
+                driver.hoverQuit();
                 break;
             case script::HoverTarget::updates:
-                panel->hoverUpdates();
+                driver.hoverUpdates();
                 break;
             case script::HoverTarget::row:
-                panel->hoverRow(hover->index);
+                driver.hoverRow(hover->index);
                 break;
         }
     } else if (const auto* button = std::get_if<script::ClickButton>(&event)) {
         // A button is known by the label the user reads on it.
         switch (button->label) {
             case script::PanelButton::updates:
-                panel->clickButton(panel_text::kUpdates);
+                driver.clickButton(panel_text::kUpdates);
                 break;
             case script::PanelButton::quit:
-                panel->clickButton(panel_text::kQuit);
+                driver.clickButton(panel_text::kQuit);
                 break;
             case script::PanelButton::openSettings:
-                panel->clickButton(panel_text::kOpenSettings);
+                driver.clickButton(panel_text::kOpenSettings);
                 break;
         }
     } else if (const auto* key = std::get_if<script::Key>(&event)) {
@@ -131,7 +133,7 @@ void DrawnPanel::takeSnapshot() {
     std::snprintf(name, sizeof name, "%04d-%s.png", ++snapshotCount_,
                   std::string(panelStateName(panel->state())).c_str());
     const auto path = (std::filesystem::path(*snapshotFolder_) / name).string();
-    if (!panel->renderSnapshot(path)) {
+    if (!qt::PanelDriver(*panel).renderSnapshot(path)) {
         std::cerr << "stowbar-sim: cannot write " << path << '\n';
     }
 }

@@ -538,14 +538,14 @@ QWidget* HiddenItemPanel::focusedWidget() {
 }
 
 void HiddenItemPanel::showFocus() {
+    // The footer's buttons always exist: they are told by the control that has the focus.
+    const auto& focus = navigator_.focus();
+    updatesButton_->setFocusShown(focus && focus->control == PanelControl::updates);
+    quitButton_->setFocusShown(focus && focus->control == PanelControl::quit);
     QWidget* focused = focusedWidget();
     for (StatusItemRow* row : rows_.made()) {
         row->setFocused(keyboardHighlight_ && focused != nullptr && row == focused);
     }
-    // Compared only when something has the focus: the buttons always exist, and comparing them
-    // with nothing would leave a reader (and the analyser) wondering whether they might not.
-    updatesButton_->setFocusShown(focused != nullptr && focused == updatesButton_);
-    quitButton_->setFocusShown(focused != nullptr && focused == quitButton_);
     if (openSettingsButton_ != nullptr) {
         openSettingsButton_->setFocusShown(focused == openSettingsButton_);
     }
@@ -584,16 +584,18 @@ void HiddenItemPanel::resizeEvent(QResizeEvent* event) {
 void HiddenItemPanel::movePointerOver(QWidget* target) {
     updatesButton_->setHovered(target != nullptr && target == updatesButton_);
     quitButton_->setHovered(target != nullptr && target == quitButton_);
+    const auto* overRow = dynamic_cast<const StatusItemRow*>(target);
     const std::vector<StatusItemRow*>& rows = rows_.made();
-    for (std::size_t index = 0; index < rows.size(); ++index) {
-        rows[index]->setHovered(target == rows[index]);
-        if (target == rows[index]) {
-            navigator_.focusRow(index);
-            keyboardHighlight_ = false;
-        }
+    const auto over = std::find(rows.begin(), rows.end(), overRow);
+    for (StatusItemRow* row : rows) {
+        row->setHovered(overRow != nullptr && row == overRow);
+    }
+    if (overRow != nullptr && over != rows.end()) {
+        navigator_.focusRow(static_cast<std::size_t>(over - rows.begin()));
+        keyboardHighlight_ = false;
     }
     // The pointer leaving the rows takes the highlight with it, as it does for a mouse user.
-    if (target == nullptr || dynamic_cast<StatusItemRow*>(target) == nullptr) {
+    if (overRow == nullptr) {
         keyboardHighlight_ = false;
     }
     showFocus();

@@ -14,10 +14,12 @@
 
 namespace stowbar {
 
-// What the hidden item panel shows, decided without any toolkit: which of its five states,
-// every fixed text, the footer's count, the rows and whether they scroll, and where each of
-// its controls leads. A view (Qt on Linux, AppKit later) only lays this out and reports
-// clicks back through HiddenItemPanelModel.
+// What the panel shows, decided without any toolkit: which of its five states, every fixed
+// text, the footer's count, the rows (one per hidden extra) and whether they scroll, and where
+// each of its controls leads. The keyboard's focus and the type-to-filter text are the
+// navigator's (HiddenItemPanelNavigator), which narrows this content. The view (the Qt panel,
+// on Linux and inside the macOS popover alike) only lays it out and reports clicks back
+// through HiddenItemPanelModel.
 //
 // Threading: main thread only, like the controller the inputs are read from. Everything here
 // is a pure function of its arguments except the actions, which call the injected callbacks
@@ -35,7 +37,7 @@ namespace panel_symbol {
 inline constexpr std::string_view kAccessibilityPrompt = "lock.shield";
 inline constexpr std::string_view kFullDiskAccessPrompt = "externaldrive.badge.exclamationmark";
 inline constexpr std::string_view kEmpty = "checkmark.circle";
-// Drawn in a row whose item has no picture at all.
+// Drawn in a row whose hidden extra has no picture at all.
 inline constexpr std::string_view kMissingIcon = "app.dashed";
 }  // namespace panel_symbol
 
@@ -64,7 +66,8 @@ struct PanelContent {
     PanelState state = PanelState::empty;
     // Present in the two prompt states only.
     std::optional<PermissionPrompt> prompt;
-    // The rows in list order, in the list state only; each row is known by its item's id.
+    // The rows in list order, in the list state only; each row is known by its hidden extra's
+    // id.
     std::vector<StatusItemInfo> rows;
     // Whether the rows sit in a scroll view of kScrollViewHeight points.
     bool rowsScroll = false;
@@ -98,11 +101,11 @@ class HiddenItemPanelModel {
 
     // Whether n rows go into the fixed-height scroll view: 1 to 9 never do, 10 or more always.
     static bool rowsScroll(std::size_t rowCount);
-    // "%lld Hidden Items" (or its form for one item) with the count in place of the
+    // "%lld Hidden Items" (or its form for one hidden extra) with the count in place of the
     // placeholder, in the user's language.
     static std::string footerText(std::int64_t count);
-    // "%lld of %lld Hidden Items" with the rows shown and all hidden items, its words agreeing
-    // with the number of all hidden items ("1 of 1 Hidden Item").
+    // "%lld of %lld Hidden Items" with the rows shown and all hidden extras, its words agreeing
+    // with the number of all hidden extras ("1 of 1 Hidden Item").
     static std::string filteredFooterText(std::int64_t shown, std::int64_t count);
     // What a symbol stands for, as a screen reader says it; empty for a name not known here.
     static std::string_view symbolDescription(std::string_view symbolName);

@@ -30,6 +30,12 @@ struct StatusItemInfo {
     // The process the extra belongs to. A relaunched application gets a new one, and its old
     // element only fails when pressed, so a list of other processes must be published.
     std::int32_t pid = 0;
+
+    // The same record: every field equal, the picture and the element by identity (the same
+    // shared object), as neither can be compared by content cheaply or at all. Equal records
+    // draw and press alike; unequal ones may still look alike, as a new capture of the same
+    // pixels does, which costs only a redraw.
+    friend bool operator==(const StatusItemInfo&, const StatusItemInfo&) = default;
 };
 
 }  // namespace stowbar

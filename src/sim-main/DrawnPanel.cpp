@@ -10,7 +10,9 @@
 #include <string>
 #include <utility>
 #include <variant>
+
 #include "adapters/qt/HiddenItemPanel.hpp"
+#include "adapters/qt/PanelDriver.hpp"
 #include "adapters/sim/SimulatedDesktop.hpp"
 #include "adapters/sim/SimulatedShell.hpp"
 #include "core/HiddenItemPanelModel.hpp"
@@ -85,22 +87,23 @@ void DrawnPanel::perform(const script::Event& event) {
     if (panel == nullptr) {
         return;
     }
+    qt::PanelDriver driver(*panel);
     if (const auto* click = std::get_if<script::ClickRow>(&event)) {
-        panel->clickRow(click->index);
+        driver.clickRow(click->index);
     } else if (const auto* hover = std::get_if<script::Hover>(&event)) {
         // Scripts point at the footer buttons and the rows, never at "Open Settings".
         if (!hover->target) {
-            panel->clearHover();
+            driver.clearHover();
         } else if (*hover->target == PanelControl::row) {
-            panel->hoverRow(hover->index);
+            driver.hoverRow(hover->index);
         } else if (*hover->target == PanelControl::updates) {
-            panel->hoverUpdates();
+            driver.hoverUpdates();
         } else if (*hover->target == PanelControl::quit) {
-            panel->hoverQuit();
+            driver.hoverQuit();
         }
     } else if (const auto* button = std::get_if<script::ClickButton>(&event)) {
         // A button is known by the label the user reads on it.
-        panel->clickButton(panelControlLabel(button->label));
+        driver.clickButton(panelControlLabel(button->label));
     } else if (const auto* key = std::get_if<script::Key>(&event)) {
         panel->pressKey(key->key);
     } else if (const auto* typed = std::get_if<script::Type>(&event)) {
@@ -117,7 +120,7 @@ void DrawnPanel::takeSnapshot() {
     std::snprintf(name, sizeof name, "%04d-%s.png", ++snapshotCount_,
                   std::string(panelStateName(panel->state())).c_str());
     const auto path = (std::filesystem::path(*snapshotFolder_) / name).string();
-    if (!panel->renderSnapshot(path)) {
+    if (!qt::PanelDriver(*panel).renderSnapshot(path)) {
         std::cerr << "stowbar-sim: cannot write " << path << '\n';
     }
 }

@@ -3,33 +3,30 @@
 #include <QAbstractButton>
 #include <QAccessible>
 #include <QApplication>
+#include <QCoreApplication>
 #include <QEvent>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
-#include <QMetaObject>
-#include <QPainter>
 #include <QPainterPath>
+#include <QPointF>
+#include <QRectF>
 #include <QRegion>
 #include <QScrollArea>
+#include <QSize>
+#include <QSizeF>
 #include <QVBoxLayout>
 #include <QVariant>
 
 #include <algorithm>
-#include <cmath>
 #include <cstddef>
-#include <cstdint>
-#include <functional>
-#include <iterator>
-#include <limits>
-#include <map>
 #include <optional>
 #include <string_view>
-#include <unordered_set>
 #include <utility>
 #include <vector>
 
 #include "adapters/qt/PanelAccessibility.hpp"
+#include "adapters/qt/PanelRows.hpp"
 #include "adapters/qt/PanelStyle.hpp"
 #include "adapters/qt/PanelWidgets.hpp"
 #include "adapters/qt/StatusItemRow.hpp"
@@ -46,7 +43,6 @@ namespace {
 // Layout metrics in points (logical pixels).
 constexpr int kPanelWidth = static_cast<int>(HiddenItemPanelModel::kPanelWidth);
 constexpr int kScrollViewHeight = static_cast<int>(HiddenItemPanelModel::kScrollViewHeight);
-constexpr double kCornerRadius = 10;
 constexpr int kTopSpace = 10;
 constexpr int kSpaceAboveFooter = 8;
 constexpr int kBottomSpace = 10;
@@ -96,16 +92,14 @@ QLabel* makeLabel(std::string_view text, TextStyle style, Colour colour, QWidget
     return label;
 }
 
-QPainterPath roundedShape(const QSize& size) {
-    QPainterPath shape;
-    shape.addRoundedRect(QRectF(QPointF(0, 0), QSizeF(size)), kCornerRadius, kCornerRadius);
-    return shape;
-}
-
 }  // namespace
 
 HiddenItemPanel::HiddenItemPanel(PanelActions actions, QWidget* parent)
-    : QWidget(parent), model_(std::move(actions)) {
+    : QWidget(parent),
+      model_(std::move(actions)),
+      rows_(
+          *this, content_, [this](const StatusItemInfo& clicked) { model_.activate(clicked); },
+          [this] { showFocus(); }) {
     installPanelAccessibility();
     // The panel draws no background of its own; the popover behind it does.
     setAutoFillBackground(false);
@@ -199,7 +193,7 @@ void HiddenItemPanel::present(PanelContent next) {
         replaceStateContent(built);
         announceState();
     } else if (content_.state == PanelState::list) {
-        updateRows(content_.rows);
+        rows_.update();
     }
 
     // A footer that reads as before is neither measured nor arranged again.
@@ -274,14 +268,13 @@ QWidget* HiddenItemPanel::buildList() {
     // The rows stay where they are when the column grows with more of them, so only the new
     // part is drawn, not every row in sight again.
     column->setAttribute(Qt::WA_StaticContents);
-    rowsLayout_ = new QVBoxLayout(column);
-    rowsLayout_->setContentsMargins(0, 0, 0, 0);
-    rowsLayout_->setSpacing(0);
+    auto* rowsLayout = new QVBoxLayout(column);
+    rowsLayout->setContentsMargins(0, 0, 0, 0);
+    rowsLayout->setSpacing(0);
     // Keeps the rows at the top of a scroll view taller than they are.
-    rowsLayout_->addStretch(1);
-    rowsColumn_ = column;
+    rowsLayout->addStretch(1);
     // The rows of the list shown so far move into the new column, keeping their hover.
-    updateRows(content_.rows);
+    rows_.moveInto(column, rowsLayout);
     if (!content_.rowsScroll) {
         column->setParent(this);
         return column;
@@ -292,7 +285,7 @@ QWidget* HiddenItemPanel::buildList() {
     // setWidget() turns the background on; the rows sit on the popover's fill.
     column->setAutoFillBackground(false);
     scrollArea_ = scroll;
-    reserveListHeight();
+    rows_.scrollIn(scroll);
     return scroll;
 }
 
@@ -304,9 +297,7 @@ void HiddenItemPanel::replaceStateContent(QWidget* content) {
         stateContent_->deleteLater();
     }
     if (content_.state != PanelState::list) {
-        rows_.clear();
-        rowsColumn_ = nullptr;
-        rowsLayout_ = nullptr;
+        rows_.forget();
     }
     if (content_.state != PanelState::list || !content_.rowsScroll) {
         scrollArea_ = nullptr;
@@ -320,229 +311,6 @@ void HiddenItemPanel::replaceStateContent(QWidget* content) {
     stateContent_ = content;
     layout_->insertWidget(2, content);
     content->show();
-}
-
-void HiddenItemPanel::updateRows(const std::vector<StatusItemInfo>& items) {
-    // Rows are matched to items by id, in order, so a row whose item keeps its id keeps its
-    // widget and its hover flag. Two items that share an id still get a row each.
-    std::vector<StatusItemRow*> next(items.size(), nullptr);
-    std::size_t lastMatched = 0;
-    // Most lists published again keep their ids in place (new pictures arrive): those rows
-    // are matched where they stand, and only the rest are looked up by id.
-    while (lastMatched < rows_.size() && lastMatched < items.size() &&
-           rows_[lastMatched]->item().id == items[lastMatched].id) {
-        next[lastMatched] = rows_[lastMatched];
-        replaceItem(*next[lastMatched], items[lastMatched]);
-        ++lastMatched;
-    }
-    std::multimap<std::uint32_t, StatusItemRow*> previous;
-    for (std::size_t index = lastMatched; index < rows_.size(); ++index) {
-        previous.emplace(rows_[index]->item().id, rows_[index]);
-    }
-    for (std::size_t index = lastMatched; index < items.size(); ++index) {
-        if (const auto found = previous.find(items[index].id); found != previous.end()) {
-            next[index] = found->second;
-            previous.erase(found);
-            replaceItem(*next[index], items[index]);
-            lastMatched = index + 1;
-        }
-    }
-    // A row whose item is gone shows the next item that has none, in list order, instead of
-    // being deleted while another is made: a list of new processes is drawn into the widgets
-    // already in place. The pointer's highlight belonged to the old item.
-    std::unordered_set<const StatusItemRow*> unmatched;
-    for (const auto& [id, row] : previous) {
-        unmatched.insert(row);
-    }
-    std::vector<StatusItemRow*> spare;
-    spare.reserve(unmatched.size());
-    std::copy_if(rows_.begin(), rows_.end(), std::back_inserter(spare),
-                 [&unmatched](const StatusItemRow* row) { return unmatched.contains(row); });
-    auto spareRow = spare.begin();
-    for (std::size_t index = 0; index < items.size() && spareRow != spare.end(); ++index) {
-        if (next[index] == nullptr) {
-            StatusItemRow* row = *spareRow++;
-            row->setHovered(false);
-            replaceItem(*row, items[index]);
-            next[index] = row;
-            lastMatched = index + 1;
-        }
-    }
-    // Rows left over go. In a scrolling column, those below what the shorter list leaves in
-    // sight are out of the way once out of the layout: they are hidden and deleted a few at a
-    // time on later turns, as a long list is made.
-    int inSight = std::numeric_limits<int>::max();
-    if (content_.rowsScroll && scrollArea_ != nullptr && scrollArea_->widget() == rowsColumn_ &&
-        !rows_.empty()) {
-        inSight = std::max(scrollArea_->viewport()->height(),
-                           static_cast<int>(items.size()) * rows_.front()->height());
-    }
-    for (; spareRow != spare.end(); ++spareRow) {
-        StatusItemRow* row = *spareRow;
-        rowsLayout_->removeWidget(row);
-        if (row->y() >= inSight) {
-            retiredRows_.emplace_back(row);
-        } else {
-            row->hide();
-            row->deleteLater();
-        }
-    }
-    // The rows a scroll view shows at once are made now, the rest a few at a time on later
-    // turns of the loop (see buildPendingRows()), so that a long new list never holds the
-    // loop for long.
-    const std::size_t builtNow = content_.rowsScroll
-                                     ? std::min(items.size(), std::max(lastMatched, kRowsPerTurn))
-                                     : items.size();
-    next.resize(builtNow);
-    for (std::size_t index = 0; index < builtNow; ++index) {
-        if (next[index] == nullptr) {
-            next[index] = makeRow(items[index]);
-        }
-    }
-    rows_ = std::move(next);
-    placeRows(rows_, 0);
-    redrawStaleRows(kRowsPerTurn);
-    scheduleRowBuilding();
-}
-
-void HiddenItemPanel::replaceItem(StatusItemRow& row, const StatusItemInfo& item) {
-    if (row.replaceItem(item)) {
-        staleRows_.emplace_back(&row);
-    }
-}
-
-void HiddenItemPanel::redrawStaleRows(std::size_t count) {
-    // Drawing a row costs about as much as making one: a list whose every picture changed is
-    // drawn a few shown rows per turn. Rows out of sight cost nothing to ask for.
-    std::optional<QRect> inSight;
-    if (scrollArea_ != nullptr && scrollArea_->widget() == rowsColumn_) {
-        inSight = QRect(QPoint(0, -rowsColumn_->y()), scrollArea_->viewport()->size());
-    }
-    std::size_t drawn = 0;
-    auto stale = staleRows_.begin();
-    for (; stale != staleRows_.end() && (drawn < count || !isVisible()); ++stale) {
-        if (*stale == nullptr) {
-            continue;
-        }
-        (*stale)->redraw();
-        if (!inSight || (*stale)->geometry().intersects(*inSight)) {
-            ++drawn;
-        }
-    }
-    staleRows_.erase(staleRows_.begin(), stale);
-}
-
-StatusItemRow* HiddenItemPanel::makeRow(const StatusItemInfo& item) {
-    auto* row = new StatusItemRow(
-        item, [this](const StatusItemInfo& clicked) { model_.activate(clicked); }, rowsColumn_);
-    row->installEventFilter(this);
-    return row;
-}
-
-void HiddenItemPanel::placeRows(const std::vector<StatusItemRow*>& rows, std::size_t from) {
-    // Showing a row in a shown column lays the column out again at once. The layout is off
-    // while rows move, so that the column is laid out once however many moved.
-    rowsLayout_->setEnabled(false);
-    bool moved = false;
-    // Only rows out of place move: an unchanged list touches the layout not at all, and one
-    // new item is one insertion.
-    for (std::size_t index = from; index < rows.size(); ++index) {
-        StatusItemRow* row = rows[index];
-        const QLayoutItem* there = rowsLayout_->itemAt(static_cast<int>(index));
-        if (there != nullptr && there->widget() == row) {
-            continue;
-        }
-        if (row->parentWidget() == rowsColumn_) {
-            rowsLayout_->removeWidget(row);
-        }
-        rowsLayout_->insertWidget(static_cast<int>(index), row);
-        // Shown where the layout will put it, every row being as high as the others: shown
-        // where it was, over the rows in sight, it would have them all drawn again.
-        const int height = row->sizeHint().height();
-        row->setGeometry(0, static_cast<int>(index) * height, rowsColumn_->width(), height);
-        // A row moved to a new column is hidden by the move; it shows with its column.
-        row->show();
-        moved = true;
-    }
-    const bool resized = reserveListHeight();
-    rowsLayout_->setEnabled(true);
-    if (moved || resized) {
-        rowsLayout_->activate();
-    }
-}
-
-bool HiddenItemPanel::reserveListHeight() {
-    if (scrollArea_ == nullptr || scrollArea_->widget() != rowsColumn_ || rows_.empty()) {
-        return false;
-    }
-    // A scrolling column is as tall as the whole list from the start, rows made or not: the
-    // rows made on later turns then land below the ones in place without moving them, the
-    // scroll range is final, and nothing in sight is drawn again for them.
-    // Every row is as high as the first, which placeRows() has just given its height.
-    const int whole = static_cast<int>(content_.rows.size()) * rows_.front()->height();
-    if (rowsColumn_->minimumHeight() == whole) {
-        return false;
-    }
-    rowsColumn_->setMinimumHeight(whole);
-    rowsColumn_->resize(rowsColumn_->width(), std::max(scrollArea_->viewport()->height(), whole));
-    return true;
-}
-
-void HiddenItemPanel::deleteRetiredRows(std::size_t count) {
-    const auto end =
-        retiredRows_.begin() + static_cast<std::ptrdiff_t>(std::min(count, retiredRows_.size()));
-    for (auto retired = retiredRows_.begin(); retired != end; ++retired) {
-        delete retired->data();
-    }
-    retiredRows_.erase(retiredRows_.begin(), end);
-}
-
-void HiddenItemPanel::scheduleRowBuilding() {
-    if (rowBuildingScheduled_ ||
-        (rows_.size() >= rowCount() && staleRows_.empty() && retiredRows_.empty())) {
-        return;
-    }
-    rowBuildingScheduled_ = true;
-    // Queued with the panel as context: dropped if the panel is gone by then.
-    QMetaObject::invokeMethod(
-        this,
-        [this] {
-            rowBuildingScheduled_ = false;
-            deleteRetiredRows(kRowsRetiredPerTurn);
-            redrawStaleRows(kRowsPerTurn);
-            buildPendingRows(kRowsPerTurn);
-            scheduleRowBuilding();
-        },
-        Qt::QueuedConnection);
-}
-
-void HiddenItemPanel::buildPendingRows(std::size_t count) {
-    if (content_.state != PanelState::list || rowsLayout_ == nullptr) {
-        return;
-    }
-    const std::size_t from = rows_.size();
-    const std::size_t to =
-        from + std::min(count, content_.rows.size() - std::min(from, content_.rows.size()));
-    if (from >= to) {
-        return;
-    }
-    rows_.reserve(to);
-    for (std::size_t index = from; index < to; ++index) {
-        rows_.push_back(makeRow(content_.rows[index]));
-    }
-    placeRows(rows_, from);
-    // A new row may be the focused one.
-    showFocus();
-}
-
-StatusItemRow* HiddenItemPanel::builtRow(std::size_t index) {
-    if (content_.state != PanelState::list || index >= content_.rows.size()) {
-        return nullptr;
-    }
-    if (index >= rows_.size()) {
-        buildPendingRows(index + 1 - rows_.size());
-    }
-    return index < rows_.size() ? rows_[index] : nullptr;
 }
 
 void HiddenItemPanel::arrangeFooter() {
@@ -650,9 +418,10 @@ bool HiddenItemPanel::eventFilter(QObject* watched, QEvent* event) {
     }
     if (event->type() == QEvent::Enter) {
         // The pointer over a row takes the focus there, so that there is one highlight.
-        const auto found = std::find(rows_.begin(), rows_.end(), watched);
-        if (found != rows_.end()) {
-            navigator_.focusRow(static_cast<std::size_t>(found - rows_.begin()));
+        const std::vector<StatusItemRow*>& rows = rows_.made();
+        const auto found = std::find(rows.begin(), rows.end(), watched);
+        if (found != rows.end()) {
+            navigator_.focusRow(static_cast<std::size_t>(found - rows.begin()));
             keyboardHighlight_ = false;
             showFocus();
         }
@@ -735,7 +504,7 @@ void HiddenItemPanel::afterKeyboard(const std::optional<PanelFocus>& focusBefore
     }
     // The keyboard's highlight replaces the pointer's.
     keyboardHighlight_ = true;
-    for (StatusItemRow* row : rows_) {
+    for (StatusItemRow* row : rows_.made()) {
         row->setHovered(false);
     }
     showFocus();
@@ -757,7 +526,7 @@ QWidget* HiddenItemPanel::focusedWidget() {
     }
     switch (focus->control) {
         case PanelControl::row:
-            return builtRow(focus->row);
+            return rows_.row(focus->row);
         case PanelControl::openSettings:
             return openSettingsButton_;
         case PanelControl::updates:
@@ -769,14 +538,14 @@ QWidget* HiddenItemPanel::focusedWidget() {
 }
 
 void HiddenItemPanel::showFocus() {
+    // The footer's buttons always exist: they are told by the control that has the focus.
+    const auto& focus = navigator_.focus();
+    updatesButton_->setFocusShown(focus && focus->control == PanelControl::updates);
+    quitButton_->setFocusShown(focus && focus->control == PanelControl::quit);
     QWidget* focused = focusedWidget();
-    for (StatusItemRow* row : rows_) {
+    for (StatusItemRow* row : rows_.made()) {
         row->setFocused(keyboardHighlight_ && focused != nullptr && row == focused);
     }
-    // Compared only when something has the focus: the buttons always exist, and comparing them
-    // with nothing would leave a reader (and the analyser) wondering whether they might not.
-    updatesButton_->setFocusShown(focused != nullptr && focused == updatesButton_);
-    quitButton_->setFocusShown(focused != nullptr && focused == quitButton_);
     if (openSettingsButton_ != nullptr) {
         openSettingsButton_->setFocusShown(focused == openSettingsButton_);
     }
@@ -808,131 +577,48 @@ void HiddenItemPanel::resizeEvent(QResizeEvent* event) {
     // Inside a host the panel clips its children to its rounded shape itself; as a window of
     // its own, shaping the window is the host's choice, as not every platform can.
     if (!isWindow()) {
-        setMask(QRegion(roundedShape(size()).toFillPolygon().toPolygon()));
+        setMask(QRegion(shape(size()).toFillPolygon().toPolygon()));
     }
 }
 
-void HiddenItemPanel::setPointerOver(QWidget* target) {
+void HiddenItemPanel::movePointerOver(QWidget* target) {
     updatesButton_->setHovered(target != nullptr && target == updatesButton_);
     quitButton_->setHovered(target != nullptr && target == quitButton_);
-    for (std::size_t index = 0; index < rows_.size(); ++index) {
-        rows_[index]->setHovered(target == rows_[index]);
-        if (target == rows_[index]) {
-            navigator_.focusRow(index);
-            keyboardHighlight_ = false;
-        }
+    const auto* overRow = dynamic_cast<const StatusItemRow*>(target);
+    const std::vector<StatusItemRow*>& rows = rows_.made();
+    const auto over = std::find(rows.begin(), rows.end(), overRow);
+    for (StatusItemRow* row : rows) {
+        row->setHovered(overRow != nullptr && row == overRow);
+    }
+    if (overRow != nullptr && over != rows.end()) {
+        navigator_.focusRow(static_cast<std::size_t>(over - rows.begin()));
+        keyboardHighlight_ = false;
     }
     // The pointer leaving the rows takes the highlight with it, as it does for a mouse user.
-    if (target == nullptr || dynamic_cast<StatusItemRow*>(target) == nullptr) {
+    if (overRow == nullptr) {
         keyboardHighlight_ = false;
     }
     showFocus();
 }
 
-void HiddenItemPanel::hoverQuit() {
-    setPointerOver(quitButton_);
-}
-
-void HiddenItemPanel::hoverUpdates() {
-    setPointerOver(updatesButton_);
-}
-
-bool HiddenItemPanel::hoverRow(std::size_t index) {
-    StatusItemRow* row = builtRow(index);
-    if (row == nullptr) {
-        return false;
-    }
-    setPointerOver(row);
-    return true;
-}
-
-void HiddenItemPanel::clearHover() {
-    setPointerOver(nullptr);
-}
-
-bool HiddenItemPanel::clickRow(std::size_t index) {
-    StatusItemRow* row = builtRow(index);
-    if (row == nullptr) {
-        return false;
-    }
-    row->activate();
-    return true;
-}
-
-bool HiddenItemPanel::clickButton(std::string_view label) {
-    QAbstractButton* button = nullptr;
-    if (label == panel_text::kUpdates) {
-        button = model_.offersUpdates() ? updatesButton_ : nullptr;
-    } else if (label == panel_text::kQuit) {
-        button = quitButton_;
-    } else if (label == panel_text::kOpenSettings) {
-        button = openSettingsButton_;
-    }
-    if (button == nullptr || button->isHidden()) {
-        return false;
-    }
-    button->click();
-    return true;
-}
-
 StatusItemRow* HiddenItemPanel::row(std::size_t index) {
-    return builtRow(index);
+    return rows_.row(index);
 }
 
-QImage HiddenItemPanel::renderImage(double devicePixelRatio) {
-    if (!(devicePixelRatio >= 1 && devicePixelRatio <= 8)) {
-        devicePixelRatio = 2;
-    }
+QPainterPath HiddenItemPanel::shape(const QSize& size) {
+    QPainterPath outline;
+    outline.addRoundedRect(QRectF(QPointF(0, 0), QSizeF(size)), kCornerRadius, kCornerRadius);
+    return outline;
+}
+
+void HiddenItemPanel::layOutWhole() {
     ensurePolished();
-    // A picture shows the whole list, also the rows not made yet.
-    buildPendingRows(rowCount());
+    rows_.makeAll();
     // Layouts inside the panel (the rows' column) a filter just changed are settled first,
     // so that a picture taken before the loop turns shows the panel at its new height.
     QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
     fitToContent();
     layout_->activate();
-
-    const QSize logical = size();
-    QImage image(QSize(static_cast<int>(std::ceil(logical.width() * devicePixelRatio)),
-                       static_cast<int>(std::ceil(logical.height() * devicePixelRatio))),
-                 QImage::Format_ARGB32_Premultiplied);
-    image.setDevicePixelRatio(devicePixelRatio);
-    image.fill(Qt::transparent);
-
-    const QPainterPath shape = roundedShape(logical);
-    if (spinner_ != nullptr) {
-        spinner_->setFrozen(true);
-    }
-    {
-        QPainter painter(&image);
-        painter.setRenderHint(QPainter::Antialiasing);
-        // The popover's fill, which the panel itself does not draw.
-        painter.fillPath(shape, colourFor(Colour::popoverFill, palette()));
-        render(&painter, QPoint(), QRegion(), QWidget::DrawChildren);
-
-        // Clip to the rounded shape with smooth edges: keep only what lies inside it.
-        QImage inside(image.size(), QImage::Format_ARGB32_Premultiplied);
-        inside.setDevicePixelRatio(devicePixelRatio);
-        inside.fill(Qt::transparent);
-        {
-            QPainter maskPainter(&inside);
-            maskPainter.setRenderHint(QPainter::Antialiasing);
-            maskPainter.fillPath(shape, Qt::black);
-        }
-        painter.setCompositionMode(QPainter::CompositionMode_DestinationIn);
-        painter.drawImage(QPointF(0, 0), inside);
-        painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
-        // The popover's hairline edge.
-        QPainterPath edge;
-        edge.addRoundedRect(QRectF(0.25, 0.25, logical.width() - 0.5, logical.height() - 0.5),
-                            kCornerRadius - 0.25, kCornerRadius - 0.25);
-        painter.setPen(QPen(colourFor(Colour::separator, palette()), 0.5));
-        painter.drawPath(edge);
-    }
-    if (spinner_ != nullptr) {
-        spinner_->setFrozen(false);
-    }
-    return image;
 }
 
 void HiddenItemPanel::changeEvent(QEvent* event) {
@@ -947,10 +633,6 @@ void HiddenItemPanel::changeEvent(QEvent* event) {
             paintLabelIn(label, static_cast<Colour>(colour.toInt()), palette());
         }
     }
-}
-
-bool HiddenItemPanel::renderSnapshot(const std::string& pngPath) {
-    return renderImage().save(QString::fromStdString(pngPath), "PNG");
 }
 
 }  // namespace stowbar::qt

@@ -1,7 +1,7 @@
 #pragma once
 
-#include <QImage>
-#include <QPointer>
+#include <QPainterPath>
+#include <QSize>
 #include <QWidget>
 
 #include <cstddef>
@@ -9,14 +9,13 @@
 #include <optional>
 #include <string>
 #include <string_view>
-#include <vector>
 
+#include "adapters/qt/PanelRows.hpp"
 #include "core/HiddenItemPanelModel.hpp"
 #include "core/HiddenItemPanelNavigator.hpp"
 
 class QBoxLayout;
 class QKeyEvent;
-class QLabel;
 class QVBoxLayout;
 class QScrollArea;
 
@@ -29,24 +28,26 @@ class ProminentButton;
 class StatusItemRow;
 class SpinnerView;
 
-// The whole content of the popover: one of the five states the model picks, a divider, and
-// the footer with the count and the "Updates" and "Quit" buttons (the count on a line of its
-// own above them when its whole text does not fit beside them). It is 200 points wide in
-// every state and exactly as high as its content; sizeHint() is that natural size, and the
-// widget fixes itself to it each time the content changes.
+// The whole content of the popover: one of the five states the model picks, the filter field
+// above the list while there is a filter, a divider, and the footer with the count and the
+// "Updates" and "Quit" buttons (the count on a line of its own above them when its whole text
+// does not fit beside them). It is 200 points wide in every state and exactly as high as its
+// content; sizeHint() is that natural size, and the widget fixes itself to it each time the
+// content changes.
 //
-// The panel holds no program data: what it shows comes from setInputs() (or from the source
-// it is asked to read on a later turn of the loop), and its clicks leave through the model's
-// actions. Its only own state is where the pointer is: the two footer hover flags and the
-// hovered row, which keeps its highlight across redraws while its item keeps its id.
+// The panel holds no program data: what it shows comes from setInputs(), and its clicks leave
+// through the model's actions. Its own state is where the pointer is (the two footer hover
+// flags and the hovered row, which keeps its highlight across redraws while its hidden extra
+// keeps its id) and the navigator's keyboard focus and filter.
 //
-// Pointer and clicks can come from real mouse events or from the simulated pointer below;
-// both take the same paths. So can keys: the panel sees every key pressed inside it first and
-// hands it to its navigator (the core's keyboard and type-to-filter rules), then draws the
-// focus: the focused row with the hovered row's highlight (the pointer over a row moves the
-// focus there, so there is only ever one), a focused button with a ring in the desktop's
-// focus colour, and the filter in a slim field above the list while there is one. The
-// toolkit's own focus follows the navigator's, so that assistive technologies hear of it.
+// Pointer and clicks come from real mouse events or from a PanelDriver; both take the same
+// paths. So do keys: the panel sees every key pressed inside it first and hands it to its
+// navigator (the core's keyboard and type-to-filter rules), then draws the focus: the focused
+// row with the hovered row's highlight (the pointer over a row moves the focus there, so there
+// is only ever one), a focused button with a ring in the desktop's focus colour, and the filter
+// in a slim field above the list while there is one. The toolkit's own focus follows the
+// navigator's, so that assistive technologies hear of it. The rows themselves, matched to each
+// new list, are PanelRows' job.
 //
 // Threading: main thread only. Needs a QApplication.
 class HiddenItemPanel final : public QWidget {
@@ -63,19 +64,14 @@ class HiddenItemPanel final : public QWidget {
 
     QSize sizeHint() const override;
 
-    // The simulated pointer. Each hover moves the one pointer: whatever it was over before is
-    // left. hoverRow and clickRow return false for an index with no row; clickButton takes
-    // "Updates", "Quit" or "Open Settings" and returns false when no such button is shown.
-    void hoverQuit();
-    void hoverUpdates();
-    bool hoverRow(std::size_t index);
-    void clearHover();
-    bool clickRow(std::size_t index);
-    bool clickButton(std::string_view label);
+    // The one pointer is now over `target`, a footer button or a row (null: over none of
+    // them), in one step: what a real pointer's enter and leave events do. PanelDriver's way in.
+    void movePointerOver(QWidget* target);
 
-    // The simulated keyboard, taking the same way as a real key. Each returns whether the
-    // panel took the key (or the text); a close request that no onCloseRequest answers is not
-    // taken, so that it reaches the window.
+    // The keyboard: a real key pressed inside the panel comes this way, and stowbar-sim's
+    // scripted keys and the tests' call these directly. Each returns whether the panel took
+    // the key (or the text); a close request that no onCloseRequest answers is not taken, so
+    // that it reaches the window.
     bool pressKey(PanelKey key);
     bool typeText(std::string_view text);
     const std::optional<PanelFocus>& focus() const { return navigator_.focus(); }
@@ -103,14 +99,18 @@ class HiddenItemPanel final : public QWidget {
     QScrollArea* scrollArea() const { return scrollArea_; }
     FooterButton* updatesButton() const { return updatesButton_; }
     FooterButton* quitButton() const { return quitButton_; }
+    // The prompt's "Open Settings"; null unless a prompt offers it.
+    ProminentButton* openSettingsButton() const { return openSettingsButton_; }
     ElidingLabel* countLabel() const { return countLabel_; }
+    // The progress indicator; null outside the loading state.
+    SpinnerView* spinner() const { return spinner_; }
 
-    // The panel as drawn on a popover: its natural size at `devicePixelRatio` pixels per
-    // point, on the popover's fill, clipped to the panel's rounded shape. The progress
-    // indicator is drawn in one fixed frame so that pictures are the same on every run.
-    QImage renderImage(double devicePixelRatio = 2);
-    // renderImage() saved as a PNG file; false when the file could not be written.
-    bool renderSnapshot(const std::string& pngPath);
+    // The panel's outline at `size`: a popover's rounded rectangle.
+    static constexpr double kCornerRadius = 10;
+    static QPainterPath shape(const QSize& size);
+    // Makes every row not made yet and lays the panel out at its natural size now, rather
+    // than on later turns of the loop: what a picture taken at once needs.
+    void layOutWhole();
 
   protected:
     void resizeEvent(QResizeEvent* event) override;
@@ -135,19 +135,8 @@ class HiddenItemPanel final : public QWidget {
     void showFocus();
     void pressFocused();
     void announceState();
-    void updateRows(const std::vector<StatusItemInfo>& items);
-    StatusItemRow* makeRow(const StatusItemInfo& item);
-    void replaceItem(StatusItemRow& row, const StatusItemInfo& item);
-    void redrawStaleRows(std::size_t count);
-    void placeRows(const std::vector<StatusItemRow*>& rows, std::size_t from);
-    bool reserveListHeight();
-    void deleteRetiredRows(std::size_t count);
-    void scheduleRowBuilding();
-    void buildPendingRows(std::size_t count);
-    StatusItemRow* builtRow(std::size_t index);
     void arrangeFooter();
     void fitToContent();
-    void setPointerOver(QWidget* target);
 
     HiddenItemPanelModel model_;
     HiddenItemPanelNavigator navigator_;
@@ -161,23 +150,12 @@ class HiddenItemPanel final : public QWidget {
 
     QVBoxLayout* layout_ = nullptr;
     QWidget* stateContent_ = nullptr;
-    QWidget* rowsColumn_ = nullptr;
-    QVBoxLayout* rowsLayout_ = nullptr;
     QScrollArea* scrollArea_ = nullptr;
     SpinnerView* spinner_ = nullptr;
     ProminentButton* openSettingsButton_ = nullptr;
     FilterField* filterField_ = nullptr;
-    // The rows made so far: the first rows_.size() of the list's rows, in order. A list in a
-    // scroll view gets kRowsPerTurn new rows per turn of the loop, and as many rows in sight
-    // drawn again for a new record.
-    static constexpr std::size_t kRowsPerTurn = 3;
-    std::vector<StatusItemRow*> rows_;
-    // Rows given a new record that they have not been asked to draw yet.
-    std::vector<QPointer<StatusItemRow>> staleRows_;
-    // Rows a shorter list left over, out of sight, to be deleted kRowsRetiredPerTurn a turn.
-    static constexpr std::size_t kRowsRetiredPerTurn = 30;
-    std::vector<QPointer<StatusItemRow>> retiredRows_;
-    bool rowBuildingScheduled_ = false;
+    // The rows of the list shown, of content_'s list.
+    PanelRows rows_;
     QBoxLayout* footerColumn_ = nullptr;
     QBoxLayout* footerRow_ = nullptr;
     ElidingLabel* countLabel_ = nullptr;

@@ -3,11 +3,9 @@
 #include <QLayout>
 #include <QWidget>
 
-#include <algorithm>
 #include <optional>
 #include <utility>
 
-#include "adapters/qt/StatusItemRow.hpp"
 #include "platform/Geometry.hpp"
 #include "platform/PanelHost.hpp"
 
@@ -51,8 +49,7 @@ namespace {
 bool sameInputs(const PanelInputs& a, const PanelInputs& b) {
     return a.accessibilityGranted == b.accessibilityGranted &&
            a.fullDiskAccessGranted == b.fullDiskAccessGranted && a.isLoading == b.isLoading &&
-           std::equal(a.hiddenItems.begin(), a.hiddenItems.end(), b.hiddenItems.begin(),
-                      b.hiddenItems.end(), &StatusItemRow::sameRecord);
+           a.hiddenItems == b.hiddenItems;
 }
 
 }  // namespace

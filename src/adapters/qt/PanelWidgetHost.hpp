@@ -12,7 +12,7 @@
 
 namespace stowbar::qt {
 
-// Hosts the Qt hidden item panel for the core: the panel is built when its actions arrive and
+// Hosts the Qt panel for the core: the panel is built when its actions arrive and
 // redrawn from every set of inputs handed over. The inputs arrive after the controller's
 // fields were assigned, so they are drawn at once.
 //

@@ -13,8 +13,8 @@
 
 #include "adapters/qt/PanelStyle.hpp"
 
-// The small custom-drawn pieces the hidden item panel is built from. Each draws itself from
-// the style table in PanelStyle and holds no program state.
+// The small custom-drawn pieces the panel is built from. Each draws itself from the style
+// table in PanelStyle and holds no program state.
 namespace stowbar::qt {
 
 // A thin horizontal separator across the full width.

@@ -55,7 +55,7 @@ void StatusItemRow::redraw() {
 bool StatusItemRow::replaceItem(const StatusItemInfo& item) {
     // A list published again mostly repeats the records its rows hold: those are left as
     // they are rather than copied over themselves.
-    if (sameRecord(item, item_)) {
+    if (item == item_) {
         return false;
     }
     // Only the picture and the name are drawn; a record that changes neither needs no redraw.
@@ -65,12 +65,6 @@ bool StatusItemRow::replaceItem(const StatusItemInfo& item) {
     }
     item_ = item;
     return drawn;
-}
-
-bool StatusItemRow::sameRecord(const StatusItemInfo& a, const StatusItemInfo& b) {
-    return a.id == b.id && a.windowID == b.windowID && a.pid == b.pid && a.icon == b.icon &&
-           a.axElement == b.axElement && a.frame == b.frame && a.appName == b.appName &&
-           a.bundleIdentifier == b.bundleIdentifier;
 }
 
 void StatusItemRow::setHovered(bool hovered) {

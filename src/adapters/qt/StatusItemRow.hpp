@@ -45,8 +45,6 @@ class StatusItemRow final : public QWidget {
     // box, so only that is: the margins beside it reach the popover's rounded edge, which
     // would be drawn again with them.
     void redraw();
-    // Whether two records are the same in every field, pictures and elements by identity.
-    static bool sameRecord(const StatusItemInfo& a, const StatusItemInfo& b);
 
     bool isHovered() const { return hovered_; }
     // What the pointer entering (true) or leaving (false) the row does.

@@ -20,6 +20,7 @@
 #include <utility>
 #include <vector>
 
+#include "adapters/qt/PanelDriver.hpp"
 #include "adapters/qt/PanelStyle.hpp"
 #include "adapters/qt/PanelWidgets.hpp"
 #include "adapters/qt/StatusItemRow.hpp"
@@ -61,6 +62,7 @@ struct PanelUnderTest {
         QCoreApplication::processEvents();
     }
     HiddenItemPanel* operator->() const { return panel.get(); }
+    PanelDriver driver() const { return PanelDriver(*panel); }
 };
 
 PanelInputs without(bool accessibility, std::size_t count) {
@@ -202,11 +204,11 @@ TEST(HiddenItemPanelTest, ThePointerTintsTheFooterButtonItIsOverAndHighlightsThe
     EXPECT_FALSE(subject->row(0)->isHovered());
 
     // The simulated pointer is the same one pointer.
-    subject->hoverUpdates();
+    subject.driver().hoverUpdates();
     EXPECT_EQ(quit->labelColour(), secondary);
     EXPECT_EQ(updates->labelColour(), primary);
     EXPECT_FALSE(subject->row(1)->isHovered());
-    subject->clearHover();
+    subject.driver().clearHover();
     EXPECT_EQ(updates->labelColour(), secondary);
 }
 
@@ -214,16 +216,16 @@ TEST(HiddenItemPanelTest, ThePointerTintsTheFooterButtonItIsOverAndHighlightsThe
 // what it cannot show: no call for what is not there, and a prompt's button.
 TEST(HiddenItemPanelTest, EachControlMakesItsOwnCallOnceAndChangesNothingShown) {
     PanelUnderTest list(granted(pictureItems(3)));
-    EXPECT_FALSE(list->clickRow(3));
-    EXPECT_FALSE(list->hoverRow(3));
-    EXPECT_FALSE(list->clickButton("Open Settings")) << "not shown over a list";
+    EXPECT_FALSE(list.driver().clickRow(3));
+    EXPECT_FALSE(list.driver().hoverRow(3));
+    EXPECT_FALSE(list.driver().clickButton("Open Settings")) << "not shown over a list";
     EXPECT_TRUE(list.calls.empty());
 
     PanelUnderTest prompt(without(false, 5));
     const QSize size = prompt->size();
     ASSERT_NE(openSettingsButton(*prompt.panel), nullptr);
     QTest::mouseClick(openSettingsButton(*prompt.panel), Qt::LeftButton);
-    EXPECT_TRUE(prompt->clickButton("Open Settings"));
+    EXPECT_TRUE(prompt.driver().clickButton("Open Settings"));
     QCoreApplication::processEvents();
     const std::string url =
         "open x-apple.systempreferences:com.apple.preference.security?Privacy_AllFiles";
@@ -274,9 +276,9 @@ TEST(HiddenItemPanelTest, AControlThePlatformCannotServeIsNotOffered) {
     QCoreApplication::processEvents();
     EXPECT_FALSE(panel.updatesButton()->isVisible());
     EXPECT_TRUE(panel.quitButton()->isVisible());
-    EXPECT_FALSE(panel.clickButton("Updates"));
+    EXPECT_FALSE(PanelDriver(panel).clickButton("Updates"));
     EXPECT_EQ(checks, 0);
-    EXPECT_FALSE(panel.clickButton("Open Settings"));
+    EXPECT_FALSE(PanelDriver(panel).clickButton("Open Settings"));
     EXPECT_EQ(openSettingsButton(panel), nullptr);
     // A screen reader finds no such control either: the names in the accessible tree.
     std::vector<QString> names;
@@ -311,7 +313,7 @@ TEST(HiddenItemPanelTest, RealKeysFilterMoveOneHighlightAndPressAsAClickWould) {
     EXPECT_FALSE(subject->filterField()->isVisible());
 
     // The pointer over a row takes the one highlight; a key takes it back.
-    subject->hoverRow(2);
+    subject.driver().hoverRow(2);
     EXPECT_FALSE(subject->row(0)->isHighlighted());
     EXPECT_TRUE(subject->row(2)->isHighlighted());
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Up);
@@ -352,7 +354,7 @@ TEST(HiddenItemPanelTest, AScreenReaderFindsNamedRowsAndSymbolsAndHearsTheListAr
 
 TEST(HiddenItemPanelTest, ARowKeepsItsHighlightAcrossRedrawsWhileItsItemKeepsItsId) {
     PanelUnderTest subject(granted(pictureItems(9)));
-    ASSERT_TRUE(subject->hoverRow(2));
+    ASSERT_TRUE(subject.driver().hoverRow(2));
     StatusItemRow* hovered = subject->row(2);
 
     std::vector<StatusItemInfo> recaptured = pictureItems(9);
@@ -438,7 +440,7 @@ TEST(HiddenItemPanelLongListTest, ALongListArrivesOverSeveralTurnsAndAListOfNewI
     EXPECT_EQ(last->parent()->childCount(), 150);
 
     // Every application relaunched: new ids, the same widgets, no highlight carried over.
-    ASSERT_TRUE(panel.hoverRow(4));
+    ASSERT_TRUE(PanelDriver(panel).hoverRow(4));
     const std::vector<StatusItemRow*> before = rowWidgets(panel);
     std::vector<StatusItemInfo> relaunched = pictureItems(150);
     for (auto& record : relaunched) {
@@ -529,9 +531,9 @@ TEST(HiddenItemPanelTest, EveryStateReadsInBothAppearancesAndFollowsTheAppearanc
                 QCoreApplication::processEvents();
             }
             if (subject->state() == PanelState::list) {
-                subject->hoverRow(0);
+                subject.driver().hoverRow(0);
             }
-            const QImage image = subject->renderImage(1);
+            const QImage image = subject.driver().renderImage(1);
             QApplication::setPalette(light);
             QCoreApplication::processEvents();
             const int ground = qGray(image.pixel(100, 3));
@@ -577,8 +579,8 @@ TEST(HiddenItemPanelTest, EveryStateReadsInBothAppearancesAndFollowsTheAppearanc
 TEST(HiddenItemPanelTest, APanelThatWasNeverShownStillDrawsItsContent) {
     HiddenItemPanel panel(PanelActions{});
     panel.setInputs(granted(pictureItems(3)));
-    const QImage image = panel.renderImage(1);
-    EXPECT_EQ(panel.renderImage(2).size(), image.size() * 2) << "two pixels per point";
+    const QImage image = PanelDriver(panel).renderImage(1);
+    EXPECT_EQ(PanelDriver(panel).renderImage(2).size(), image.size() * 2) << "two pixels per point";
     // The first row's picture sits 10 points down, 18 in from the left.
     const QRect picture(18, 10 + 4, 18, 18);
     bool ink = false;

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "adapters/qt/PanelStyle.hpp"
+#include "platform/Accessibility.hpp"
 #include "platform/Geometry.hpp"
 #include "platform/Image.hpp"
 #include "platform/StatusItemInfo.hpp"
@@ -75,6 +76,34 @@ TEST(StatusItemRowTest, AWideCaptureIsStretchedToFillTheWholeSquareUntilANewOneR
     // drawn, not the one kept.
     subject.row.setItem(item(1, "Weather", test::solidPicture(40, 22, Qt::blue)));
     EXPECT_EQ(subject.picture().pixelColor(square.center()), QColor(Qt::blue));
+}
+
+// An extra can keep its id across its application's relaunch (the id is its position when no
+// window number was resolved) but not its process or element: a row that kept the old record
+// would press a process that is gone.
+TEST(StatusItemRowTest, AClickHandsOnTheLatestRecordWhicheverOneFieldChanged) {
+    const StatusItemInfo shown = item(7, "Weather", test::solidPicture(22, 22, Qt::black));
+    const std::vector<void (*)(StatusItemInfo&)> changes{
+        [](StatusItemInfo& r) { r.id = 70; },
+        [](StatusItemInfo& r) { r.windowID = 70; },
+        [](StatusItemInfo& r) { r.frame.origin.x = 5; },
+        [](StatusItemInfo& r) { r.appName = "Weather 2"; },
+        // A new capture of the same pixels is a new picture.
+        [](StatusItemInfo& r) { r.icon = test::solidPicture(22, 22, Qt::black); },
+        [](StatusItemInfo& r) { r.axElement = std::make_shared<const AXUIElement>(); },
+        [](StatusItemInfo& r) { r.bundleIdentifier = "com.example.weather"; },
+        [](StatusItemInfo& r) { r.pid = 4242; },
+    };
+    for (std::size_t index = 0; index < changes.size(); ++index) {
+        RowUnderTest subject(shown);
+        StatusItemInfo changed = shown;
+        changes[index](changed);
+        EXPECT_FALSE(changed == shown) << index;
+        subject.row.setItem(changed);
+        subject.row.activate();
+        ASSERT_EQ(subject.activated.size(), 1u);
+        EXPECT_TRUE(subject.activated.front() == changed) << index;
+    }
 }
 
 TEST(StatusItemRowTest, OnADoubleDensityScreenAPictureKeepsEveryPixelItWasCapturedWith) {

@@ -37,14 +37,5 @@ TEST(HiddenItemPanelModelTest, TheFirstRuleThatHoldsPicksTheStateAndTheFooterAlw
     EXPECT_EQ(HiddenItemPanelModel::footerText(1234567890123), "1234567890123 Hidden Items");
 }
 
-TEST(HiddenItemPanelModelTest, ControlsWithoutCallbacksDoNothing) {
-    const HiddenItemPanelModel model{PanelActions{}};
-    model.checkForUpdates();
-    model.quit();
-    model.openSettings(HiddenItemPanelModel::accessibilityPrompt());
-    model.activate(StatusItemInfo{});
-    SUCCEED();
-}
-
 }  // namespace
 }  // namespace stowbar

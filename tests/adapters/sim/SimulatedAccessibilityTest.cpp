@@ -10,7 +10,6 @@
 #include <functional>
 
 #include "core/AccessibilityBridge.hpp"
-#include "core/MenuBarItemRecords.hpp"
 #include "platform/Accessibility.hpp"
 #include "platform/Geometry.hpp"
 #include "support/SimulatedDesktopBuilders.hpp"

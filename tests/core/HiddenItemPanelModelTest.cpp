@@ -37,5 +37,15 @@ TEST(HiddenItemPanelModelTest, TheFirstRuleThatHoldsPicksTheStateAndTheFooterAlw
     EXPECT_EQ(HiddenItemPanelModel::footerText(1234567890123), "1234567890123 Hidden Items");
 }
 
+// A platform without a way to open settings gives no callback for it: nothing may throw.
+TEST(HiddenItemPanelModelTest, ControlsWithoutCallbacksDoNothing) {
+    const HiddenItemPanelModel model{PanelActions{}};
+    model.checkForUpdates();
+    model.quit();
+    model.openSettings(HiddenItemPanelModel::accessibilityPrompt());
+    model.activate(StatusItemInfo{});
+    SUCCEED();
+}
+
 }  // namespace
 }  // namespace stowbar

@@ -362,6 +362,22 @@ TEST_F(MenuBarControllerTest, ACapturePassPutsItsPicturesIntoANewerListInsteadOf
     }
 }
 
+TEST_F(MenuBarControllerTest, ARelaunchedApplicationIsPublishedSoThatItsRowPressesTheNewProcess) {
+    writeHiddenSet({"com.example.alpha"});
+    setDesktop({app(401, "alpha", {extraWithWindow(-30, 811)})});
+    refresh();
+
+    setDesktop({app(501, "alpha", {extraWithWindow(-30, 911)})});
+    assigned.clear();
+    refresh();
+    EXPECT_EQ(count(Field::hiddenItems), 1);
+    ASSERT_EQ(controller->hiddenItems().size(), 1u);
+    EXPECT_EQ(controller->hiddenItems()[0].pid, 501);
+    EXPECT_EQ(onHold.performAction(controller->hiddenItems()[0].axElement, "AXPress"),
+              kAXErrorSuccess)
+        << "the row presses the running process, not the one that quit";
+}
+
 class DelayedRetryTest : public MenuBarControllerTest {
   protected:
     DelayedRetryTest() {

@@ -139,33 +139,5 @@ TEST(AccessibilityBridge, WithoutTheWindowNumberFunctionNoNumberIsFoundAndTheSca
     EXPECT_EQ(record.windowNumberLookups, 3 + 8 * 3);
 }
 
-TEST(AccessibilityBridge, WindowNumberOfAnElementThatCannotBeAskedIsAbsent) {
-    auto extra = extraAt(0, 0, 20, 24);
-    extra.window = 812;
-    Scan scan(desktopWith({application(401, "alpha", {extra})}));
-    auto& simulation = scan.simulation;
-    const auto& bridge = scan.bridge;
-    const auto items = scan.items();
-    ASSERT_EQ(items.size(), 1u);
-    EXPECT_EQ(bridge.windowID(items[0].element), 812u);
-
-    EXPECT_EQ(bridge.windowID(nullptr), std::nullopt);
-
-    simulation.update([](SimulatedDesktop& desktop) { desktop.accessibilityTrusted = false; });
-    EXPECT_EQ(bridge.windowID(items[0].element), std::nullopt);
-
-    simulation.update([](SimulatedDesktop& desktop) {
-        desktop.accessibilityTrusted = true;
-        desktop.applications[0].responds = false;
-    });
-    simulation.clearRecord();
-    EXPECT_EQ(bridge.windowID(items[0].element), std::nullopt);
-    // Each request cost one timeout; the default parents (bar, application) end the walk.
-    const auto asked = simulation.record().of(401);
-    EXPECT_EQ(asked.timeouts, asked.attributeRequests + asked.windowNumberAttempts);
-    EXPECT_DOUBLE_EQ(asked.secondsWaited, asked.timeouts * double{0.1f});
-    EXPECT_LE(asked.windowNumberAttempts + asked.attributeRequestsFor("AXParent"), 3 + 8 * 4);
-}
-
 }  // namespace
 }  // namespace stowbar

@@ -7,7 +7,6 @@
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
-#include <cstddef>
 #include <cstdint>
 #include <filesystem>
 #include <functional>
@@ -171,82 +170,6 @@ TEST_F(AppDelegateTest,
     EXPECT_EQ(refreshes, 1) << "the unchanged file after the baseline refreshes nothing";
 }
 
-TEST_F(AppDelegateTest, ATriggerDuringARunningRefreshLetsItFinishAndAddsOneMore) {
-    launch();
-    workspace.notify(WorkspaceNotification::didLaunchApplication);
-    // A new application, so the refresh has something to scan and the gate holds it there.
-    simulation.update([](SimulatedDesktop& desktop) {
-        desktop.applications.push_back(
-            test::application(402, "beta", {test::extraAt(1400, -30, 24, 22)}));
-    });
-    writeHiddenSet({"com.example.alpha", "com.example.beta"});
-    gate.setOpen(false);
-    ASSERT_TRUE(
-        executor.runUntil([&] { return executor.backgroundJobCount() > 0; }, executor.now() + 1s));
-    EXPECT_NEAR(seconds(), 0.3, 1e-9);
-    ASSERT_EQ(refreshStarts.size(), 1u);
-
-    workspace.notify(WorkspaceNotification::didTerminateApplication);
-    executor.runDue();
-    gate.setOpen(true);
-    executor.runUntilIdle();
-    EXPECT_EQ(delegate->controller()->hiddenItems().size(), 2u) << "the running refresh finished";
-    advanceTo(0.6);
-    EXPECT_EQ(refreshStarts.size(), 2u);
-    EXPECT_NEAR(refreshStarts[1], 0.6, 1e-9);
-}
-
-TEST_F(AppDelegateTest, EachNewTriggerRestartsTheWaitingDebounce) {
-    launch();
-    for (const double at : {0.0, 0.2, 0.45}) {
-        advanceTo(at);
-        workspace.notify(WorkspaceNotification::didLaunchApplication);
-    }
-    advanceTo(2.0);
-    ASSERT_EQ(refreshStarts.size(), 1u) << "one refresh for the three triggers";
-    EXPECT_NEAR(refreshStarts[0], 0.75, 1e-9) << "0.3 s after the last trigger";
-}
-
-TEST_F(AppDelegateTest, PermissionChangesAreNoticedByTheNextTickAndOnlyGrantsRefreshAtOnce) {
-    struct Case {
-        const char* name;
-        bool accessibility;             // which permission changes
-        bool granted;                   // to what
-        std::size_t assignmentsAtTick;  // of the Accessibility flag, by a refresh or the poll
-    };
-    const Case cases[] = {
-        {"accessibility granted", true, true, 2},
-        {"accessibility withdrawn", true, false, 1},
-        {"full disk access granted", false, true, 1},
-        {"full disk access withdrawn", false, false, 0},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
-        TearDown();
-        delegate = std::make_shared<AppDelegate>(ports, executor);
-        const double base = seconds();
-        setPermission(c.accessibility, !c.granted);
-        launch();
-        auto flag = [&] {
-            return c.accessibility ? delegate->controller()->accessibilityGranted()
-                                   : delegate->controller()->fullDiskAccessGranted();
-        };
-        EXPECT_EQ(flag(), !c.granted);
-        setPermission(c.accessibility, c.granted);
-        advanceTo(base + 1.999);
-        EXPECT_EQ(flag(), !c.granted);
-        advanceTo(base + 2.0);
-        EXPECT_EQ(flag(), c.granted);
-        // Only a grant refreshes; the poll assigns a changed Accessibility flag itself.
-        EXPECT_EQ(refreshStarts.size(), c.assignmentsAtTick);
-        advanceTo(base + 5.9);
-        EXPECT_EQ(flag(), c.granted) << "later ticks change nothing";
-        delegate->applicationWillTerminate();
-        delegate.reset();
-        setPermission(c.accessibility, true);
-    }
-}
-
 TEST_F(AppDelegateTest, TheFingerprintStepRunsAlsoAfterAPermissionRefreshInTheSameTick) {
     setTrusted(false);
     launch();
@@ -261,30 +184,6 @@ TEST_F(AppDelegateTest, TheFingerprintStepRunsAlsoAfterAPermissionRefreshInTheSa
     EXPECT_EQ(refreshStarts.size(), 2u);
     advanceTo(2.3);
     EXPECT_EQ(refreshStarts.size(), 3u) << "the changed fingerprint schedules the debounce";
-}
-
-TEST_F(AppDelegateTest,
-       AChangedFileWithoutADirectoryWatchIsFoundByThePollWithinTwoPointThreeSeconds) {
-    shell.directoryWatcher.refuseWatches = true;
-    launch();
-    EXPECT_FALSE(delegate->hasDirectoryWatch());
-    advanceTo(0.5);
-    writeHiddenSet({"com.example.alpha", "com.example.beta"});
-    advanceTo(2.299);
-    EXPECT_TRUE(refreshStarts.empty());
-    advanceTo(2.3);
-    EXPECT_EQ(refreshStarts.size(), 1u);
-    advanceTo(10);
-    EXPECT_EQ(refreshStarts.size(), 1u) << "an unchanged fingerprint schedules nothing more";
-
-    // A file that disappears counts as one change, and stays absent without more refreshes;
-    // the lost Full Disk Access only clears its flag.
-    std::filesystem::remove(controlCenterPath());
-    advanceTo(12.3);
-    EXPECT_EQ(refreshStarts.size(), 2u);
-    EXPECT_FALSE(delegate->controller()->fullDiskAccessGranted());
-    advanceTo(20);
-    EXPECT_EQ(refreshStarts.size(), 2u);
 }
 
 // A status item on a desktop whose tray never comes up: it counts the looks it is given.
@@ -373,45 +272,6 @@ TEST_F(AppDelegateTest, TheStatusItemTogglesThePopoverAndEachShowingRefreshes) {
     EXPECT_FALSE(shell.popover.isShown());
 }
 
-// A panel whose ideal size follows its list, as a drawn one's does: each row adds 40 points.
-struct SizingPanel final : PanelHost {
-    explicit SizingPanel(SimulatedPopover& sized) : popover(sized) {}
-    void setPanelActions(PanelActions) override {}
-    void setPanelInputs(const PanelInputs& inputs) override {
-        popover.preferred = Size{200, 60.0 + 40.0 * double(inputs.hiddenItems.size())};
-    }
-    SimulatedPopover& popover;
-};
-
-TEST_F(AppDelegateTest, AShownPopoverTakesThePanelsNewSizeWheneverWhatItShowsChanges) {
-    SizingPanel sizing(shell.popover);
-    shell.panel.display = &sizing;
-    launch();
-    clickStatusItem();
-    EXPECT_EQ(shell.popover.contentSize(), (Size{200, 100}));
-    writeHiddenSet({"com.example.alpha", "com.example.beta"});
-    const auto relist = [&](bool withBeta) {
-        simulation.update([&](SimulatedDesktop& desktop) {
-            desktop.applications.resize(1);
-            if (withBeta) {
-                desktop.applications.push_back(
-                    test::application(402, "beta", {test::extraAt(1450, -30, 24, 22)}));
-            }
-        });
-        workspace.notify(WorkspaceNotification::didLaunchApplication);
-        advanceTo(seconds() + 1);
-    };
-    relist(true);
-    EXPECT_EQ(shell.popover.contentSize(), (Size{200, 140})) << "a list that grew while shown";
-    shell.statusBar.click();
-    relist(false);
-    EXPECT_EQ(shell.popover.contentSize(), (Size{200, 140})) << "a closed popover keeps its size";
-    shell.panel.actions.onPreferredSizeChange();
-    EXPECT_EQ(shell.popover.contentSize(), (Size{200, 140})) << "also when a filter changed";
-    shell.statusBar.click();
-    EXPECT_EQ(shell.popover.contentSize(), (Size{200, 100})) << "and opens at the panel's";
-}
-
 // Clicks on panel rows, on the virtual clock: the uptime the delegate reads follows it.
 class AppDelegateActivationTest : public AppDelegateTest {
   protected:
@@ -470,14 +330,6 @@ TEST_F(AppDelegateActivationTest, RepeatedClicksOnOneItemCountFromTheLastAccepte
             start = executor.now().time_since_epoch() + 1s;
         }
     }
-}
-
-TEST_F(AppDelegateActivationTest, TheRowIsPressed150MillisecondsAfterTheClick) {
-    clickAt(0ms, item);
-    executor.advanceTo(TimePoint{} + start + 150ms - 1ns);
-    EXPECT_EQ(presses(), 0) << "the popover is still on its way out";
-    executor.advanceTo(TimePoint{} + start + 150ms);
-    EXPECT_EQ(presses(), 1);
 }
 
 TEST_F(AppDelegateActivationTest, AnIgnoredClickLeavesThePopoverOpenAndAnotherItemIsPressed) {

@@ -37,6 +37,7 @@ TEST(HiddenItemPanelModelTest, TheFirstRuleThatHoldsPicksTheStateAndTheFooterAlw
     EXPECT_EQ(HiddenItemPanelModel::footerText(1234567890123), "1234567890123 Hidden Items");
 }
 
+// A platform without a way to open settings gives no callback for it: nothing may throw.
 TEST(HiddenItemPanelModelTest, ControlsWithoutCallbacksDoNothing) {
     const HiddenItemPanelModel model{PanelActions{}};
     model.checkForUpdates();

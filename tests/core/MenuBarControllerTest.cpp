@@ -234,82 +234,6 @@ TEST_F(MenuBarControllerTest, FirstRefreshPublishesHiddenExtrasInWorkspaceOrderT
     EXPECT_EQ(simulation.lock()->captures.size(), 3u);
 }
 
-TEST_F(MenuBarControllerTest, MissingPermissionsEndTheRefreshEarlyAndKeepTheList) {
-    writeHiddenSet({"com.example.alpha"});
-    setDesktop({app(401, "alpha", {extraWithWindow(-30, 811)})});
-    refresh();
-
-    struct Case {
-        const char* name;
-        bool accessibility;
-        bool fullDiskAccess;
-        long fullDiskAccessAssignments;
-    };
-    for (const Case& c : {Case{"accessibility withdrawn", false, true, 0},
-                          Case{"full disk access withdrawn", true, false, 1}}) {
-        SCOPED_TRACE(c.name);
-        simulation.update([&](SimulatedDesktop& desktop) {
-            desktop.accessibilityTrusted = c.accessibility;
-            desktop.fullDiskAccessGranted = c.fullDiskAccess;
-            desktop.applications.clear();  // would empty the list if it were scanned
-        });
-        assigned.clear();
-        const int before = scans();
-        refresh();
-        EXPECT_EQ(controller->accessibilityGranted(), c.accessibility);
-        EXPECT_EQ(count(Field::fullDiskAccessGranted), c.fullDiskAccessAssignments);
-        EXPECT_EQ(scans(), before);
-        EXPECT_EQ(count(Field::hiddenItems), 0);
-        EXPECT_EQ(count(Field::isLoading), 0) << "the list was not empty";
-        EXPECT_EQ(names(), std::vector<std::string>{"alpha"});
-    }
-
-    // A first refresh that ends early clears the loading it set.
-    for (const bool trusted : {false, true}) {
-        SCOPED_TRACE(trusted ? "full disk access missing" : "accessibility missing");
-        simulation.update([&](SimulatedDesktop& desktop) {
-            desktop.accessibilityTrusted = trusted;
-            desktop.fullDiskAccessGranted = false;
-        });
-        controller = std::make_shared<MenuBarController>(ports, executor);
-        refresh();
-        EXPECT_FALSE(controller->isLoading());
-    }
-}
-
-TEST_F(MenuBarControllerTest, ARefreshScansOnlyAChangedSituationAndPublishesOnlyAChangedList) {
-    writeHiddenSet({"com.example.alpha", "com.example.beta"});
-    const auto beta = app(402, "beta", {extraAt(0, -30, 22, 22)});
-    setDesktop({app(401, "alpha", {extraWithWindow(-30, 811)}), beta});
-    refresh();
-    releaseCaptures();
-    assigned.clear();
-    const int before = scans();
-    refresh();
-    EXPECT_EQ(scans(), before) << "same file, same processes";
-    EXPECT_EQ(assigned,
-              (std::vector<Field>{Field::accessibilityGranted, Field::fullDiskAccessGranted}));
-    setDesktop({beta, app(401, "alpha", {extraWithWindow(-30, 811)})});
-    refresh();
-    EXPECT_EQ(scans(), before) << "the same processes, listed in another order";
-
-    // A changed file is a changed situation, but the same names in the same order stay.
-    writeHiddenSet({"com.example.alpha", "com.example.beta", "com.example.other"});
-    setDesktop({app(401, "alpha", {extraWithWindow(-30, 911)}), beta});
-    refresh();
-    EXPECT_GT(scans(), before);
-    EXPECT_EQ(count(Field::hiddenItems), 0);
-    EXPECT_EQ(controller->hiddenItems()[0].windowID, 811u) << "the old record stays";
-
-    // An empty hidden set publishes the empty list, once.
-    writeHiddenSet({});
-    refresh();
-    EXPECT_TRUE(controller->hiddenItems().empty());
-    assigned.clear();
-    refresh();
-    EXPECT_EQ(count(Field::hiddenItems), 0);
-}
-
 TEST_F(MenuBarControllerTest, TheHiddenSetDecidesFirstAndWithoutASnapshotOnlyThePositionCounts) {
     constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
     struct Case {
@@ -400,81 +324,6 @@ TEST_F(MenuBarControllerTest,
     EXPECT_FALSE(controller->isLoading());
 }
 
-TEST_F(MenuBarControllerTest, ARelaunchedApplicationIsPublishedSoThatItsRowPressesTheNewProcess) {
-    writeHiddenSet({"com.example.alpha"});
-    setDesktop({app(401, "alpha", {extraWithWindow(-30, 811)})});
-    refresh();
-
-    setDesktop({app(501, "alpha", {extraWithWindow(-30, 911)})});
-    assigned.clear();
-    refresh();
-    EXPECT_EQ(count(Field::hiddenItems), 1);
-    ASSERT_EQ(controller->hiddenItems().size(), 1u);
-    EXPECT_EQ(controller->hiddenItems()[0].pid, 501);
-    EXPECT_EQ(onHold.performAction(controller->hiddenItems()[0].axElement, "AXPress"),
-              kAXErrorSuccess)
-        << "the row presses the running process, not the one that quit";
-}
-
-TEST_F(MenuBarControllerTest, OverlappingRefreshesBothScanAndTheFirstToFinishClearsLoading) {
-    writeHiddenSet({"com.example.alpha"});
-    setDesktop({app(401, "alpha", {extraWithWindow(-30, 811)})});
-    startRefresh();
-    startRefresh();
-    executor.runUntilIdle();
-    EXPECT_EQ(simulation.record().of(401).attributeRequestsFor("AXExtrasMenuBar"), 2);
-    EXPECT_EQ(count(Field::isLoading), 4)
-        << "both started over the empty list: both set, both clear";
-    EXPECT_FALSE(controller->isLoading());
-}
-
-// Alpha answers slowly, so the first refresh is still scanning when the second starts; the
-// second either also waits for alpha (and ends last) or no longer scans it (and ends first).
-// Whichever ends last publishes last, and the first to end clears the loading flag that both
-// set, while the other still runs.
-TEST_F(MenuBarControllerTest, OverlappingRefreshesPublishInTheOrderTheyFinish) {
-    using namespace std::chrono_literals;
-    struct Case {
-        const char* name;
-        std::vector<std::string> secondHiddenSet;
-        std::vector<std::vector<std::string>> published;
-    };
-    const std::vector<Case> cases = {
-        {"newer ends last",
-         {"com.example.alpha", "com.example.beta", "com.example.gamma"},
-         {{"alpha", "beta"}, {"alpha", "beta", "gamma"}}},
-        {"older ends last", {"com.example.beta"}, {{"beta"}, {"alpha", "beta"}}},
-    };
-    for (const auto& each : cases) {
-        SCOPED_TRACE(each.name);
-        controller = std::make_shared<MenuBarController>(ports, executor);
-        std::vector<std::vector<std::string>> published;
-        controller->observe([&](Field field) {
-            if (field == Field::hiddenItems) {
-                executor.post([&] { published.push_back(names()); });
-            }
-        });
-        auto slow = app(401, "alpha", {extraWithWindow(-30, 811)});
-        slow.answerDelay = 0.05;
-        setDesktop({slow, app(402, "beta", {extraWithWindow(-30, 812)}),
-                    app(403, "gamma", {extraWithWindow(-30, 813)})});
-        simulation.attach(&executor, nullptr);
-        writeHiddenSet({"com.example.alpha", "com.example.beta"});
-        startRefresh();
-        executor.advanceBy(10ms);
-        ASSERT_TRUE(controller->isLoading());
-        writeHiddenSet(each.secondHiddenSet);
-        startRefresh();
-        executor.runUntil([&] { return !published.empty(); }, executor.now() + 10s);
-        EXPECT_FALSE(controller->isLoading()) << "the first to finish clears it";
-        EXPECT_EQ(executor.backgroundJobCount(), 1u) << "while the other still scans";
-        executor.advanceBy(10s);
-        simulation.attach(nullptr, nullptr);
-        EXPECT_EQ(published, each.published);
-        EXPECT_FALSE(controller->isLoading());
-    }
-}
-
 TEST_F(MenuBarControllerTest, ACapturePassPutsItsPicturesIntoANewerListInsteadOfTheOldOne) {
     struct Case {
         const char* what;
@@ -513,6 +362,22 @@ TEST_F(MenuBarControllerTest, ACapturePassPutsItsPicturesIntoANewerListInsteadOf
     }
 }
 
+TEST_F(MenuBarControllerTest, ARelaunchedApplicationIsPublishedSoThatItsRowPressesTheNewProcess) {
+    writeHiddenSet({"com.example.alpha"});
+    setDesktop({app(401, "alpha", {extraWithWindow(-30, 811)})});
+    refresh();
+
+    setDesktop({app(501, "alpha", {extraWithWindow(-30, 911)})});
+    assigned.clear();
+    refresh();
+    EXPECT_EQ(count(Field::hiddenItems), 1);
+    ASSERT_EQ(controller->hiddenItems().size(), 1u);
+    EXPECT_EQ(controller->hiddenItems()[0].pid, 501);
+    EXPECT_EQ(onHold.performAction(controller->hiddenItems()[0].axElement, "AXPress"),
+              kAXErrorSuccess)
+        << "the row presses the running process, not the one that quit";
+}
+
 class DelayedRetryTest : public MenuBarControllerTest {
   protected:
     DelayedRetryTest() {
@@ -524,22 +389,6 @@ class DelayedRetryTest : public MenuBarControllerTest {
     }
     void at(std::chrono::milliseconds when) { executor.advanceTo(TimePoint{} + when); }
 };
-
-TEST_F(DelayedRetryTest, AMissedApplicationIsScannedAgainExactlyTwelveSecondsLater) {
-    refresh();
-    EXPECT_TRUE(controller->hasPendingRetry());
-    at(11999ms);
-    EXPECT_EQ(lateScans(), 1);
-    simulation.update([](SimulatedDesktop& desktop) {
-        desktop.applications[1].extras = {extraWithWindow(-30, 900)};
-    });
-    at(12000ms);
-    EXPECT_EQ(lateScans(), 2);
-    EXPECT_EQ(names(), (std::vector<std::string>{"alpha", "late"}));
-    EXPECT_FALSE(controller->hasPendingRetry()) << "covered: the chain ends";
-    at(60000ms);
-    EXPECT_EQ(lateScans(), 2);
-}
 
 TEST_F(DelayedRetryTest, AnEqualSignatureKeepsTheWaitingRetryAndADifferentOneReplacesIt) {
     refresh();

@@ -16,20 +16,6 @@ namespace {
 
 using namespace std::chrono_literals;
 
-TEST(ManualExecutor, SetsTheClockToEachDeadlineAsItGoes) {
-    ManualExecutor executor;
-    std::vector<TimePoint> seen;
-    executor.postAt(TimePoint{2s}, [&] {
-        seen.push_back(executor.now());
-        // Work posted by a timer runs at that timer's time, before later deadlines.
-        executor.post([&] { seen.push_back(executor.now()); });
-        executor.postAt(executor.now() + 1s, [&] { seen.push_back(executor.now()); });
-    });
-    executor.postAt(TimePoint{5s}, [&] { seen.push_back(executor.now()); });
-    executor.advanceTo(TimePoint{9s});
-    EXPECT_EQ(seen, (std::vector{TimePoint{2s}, TimePoint{2s}, TimePoint{3s}, TimePoint{5s}}));
-}
-
 TEST(ManualExecutor, RunUntilIdleRunsWorkPostedByWorkButNotFutureTimersAndRunUntilStopsWhenTold) {
     ManualExecutor executor;
     int depth = 0;

@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <optional>
-#include <vector>
 
 #include "runtime/ManualExecutor.hpp"
 #include "runtime/Spawn.hpp"
@@ -86,22 +85,6 @@ TEST(SleepFor, CancelledAfterTheSleepFiredStillReportsAFullSleep) {
     EXPECT_EQ(log.slept, true);
     EXPECT_TRUE(log.cancelledAfter);
     EXPECT_EQ(executor.now(), TimePoint{1s});
-}
-
-Task<void> sleepInto(std::vector<int>* order, int tag, Duration duration) {
-    co_await sleepFor(duration);
-    order->push_back(tag);
-}
-
-TEST(SleepFor, TasksWithEqualDeadlinesWakeInTheOrderTheySleptAndInterleaveOnlyThere) {
-    ManualExecutor executor;
-    std::vector<int> order;
-    spawn(executor, sleepInto(&order, 1, 2s));
-    spawn(executor, sleepInto(&order, 2, 1s));
-    spawn(executor, sleepInto(&order, 3, 2s));
-    spawn(executor, sleepInto(&order, 4, 0s));
-    executor.advanceBy(2s);
-    EXPECT_EQ(order, (std::vector{4, 2, 1, 3}));
 }
 
 }  // namespace

@@ -132,8 +132,7 @@ std::unique_ptr<DirectoryWatch> SimulatedDirectoryWatcher::watch(const std::stri
                                                                  std::function<void()> onEvent) {
     // Only a directory can be opened for watching; a plain file at the path gives no watch.
     std::error_code error;
-    if (refuseWatches || !files_.attributes(directory) ||
-        !std::filesystem::is_directory(directory, error)) {
+    if (!files_.attributes(directory) || !std::filesystem::is_directory(directory, error)) {
         return nullptr;
     }
     watches_->emplace(++lastId_, std::make_pair(directory, std::move(onEvent)));

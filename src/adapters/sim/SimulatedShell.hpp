@@ -89,8 +89,6 @@ class SimulatedDirectoryWatcher final : public DirectoryWatcher {
     // Tells every active watch of `directory`.
     void changed(const std::string& directory);
     std::size_t activeWatchCount() const { return watches_->size(); }
-    // As if the system refused every watch (no permission, out of watches).
-    bool refuseWatches = false;
 
   private:
     using Watches = std::map<std::uint64_t, std::pair<std::string, std::function<void()>>>;

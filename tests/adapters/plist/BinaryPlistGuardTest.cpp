@@ -92,7 +92,7 @@ TEST(BinaryPlistGuard, AcceptsFilesAtEachBoundAndRefusesThemBeyondIt) {
         chain = shared.array({chain});
     }
     std::uint64_t detour = chain;
-    for (int level = 0; level < 20; ++level) {
+    for (int level = 0; level < 12; ++level) {
         detour = shared.array({detour});
     }
     BinaryPlistBuilder dictionaries;
@@ -127,7 +127,7 @@ TEST(BinaryPlistGuard, AcceptsFilesAtEachBoundAndRefusesThemBeyondIt) {
         {"511 levels and a leaf", testing::nestedArrays(511, 1), {}, Verdict::Accepted},
         {"513 levels", testing::nestedArrays(513), {}, Verdict::TooDeep},
         {"512 levels and a leaf", testing::nestedArrays(512, 1), {}, Verdict::TooDeep},
-        {"a shared chain, deepest at its second use", sharedChain, {}, Verdict::TooDeep},
+        {"a shared chain, a level too deep at its second use", sharedChain, {}, Verdict::TooDeep},
         {"100000 nested dictionaries", dictionaries.build(nested), {}, Verdict::TooDeep},
         {"2^20 - 1 values", testing::doublingReferences(19), {}, Verdict::Accepted},
         {"2^21 - 1 values", testing::doublingReferences(20), {}, Verdict::TooManyNodes},

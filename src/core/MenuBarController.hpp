@@ -42,7 +42,7 @@ struct RefreshSignature {
 };
 
 // The observable model behind the panel: it turns the Control Center file, the running
-// applications and their menu bar extras into the published list of hidden items, plus the
+// applications and their menu bar extras into the published list of hidden extras, plus the
 // flags that tell the panel which state to show.
 //
 // Threading: confined to the main thread. refresh() suspends once, while its background job

@@ -39,7 +39,7 @@ inline constexpr std::string_view kScanning = "Scanning menu bar items\u2026";
 inline constexpr std::string_view kNoHiddenItems = "No hidden items found";
 inline constexpr std::string_view kEmptyHint =
     "Hide menu bar icons in System Settings \u2192 Menu Bar \u2192 Allow in the Menu Bar";
-// The footer's count: the number of hidden items.
+// The footer's count: the number of hidden extras.
 inline constexpr CountText kHiddenItemsCount{"%lld Hidden Item", "%lld Hidden Items"};
 // The footer's count while a typed filter narrows the list: the rows shown, then all of them.
 inline constexpr CountText kFilteredCount{"%lld of %lld Hidden Item", "%lld of %lld Hidden Items"};

@@ -8,7 +8,7 @@
 
 namespace stowbar {
 
-// The port through which the core hands the hidden item panel what to show and what its
+// The port through which the core hands the panel what to show and what its
 // controls do, and the two values it hands over.
 //
 // Threading: main thread only. Both values are built and read on the main thread, and every
@@ -41,7 +41,7 @@ struct PanelActions {
     std::function<void()> onPreferredSizeChange{};
 };
 
-// Whatever draws the hidden item panel inside the popover: Qt widgets on Linux, the simulated
+// Whatever draws the panel inside the popover: Qt widgets on Linux, the simulated
 // desktop's panel in stowbar-sim. The delegate builds the panel's actions once and hands the
 // controller's published state over each time it changed, always on a turn of the loop after
 // the controller announced the change, so the host never sees a field that is about to change.

@@ -43,7 +43,7 @@ class StatusBar {
     virtual void lookAgain() {}
 };
 
-// The window that hangs below the status item and hosts the hidden item panel.
+// The window that hangs below the status item and hosts the panel.
 class Popover {
   public:
     virtual ~Popover() = default;

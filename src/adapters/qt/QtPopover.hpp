@@ -21,7 +21,7 @@ class HiddenItemPanel;
 class PanelWidgetHost;
 class PopupWindow;
 
-// The popover as a Qt window that hosts the hidden item panel, shared by the shells of every
+// The popover as a Qt window that hosts the panel, shared by the shells of every
 // system: a frameless window with a rounded background (translucent where the desktop blends
 // translucent windows, cut to its rounded shape where it does not) at the size the core asks
 // for, the panel centred in it. This object is also the panel's host, so the panel lives inside

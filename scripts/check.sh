@@ -46,6 +46,18 @@ if git grep -nE '^#include "core/' -- src/runtime src/platform ||
   echo "platform and runtime must not include the core, nor runtime the platform"
   status=1
 fi
+# Each adapter holds one system: Qt, POSIX, property lists and the simulated desktop include no
+# other adapter; Linux and macOS may include the Qt room, whose loop and popover they serve. No
+# adapter includes a program.
+if git grep -nE '^#include "adapters/(linux|macos|posix|plist|sim)/' -- src/adapters/qt ||
+  git grep -nE '^#include "adapters/(linux|macos|qt|posix|plist)/' -- src/adapters/sim ||
+  git grep -nE '^#include "adapters/(linux|macos|qt|sim)/' -- src/adapters/posix src/adapters/plist ||
+  git grep -nE '^#include "adapters/macos/' -- src/adapters/linux ||
+  git grep -nE '^#include "adapters/linux/' -- src/adapters/macos ||
+  git grep -nE '^#include "(main|sim-main)/' -- src/adapters; then
+  echo "an adapter must include only the ports, the runtime and, for Linux and macOS, the Qt room"
+  status=1
+fi
 # clang-tidy over every translation unit a configured build compiles from the program's own
 # sources, tests and benchmarks (configured here when there is none yet; nothing needs to be
 # built). Another system's files (the macOS adapters on Linux) have no compile commands here.

@@ -106,16 +106,13 @@ class AppDelegateTest : public ::testing::Test, protected test::SimulatedPlatfor
         executor.advanceTo(TimePoint{} + std::chrono::duration_cast<Duration>(
                                              std::chrono::duration<double>(value)));
     }
-    void setTrusted(bool trusted) { setPermission(true, trusted); }
+    void setTrusted(bool trusted) {
+        simulation.update(
+            [&](SimulatedDesktop& desktop) { desktop.accessibilityTrusted = trusted; });
+    }
     void clickStatusItem() {
         shell.statusBar.click();
         executor.runUntilIdle();
-    }
-    void setPermission(bool ofAccessibility, bool granted) {
-        simulation.update([&](SimulatedDesktop& desktop) {
-            (ofAccessibility ? desktop.accessibilityTrusted : desktop.fullDiskAccessGranted) =
-                granted;
-        });
     }
 
     GatedAccessibility gate{accessibility};

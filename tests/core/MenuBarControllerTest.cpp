@@ -181,7 +181,6 @@ class MenuBarControllerTest : public ::testing::Test, protected test::SimulatedP
             executor.runUntilIdle();
         }
     }
-    int scans() const { return simulation.record().attributeRequests(); }
     Identities identities() const {
         Identities result;
         for (const auto& item : controller->hiddenItems()) {

@@ -8,7 +8,6 @@
 
 #include <functional>
 #include <string>
-#include <thread>
 #include <vector>
 
 namespace stowbar {
@@ -43,21 +42,6 @@ TEST(ManualExecutor, RunUntilIdleRunsWorkPostedByWorkButNotFutureTimersAndRunUnt
     EXPECT_TRUE(timerRan);
     EXPECT_FALSE(executor.runUntil([&] { return ticks == 99; }, TimePoint{60s}));
     EXPECT_EQ(executor.now(), TimePoint{60s});
-}
-
-TEST(ManualExecutor, WaitsForBackgroundJobsBeforeMovingTheClock) {
-    ManualExecutor executor;
-    std::thread::id workerThread;
-    TimePoint resultAt{Duration{-1}};
-    executor.postAt(TimePoint{1s}, [&] {
-        executor.startBackgroundJob([&] { workerThread = std::this_thread::get_id(); },
-                                    [&] { resultAt = executor.now(); });
-    });
-    executor.advanceBy(5s);
-    // The job took no virtual time, however long the worker actually took.
-    EXPECT_EQ(resultAt, TimePoint{1s});
-    EXPECT_NE(workerThread, std::this_thread::get_id());
-    EXPECT_EQ(executor.backgroundJobCount(), 0u);
 }
 
 // A job that waits for virtual time is parked: the loop runs its timers meanwhile, and the job

@@ -2,14 +2,12 @@
 
 #include <gtest/gtest.h>
 
-#include <atomic>
 #include <future>
 #include <memory>
 #include <optional>
 #include <string>
 #include <thread>
 #include <utility>
-#include <vector>
 
 #include "runtime/ManualExecutor.hpp"
 #include "runtime/Spawn.hpp"
@@ -17,42 +15,6 @@
 
 namespace stowbar {
 namespace {
-
-struct ScanLog {
-    std::optional<std::vector<int>> result;
-    std::thread::id workerThread;
-    bool resumedOnMain = false;
-    std::atomic<bool> voidJobRan = false;
-};
-
-std::vector<int> countUpTo(int limit, std::thread::id* ranOn) {
-    *ranOn = std::this_thread::get_id();
-    std::vector<int> numbers;
-    for (int i = 1; i <= limit; ++i) {
-        numbers.push_back(i);
-    }
-    return numbers;
-}
-
-Task<void> scan(ScanLog* log, int limit) {
-    std::vector<int> numbers = co_await runInBackground(countUpTo, limit, &log->workerThread);
-    log->resumedOnMain = (co_await currentExecutor()).isCurrent();
-    log->result = std::move(numbers);
-    // A job that returns nothing is awaited alike.
-    co_await runInBackground([log] { log->voidJobRan = true; });
-}
-
-TEST(RunInBackground, RunsOnAWorkerAndDeliversTheResultOnTheMainExecutor) {
-    ManualExecutor executor;
-    ScanLog log;
-    const TaskHandle handle = spawn(executor, scan(&log, 3));
-    executor.runUntilIdle();
-    EXPECT_EQ(log.result, (std::vector{1, 2, 3}));
-    EXPECT_NE(log.workerThread, std::this_thread::get_id());
-    EXPECT_TRUE(log.resumedOnMain);
-    EXPECT_TRUE(log.voidJobRan);
-    EXPECT_TRUE(handle.isFinished());
-}
 
 std::string waitFor(const std::shared_future<void>& gate, std::string text) {
     gate.wait();

@@ -1,4 +1,3 @@
-#include "runtime/MainExecutor.hpp"
 #include "runtime/Task.hpp"
 
 #include <gtest/gtest.h>
@@ -10,7 +9,6 @@
 #include "runtime/ManualExecutor.hpp"
 #include "runtime/SleepFor.hpp"
 #include "runtime/Spawn.hpp"
-#include "runtime/StopToken.hpp"
 
 namespace stowbar {
 namespace {
@@ -49,29 +47,6 @@ TEST(Task, NestedTasksReturnTheirValuesToTheAwaitingTask) {
     executor.advanceBy(1ns);
     EXPECT_EQ(log, "10!");
     EXPECT_TRUE(handle.isFinished());
-}
-
-Task<bool> childSeesStop() {
-    const StopToken token = co_await currentStopToken();
-    co_return token.stop_requested();
-}
-
-Task<void> reportStop(bool* seenByChild, bool* onMainThread) {
-    MainExecutor& executor = co_await currentExecutor();
-    *seenByChild = co_await childSeesStop();
-    *onMainThread = executor.isCurrent();
-}
-
-TEST(Task, NestedTasksShareTheStopTokenOfTheSpawnedRoot) {
-    ManualExecutor executor;
-    bool seenByChild = false;
-    bool onMainThread = false;
-    TaskHandle handle = spawn(executor, reportStop(&seenByChild, &onMainThread));
-    handle.cancel();
-    EXPECT_TRUE(handle.isCancelled());
-    executor.runUntilIdle();
-    EXPECT_TRUE(seenByChild);
-    EXPECT_TRUE(onMainThread);
 }
 
 // Counts how many of its kind are alive, to see that coroutine frames are destroyed.

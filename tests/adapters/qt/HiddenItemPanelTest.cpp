@@ -110,8 +110,9 @@ std::vector<StatusItemRow*> rowWidgets(const HiddenItemPanel& panel) {
     return rows;
 }
 
-TEST(HiddenItemPanelTest, PanelIsTwoHundredPointsWideInEveryStateAndAsHighAsItsContent) {
-    const std::pair<const char*, PanelInputs> cases[] = {
+// Each state of the panel, and the inputs that bring it.
+std::vector<std::pair<const char*, PanelInputs>> everyState() {
+    return {
         {"accessibility", without(true, 5)},
         {"full disk access", without(false, 0)},
         {"loading", granted({}, true)},
@@ -120,9 +121,12 @@ TEST(HiddenItemPanelTest, PanelIsTwoHundredPointsWideInEveryStateAndAsHighAsItsC
         {"empty", granted({})},
         {"a very long name", granted({item(1, std::string(300, 'W'))})},
     };
+}
+
+TEST(HiddenItemPanelTest, PanelIsTwoHundredPointsWideInEveryStateAndAsHighAsItsContent) {
     std::string transcript;
     std::vector<int> heights;
-    for (const auto& [what, in] : cases) {
+    for (const auto& [what, in] : everyState()) {
         SCOPED_TRACE(what);
         PanelUnderTest subject(in);
         EXPECT_EQ(subject->width(), 200);
@@ -478,16 +482,9 @@ int inkAgainst(const QImage& image, const QRect& area, int ground) {
 }
 
 TEST(HiddenItemPanelTest, EveryStateReadsInBothAppearancesAndFollowsTheAppearanceAsItChanges) {
-    const std::pair<const char*, PanelInputs> states[] = {
-        {"accessibility", without(true, 1)},
-        {"full disk access", without(false, 0)},
-        {"loading", granted({}, true)},
-        {"list", granted(pictureItems(2))},
-        {"empty", granted({})},
-    };
     const QPalette light = QApplication::palette();
     for (const Appearance appearance : {Appearance::light, Appearance::dark}) {
-        for (const auto& [what, in] : states) {
+        for (const auto& [what, in] : everyState()) {
             SCOPED_TRACE(std::string(what) + (appearance == Appearance::dark ? ", dark" : ""));
             // Built in the light appearance and then turned dark, as a desktop or the system
             // turns while the program runs.

@@ -41,7 +41,7 @@ only=("$@")
 # The Linux build's files that the Apple build leaves out (the if(APPLE)/else branches of the
 # CMake files): the Linux program, its signal socket pair, inotify, xcb and platform choice, the AT-SPI
 # test, the Linux conformance suite and the GLib stall benchmark.
-linux_only='^(src/main/main\.cpp|src/adapters/linux/(SocketPairTerminationSignals|LinuxQtPlatformChoice|InotifyDirectoryWatcher|XcbDesktopTranslucency)\.[ch]pp|tests/conformance/Linux\.cpp|tests/adapters/qt/atspi/.*|bench/MainThreadStallBench\.cpp)$'
+linux_only='^(src/main/main\.cpp|src/adapters/linux/(SocketPairTerminationSignals|LinuxQtPlatformChoice|InotifyDirectoryWatcher|XcbDesktopTranslucency)\.[ch]pp|tests/conformance/LinuxConformanceTest\.cpp|tests/adapters/qt/atspi/.*|bench/MainThreadStallBench\.cpp)$'
 # The files only the Apple build compiles (src/adapters/macos is added only if(APPLE); Sparkle's
 # file too when the updater is built in).
 apple_only='^(src/adapters/macos/.*|src/main/macos/.*|tests/conformance/macos/.*)\.(cpp|mm)$'

@@ -1,7 +1,7 @@
 // The conformance suites, run for the macOS ports that need no logged-in session: the dispatch
-// directory watch and the workspace. POSIX files are checked by ../Posix.cpp. Then what the
-// macOS adapters alone promise: an agent is listed and its launch and end are heard, the system
-// facts are this process's and this Mac's, and images come out in the core's pixel layout.
+// directory watch and the workspace. POSIX files are checked by ../PosixConformanceTest.cpp. Then
+// what the macOS adapters alone promise: an agent is listed and its launch and end are heard, the
+// system facts are this process's and this Mac's, and images come out in the core's pixel layout.
 
 #include <CoreFoundation/CoreFoundation.h>
 #include <CoreGraphics/CoreGraphics.h>
